@@ -1,0 +1,35 @@
+#pragma once
+// The modal boxes of the program, behind one interface: the window shows them with
+// Qt, the batch mode prints them, the tests record them.
+#include <optional>
+#include <string>
+
+namespace platform {
+
+struct OpenFileRequest {
+    // Filter choices as (description, pattern) pairs; the first is active.
+    std::string filter;          // "Archivos de texto|*.txt|..."
+    std::string initialFile;     // the name last chosen in the dialog
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Message box titled with the program's title, no icon, one "OK".
+    virtual void plainMessage(const std::string& text) = 0;
+    // Dialog titled "Error", stop icon, one "OK".
+    virtual void errorDialog(const std::string& text) = 0;
+    // The display of an error that no handler took: program title, stop icon, "OK".
+    // The text is shown as given; callers pass it through withFullStop().
+    virtual void defaultErrorDisplay(const std::string& text) = 0;
+    // The system's default message beep.
+    virtual void beep() = 0;
+    // The file-open dialog: the chosen path, or nothing when cancelled.
+    virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
+};
+
+// The default error display's rule: a "." is appended when the text is not empty
+// and its last character has a higher code than ".".
+std::string withFullStop(const std::string& text);
+
+}  // namespace platform

@@ -1,0 +1,36 @@
+#pragma once
+// The modal boxes, recorded instead of shown. Tests read what was shown, in order.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+
+namespace testing_support {
+
+class RecordingDialogs : public platform::Dialogs {
+public:
+    enum class Kind { Plain, Error, Default, Beep, OpenFile };
+    struct Shown {
+        Kind kind;
+        std::string text;
+        bool operator==(const Shown&) const = default;
+    };
+
+    void plainMessage(const std::string& text) override { shown.push_back({Kind::Plain, text}); }
+    void errorDialog(const std::string& text) override { shown.push_back({Kind::Error, text}); }
+    void defaultErrorDisplay(const std::string& text) override { shown.push_back({Kind::Default, text}); }
+    void beep() override { shown.push_back({Kind::Beep, ""}); }
+    std::optional<std::string> openFile(const platform::OpenFileRequest& request) override
+    {
+        lastOpenFileRequest = request;
+        shown.push_back({Kind::OpenFile, request.filter});
+        return openFileAnswer;
+    }
+
+    std::vector<Shown> shown;
+    std::optional<std::string> openFileAnswer;  // what the file dialog answers
+    platform::OpenFileRequest lastOpenFileRequest;
+};
+
+}  // namespace testing_support
