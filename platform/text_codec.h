@@ -16,3 +16,12 @@ std::string cp1252ToUtf8(std::string_view bytes);
 std::string utf8ToCp1252(std::string_view text);
 
 }  // namespace platform
+
+namespace platform {
+
+// Text from the system (settings files, paths): kept when it is valid UTF-8, read
+// as Windows-1252 otherwise (a file written on a Windows machine).
+std::string systemTextToUtf8(std::string_view bytes);
+bool isValidUtf8(std::string_view bytes);
+
+}  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 // The modal boxes, recorded instead of shown. Tests read what was shown, in order.
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@ public:
         Kind kind;
         std::string text;
         bool operator==(const Shown&) const = default;
+        friend void PrintTo(const Shown& shown, std::ostream* out)
+        {
+            static const char* const kNames[] = {"plain", "error", "default", "beep", "open-file"};
+            *out << kNames[static_cast<int>(shown.kind)] << ": \"" << shown.text << "\"";
+        }
     };
 
     void plainMessage(const std::string& text) override { shown.push_back({Kind::Plain, text}); }

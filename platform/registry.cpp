@@ -1,0 +1,259 @@
+#include "platform/registry.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace platform {
+namespace {
+
+std::string trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t\r");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+std::string lowered(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
+    return out;
+}
+
+std::string withoutLeadingBackslash(std::string_view path)
+{
+    while (!path.empty() && path.front() == '\\')
+        path.remove_prefix(1);
+    return std::string(path);
+}
+
+}  // namespace
+
+
+std::string RegistryKey::readString(std::string_view name) const
+{
+    const auto found = value(name);
+    if (!found)
+        return {};
+    if (found->type == RegistryValueType::Other)
+        throw RegistryError("Invalid data type for '" + std::string(name) + "'");
+    return found->text;
+}
+
+#ifdef _WIN32
+
+std::string registryStandInPath() { return {}; }
+
+std::optional<RegistryKey> RegistryKey::openLocalMachineReadOnly(std::string_view path)
+{
+    HKEY key = nullptr;
+    const std::string relative = withoutLeadingBackslash(path);
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, relative.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    RegCloseKey(key);
+    RegistryKey opened;
+    opened.path_ = relative;
+    return opened;
+}
+
+std::optional<RegistryValue> RegistryKey::value(std::string_view name) const
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    const std::string valueName(name);
+    DWORD type = 0;
+    DWORD size = 0;
+    std::optional<RegistryValue> result;
+    if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        RegistryValue value;
+        value.type = type == REG_SZ ? RegistryValueType::String
+                     : type == REG_EXPAND_SZ ? RegistryValueType::ExpandString
+                                             : RegistryValueType::Other;
+        if (value.type != RegistryValueType::Other) {
+            std::string buffer(size, '\0');
+            RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+            value.text = buffer.substr(0, buffer.find('\0'));
+        }
+        result = value;
+    }
+    RegCloseKey(key);
+    return result;
+}
+
+#else
+
+namespace {
+
+// Decodes the hex byte list of a .reg value ("41,00,42,00" possibly continued over
+// lines ending in a backslash, already joined).
+std::string hexBytes(std::string_view list)
+{
+    std::string bytes;
+    std::string digits;
+    for (char c : list) {
+        if (std::isxdigit(static_cast<unsigned char>(c))) {
+            digits += c;
+        } else if (c == ',') {
+            if (!digits.empty())
+                bytes += static_cast<char>(std::strtol(digits.c_str(), nullptr, 16));
+            digits.clear();
+        }
+    }
+    if (!digits.empty())
+        bytes += static_cast<char>(std::strtol(digits.c_str(), nullptr, 16));
+    return bytes;
+}
+
+// UTF-16LE bytes, ended by a zero character, to UTF-8.
+std::string utf16leToUtf8(const std::string& bytes)
+{
+    std::string out;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const char32_t unit = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        if (unit == 0)
+            break;
+        if (unit < 0x80) {
+            out += static_cast<char>(unit);
+        } else if (unit < 0x800) {
+            out += static_cast<char>(0xC0 | (unit >> 6));
+            out += static_cast<char>(0x80 | (unit & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (unit >> 12));
+            out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (unit & 0x3F));
+        }
+    }
+    return out;
+}
+
+// Reads a quoted .reg string starting at text[pos] == '"'; returns the text and
+// moves pos past the closing quote.
+std::string quoted(std::string_view text, std::size_t& pos)
+{
+    std::string out;
+    ++pos;
+    while (pos < text.size() && text[pos] != '"') {
+        if (text[pos] == '\\' && pos + 1 < text.size())
+            ++pos;
+        out += text[pos++];
+    }
+    ++pos;
+    return out;
+}
+
+// The stand-in file's lines, with continuation lines joined.
+std::vector<std::string> logicalLines(const std::string& content)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(content);
+    std::string line;
+    std::string pending;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const bool continues = !line.empty() && line.back() == '\\';
+        if (!pending.empty()) {
+            pending += trimmed(line);
+            if (continues) {
+                pending.pop_back();
+                continue;
+            }
+            lines.push_back(pending);
+            pending.clear();
+            continue;
+        }
+        if (continues && line.find("=\"") == std::string::npos) {
+            pending = line.substr(0, line.size() - 1);
+            continue;
+        }
+        lines.push_back(line);
+    }
+    if (!pending.empty())
+        lines.push_back(pending);
+    return lines;
+}
+
+}  // namespace
+
+std::string registryStandInPath()
+{
+    if (const char* path = std::getenv("IMPORTARCOT_REGISTRY"); path != nullptr && *path != '\0')
+        return path;
+    return "/etc/importarcot/registry.reg";
+}
+
+std::optional<RegistryKey> RegistryKey::openLocalMachineReadOnly(std::string_view path)
+{
+    std::ifstream in(registryStandInPath(), std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad())
+        return std::nullopt;
+
+    const std::string wanted = lowered("hkey_local_machine\\" + withoutLeadingBackslash(path));
+    bool inKey = false;
+    bool found = false;
+    std::string section;
+    for (const auto& line : logicalLines(content.str())) {
+        const std::string text = trimmed(line);
+        if (!text.empty() && text.front() == '[') {
+            const auto close = text.find(']');
+            inKey = lowered(text.substr(1, close == std::string::npos ? std::string::npos : close - 1)) == wanted;
+            found = found || inKey;
+            continue;
+        }
+        if (inKey)
+            section += text + "\n";
+    }
+    if (!found)
+        return std::nullopt;
+    RegistryKey key;
+    key.path_ = withoutLeadingBackslash(path);
+    key.content_ = section;
+    return key;
+}
+
+std::optional<RegistryValue> RegistryKey::value(std::string_view name) const
+{
+    std::istringstream in(content_);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line.front() != '"')
+            continue;
+        std::size_t pos = 0;
+        const std::string valueName = quoted(line, pos);
+        if (lowered(valueName) != lowered(name) || pos >= line.size() || line[pos] != '=')
+            continue;
+        const std::string data = line.substr(pos + 1);
+        RegistryValue value;
+        if (!data.empty() && data.front() == '"') {
+            std::size_t start = 0;
+            value.type = RegistryValueType::String;
+            value.text = quoted(data, start);
+        } else if (lowered(data).rfind("hex(2):", 0) == 0) {
+            value.type = RegistryValueType::ExpandString;
+            value.text = utf16leToUtf8(hexBytes(data.substr(7)));
+        } else {
+            value.type = RegistryValueType::Other;
+        }
+        return value;
+    }
+    return std::nullopt;
+}
+
+#endif
+
+}  // namespace platform

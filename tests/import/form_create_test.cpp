@@ -1,0 +1,72 @@
+// Window creation fills the fields from settings.conf in the suite's directory.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "database/dm.h"
+#include "import/session.h"
+#include "platform/errors.h"
+#include "platform/guard.h"
+#include "support/recording_host.h"
+#include "support/test_support.h"
+
+namespace importer {
+namespace {
+
+using testing_support::RecordingDialogs;
+using testing_support::RecordingHost;
+using testing_support::TempDir;
+
+class FormCreateTest : public ::testing::Test {
+protected:
+    void registryValue(const std::string& line)
+    {
+        const auto file = dir_.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
+                                                     "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n" + line + "\n");
+        setenv("IMPORTARCOT_REGISTRY", file.c_str(), 1);
+    }
+    void TearDown() override { unsetenv("IMPORTARCOT_REGISTRY"); }
+
+    TempDir dir_;
+    RecordingHost host_;
+    database::Tfdm fdm_;
+    ImportSession session_{host_, fdm_};
+};
+
+TEST_F(FormCreateTest, SixValuesRead)
+{
+    dir_.write("suite/settings.conf", "/srv/merkalo\r\nSYSDBA\r\nmasterkey\r\n07\r\n/datos/cot.csv\r\n1\r\n");
+    registryValue("\"Directorio\"=\"" + (dir_.path() / "suite").string() + "\"");
+    session_.FormCreate();
+    EXPECT_EQ(host_.texts, (std::map<FormField, std::string>{{FormField::Servidor, "/srv/merkalo"},
+                                                             {FormField::Tusua, "SYSDBA"},
+                                                             {FormField::TClave, "masterkey"},
+                                                             {FormField::Cia, "07"},
+                                                             {FormField::Ubicacion, "/datos/cot.csv"}}));
+    EXPECT_EQ(session_.Espera(), "1");
+    EXPECT_TRUE(host_.dialogs_.shown.empty());
+}
+
+TEST_F(FormCreateTest, MissingLinesKeepTheFields)
+{
+    dir_.write("suite/settings.conf", "srv\nusr\n");
+    registryValue("\"Directorio\"=\"" + (dir_.path() / "suite").string() + "\"");
+    host_.texts[FormField::Cia] = "design";
+    session_.FormCreate();
+    EXPECT_EQ(host_.text(FormField::Servidor), "srv");
+    EXPECT_EQ(host_.text(FormField::Cia), "design");
+    EXPECT_EQ(session_.Espera(), "");
+}
+
+TEST_F(FormCreateTest, ValueOfAnotherTypeStopsCreationWithItsError)
+{
+    dir_.write("suite/settings.conf", "srv\n");
+    registryValue("\"Directorio\"=dword:00000010");
+    EXPECT_FALSE(platform::runGuarded(host_.dialogs(), [&] { session_.FormCreate(); }));
+    EXPECT_EQ(host_.dialogs_.shown, (std::vector<RecordingDialogs::Shown>{
+                                        {RecordingDialogs::Kind::Default, "Invalid data type for 'Directorio'"}}));
+    EXPECT_TRUE(host_.texts.empty());
+}
+
+}  // namespace
+}  // namespace importer

@@ -1,0 +1,143 @@
+// The run's frame: the checks before the file is read, the exclusive open, the
+// progress steps and the end of a run.
+#include <gtest/gtest.h>
+#include <sys/file.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "database/dm.h"
+#include "import/data_file.h"
+#include "import/session.h"
+#include "support/recording_host.h"
+#include "support/test_support.h"
+
+namespace importer {
+namespace {
+
+using testing_support::RecordingDialogs;
+using testing_support::RecordingHost;
+using testing_support::TempDir;
+
+class RunFrame : public ::testing::Test {
+protected:
+    void run(const std::string& path)
+    {
+        host_.texts[FormField::Ubicacion] = path;
+        session_.SpeedButton3Click();
+    }
+    std::vector<RecordingDialogs::Shown> plainMessages(std::initializer_list<std::string> texts)
+    {
+        std::vector<RecordingDialogs::Shown> shown;
+        for (const auto& text : texts)
+            shown.push_back({RecordingDialogs::Kind::Plain, text});
+        return shown;
+    }
+
+    TempDir dir_;
+    RecordingHost host_;
+    database::Tfdm fdm_;
+    ImportSession session_{host_, fdm_};
+};
+
+TEST_F(RunFrame, PathRefusedBeforeReading)
+{
+    dir_.write("folder/x.txt", "x");
+    const struct {
+        std::string path;
+        const char* message;
+    } cases[] = {
+        {"", kNoPathMessage},
+        {(dir_.path() / "missing.txt").string(), kNotFoundMessage},
+        {(dir_.path() / "folder").string(), kNotFoundMessage},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host;
+        ImportSession session(host, fdm_);
+        host.texts[FormField::Ubicacion] = c.path;
+        session.SpeedButton3Click();
+        EXPECT_EQ(host.dialogs_.shown, plainMessages({c.message})) << c.path;
+        EXPECT_EQ(host.events, (std::vector<std::string>{"status: " + std::string(kImportingStatus), "status hidden",
+                                                         "closed"}));
+        EXPECT_TRUE(host.lineDisplayVisible);
+        EXPECT_FALSE(host.gridFollowing);
+    }
+}
+
+TEST_F(RunFrame, FileHeldByAnotherProgramIsRefused)
+{
+    const auto file = dir_.write("q.txt", "a,b\n");
+    const int holder = ::open(file.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    run(file.string());
+    ::close(holder);
+    EXPECT_EQ(host_.dialogs_.shown, plainMessages({kCannotOpenMessage}));
+    EXPECT_TRUE(host_.closed);
+    EXPECT_EQ(host_.progressSteps, 0);
+}
+
+TEST_F(RunFrame, FileBeyondTheReaderLimitsIsRefusedWhole)
+{
+    const auto file = dir_.write("q.txt", "a,b\n" + std::string(102, ',') + "x\n");
+    run(file.string());
+    EXPECT_EQ(host_.dialogs_.shown,
+              plainMessages({"El archivo no se puede importar: la línea 2 tiene más de 101 columnas."}));
+    EXPECT_EQ(host_.progressSteps, 0);
+    EXPECT_TRUE(host_.closed);
+}
+
+TEST_F(RunFrame, CompleteRunEndsWithItsMessageAndClosesTheWindow)
+{
+    const auto file = dir_.write("q.txt", "a,b\r\nc,d\r\n");
+    run(file.string());
+    EXPECT_EQ(host_.dialogs_.shown, plainMessages({kFinishedMessage}));
+    EXPECT_TRUE(host_.closed);
+    EXPECT_FALSE(host_.statusVisible);
+    // The file is no longer held: another program can open it exclusively.
+    const int other = ::open(file.c_str(), O_RDONLY);
+    EXPECT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    ::close(other);
+}
+
+TEST_F(RunFrame, ProgressStepsFollowTheByteCount)
+{
+    const auto repeat = [](const std::string& piece, int times) {
+        std::string out;
+        for (int i = 0; i < times; ++i)
+            out += piece;
+        return out;
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        int steps;
+    } cases[] = {
+        // 99 and 199 bytes: a step of 1, one step per byte.
+        {"99_bytes", repeat("x\n", 49) + "x", 99},
+        {"199_bytes", repeat("x\n", 99) + "x", 199},
+        // 250 bytes: a step of 2, a step at every even count.
+        {"250_bytes_lf", repeat("x\n", 125), 125},
+        // With CR LF the count that falls on each LF (3k + 2) is never reported:
+        // 125 even counts less the 42 that are 2 more than a multiple of 6.
+        {"250_bytes_crlf", repeat("x\r\n", 83) + "x", 83},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host;
+        ImportSession session(host, fdm_);
+        host.texts[FormField::Ubicacion] = dir_.write(std::string(c.name) + ".txt", c.bytes).string();
+        session.SpeedButton3Click();
+        EXPECT_EQ(host.progressSteps, c.steps) << c.name;
+    }
+}
+
+TEST(DataFile, ProgressStep)
+{
+    EXPECT_EQ(progressStepSize(0), 1);
+    EXPECT_EQ(progressStepSize(99), 1);
+    EXPECT_EQ(progressStepSize(199), 1);
+    EXPECT_EQ(progressStepSize(250), 2);
+    EXPECT_EQ(progressStepSize(5'000'000'000LL), 50'000'000LL);
+}
+
+}  // namespace
+}  // namespace importer
