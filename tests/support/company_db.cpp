@@ -1,0 +1,277 @@
+#include "support/company_db.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <system_error>
+#include <unistd.h>
+
+#ifndef IMPORTARCOT_SOURCE_DIR
+#error "IMPORTARCOT_SOURCE_DIR must name the source tree (it holds db/)"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace testing_support {
+namespace {
+
+constexpr const char* kUser = "SYSDBA";
+constexpr const char* kPassword = "masterkey";
+
+std::string readWhole(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// A temporary file that disappears with the object.
+class TempFile {
+public:
+    explicit TempFile(const std::string& stem)
+    {
+        std::string pattern = (fs::temp_directory_path() / (stem + "-XXXXXX")).string();
+        const int fd = mkstemp(pattern.data());
+        if (fd < 0)
+            throw std::runtime_error("mkstemp failed for " + pattern);
+        close(fd);
+        path_ = pattern;
+    }
+    ~TempFile()
+    {
+        std::error_code ignored;
+        fs::remove(path_, ignored);
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+std::string shellQuote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+struct IsqlResult {
+    bool ok;
+    std::string output;
+};
+
+// Runs an isql script with stdout and stderr together; -b stops at the first
+// failing statement and makes isql exit with an error status, leaving the open
+// transaction uncommitted.
+IsqlResult runIsqlScript(const std::string& script)
+{
+    TempFile input("importarcot-isql-in");
+    TempFile output("importarcot-isql-out");
+    {
+        std::ofstream out(input.path(), std::ios::binary);
+        out << script;
+        if (!out)
+            throw std::runtime_error("cannot write " + input.path().string());
+    }
+    const std::string command = "isql-fb -q -b -i " + shellQuote(input.path().string()) + " >" +
+                                shellQuote(output.path().string()) + " 2>&1 </dev/null";
+    const int status = std::system(command.c_str());
+    const bool ok = status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return {ok, readWhole(output.path())};
+}
+
+// Ends the caller's text with a statement terminator so that the COMMIT after it
+// stays a statement of its own.
+std::string terminated(const std::string& sql)
+{
+    const auto end = sql.find_last_not_of(" \t\r\n");
+    if (end == std::string::npos)
+        return "";
+    std::string text = sql.substr(0, end + 1);
+    if (text.back() != ';')
+        text += ';';
+    return text + "\n";
+}
+
+std::string connectScript(const fs::path& database)
+{
+    // WIN1252 both ways: test texts are the suite's single-byte bytes, unconverted.
+    return "set names WIN1252;\nconnect " + sqlQuote(database.string()) + " user '" + kUser + "' password '" +
+           kPassword + "';\n";
+}
+
+std::string runOrThrow(const fs::path& database, const std::string& script)
+{
+    IsqlResult result = runIsqlScript(script);
+    if (!result.ok)
+        throw std::runtime_error("isql-fb failed on " + database.string() + ":\n" + result.output);
+    return result.output;
+}
+
+// FNV-1a: a stable name for a version of the SQL files, the same in every process.
+std::string contentKey(const std::string& content)
+{
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (unsigned char c : content) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+
+fs::path templateFolder()
+{
+#ifdef IMPORTARCOT_BINARY_DIR
+    return fs::path(IMPORTARCOT_BINARY_DIR) / "company-templates";
+#else
+    return fs::temp_directory_path() / "importarcot-company-templates";
+#endif
+}
+
+// Builds the template under a name of this process's own and renames it into place,
+// so that test processes running side by side never see a half-built file; one of
+// two identical builds simply wins.
+fs::path buildTemplate(bool demoData)
+{
+    const fs::path source = IMPORTARCOT_SOURCE_DIR;
+    const fs::path schema = source / "db" / "schema.sql";
+    const fs::path demo = source / "db" / "demo_data.sql";
+    std::string content = "schema\n" + readWhole(schema);
+    if (demoData)
+        content += "demo\n" + readWhole(demo);
+
+    const std::string kind = demoData ? "demo-" : "schema-";
+    const fs::path folder = templateFolder();
+    const fs::path result = folder / (kind + contentKey(content) + ".fdb");
+    if (fs::exists(result))
+        return result;
+
+    fs::create_directories(folder);
+    const fs::path partial = folder / (kind + "partial-" + std::to_string(getpid()) + ".fdb");
+    std::error_code ignored;
+    fs::remove(partial, ignored);
+
+    // The SQL files are UTF-8; the engine translates them into the WIN1252 database.
+    std::string script = "set names UTF8;\ncreate database " + sqlQuote(partial.string()) + " user '" +
+                         kUser + "' password '" + kPassword +
+                         "' page_size 8192 default character set WIN1252;\n" + "input " +
+                         sqlQuote(schema.string()) + ";\n";
+    if (demoData)
+        script += "input " + sqlQuote(demo.string()) + ";\n";
+    script += "commit;\n";
+
+    IsqlResult built = runIsqlScript(script);
+    if (!built.ok) {
+        fs::remove(partial, ignored);
+        throw std::runtime_error("creating a company database failed:\n" + built.output);
+    }
+    fs::rename(partial, result);
+
+    // Templates of earlier versions of the SQL files are of no further use.
+    for (const auto& entry : fs::directory_iterator(folder, ignored)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(kind) && name.find("partial") == std::string::npos && entry.path() != result)
+            fs::remove(entry.path(), ignored);
+    }
+    return result;
+}
+
+fs::path templateFor(bool demoData)
+{
+    static std::mutex mutex;
+    static fs::path built[2];
+    std::lock_guard lock(mutex);
+    fs::path& cached = built[demoData ? 1 : 0];
+    if (cached.empty() || !fs::exists(cached))
+        cached = buildTemplate(demoData);
+    return cached;
+}
+
+} // namespace
+
+std::string sqlQuote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c;
+        if (c == '\'')
+            quoted += '\'';
+    }
+    return quoted + "'";
+}
+
+fs::path createCompanyDatabase(const fs::path& folder, const std::string& company, bool demoData)
+{
+    const fs::path target = folder / "datos" / company / "merkalo.fdb";
+    fs::create_directories(target.parent_path());
+    fs::copy_file(templateFor(demoData), target, fs::copy_options::overwrite_existing);
+    return target;
+}
+
+void runSql(const fs::path& database, const std::string& sql)
+{
+    runOrThrow(database, connectScript(database) + terminated(sql) + "commit;\n");
+}
+
+std::string querySql(const fs::path& database, const std::string& sql)
+{
+    const std::string output = runOrThrow(
+        database, connectScript(database) + "set list on;\nset blob off;\n" + terminated(sql) + "commit;\n");
+
+    // In list form isql starts every row with an empty line and prints each column
+    // as its name padded to 31 characters, one blank, and the value. Other lines
+    // (isql's notes about blob columns) have no name there and are skipped.
+    constexpr std::size_t valueColumn = 32;
+    auto isColumnLine = [](const std::string& text) {
+        if (text.size() < valueColumn || text[0] == ' ')
+            return false;
+        const auto nameEnd = text.find(' ');
+        return text.find_first_not_of(' ', nameEnd) >= valueColumn;
+    };
+    std::string rows;
+    std::string row;
+    bool inRow = false;
+    auto endRow = [&] {
+        if (inRow)
+            rows += row + "\n";
+        row.clear();
+        inRow = false;
+    };
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty()) {
+            endRow();
+            continue;
+        }
+        if (!isColumnLine(line))
+            continue;
+        if (inRow)
+            row += '|';
+        row += line.substr(valueColumn);
+        inRow = true;
+    }
+    endRow();
+    return rows;
+}
+
+} // namespace testing_support

@@ -1,0 +1,35 @@
+#pragma once
+// Company databases for tests: real Firebird database files made from db/schema.sql
+// (and db/demo_data.sql), set up and checked with isql-fb through the embedded
+// engine. Plain C++ on purpose, so that every test executable can use it without
+// the program's own database layer.
+#include <filesystem>
+#include <string>
+
+namespace testing_support {
+
+// Makes folder/datos/<company>/merkalo.fdb (replacing a file already there) with the
+// schema and, when demoData is set, the demo company's rows, and returns its path.
+// The database is built once per version of the SQL files into a template below the
+// build tree and copied from there, so a test pays for a file copy only.
+std::filesystem::path createCompanyDatabase(const std::filesystem::path& folder,
+                                            const std::string& company = "01", bool demoData = true);
+
+// Runs statements on the database in one transaction, committed at the end. Every
+// statement ends with ";" (SET TERM works as in isql); a missing final ";" is added.
+// The connection character set is WIN1252, so texts are the suite's bytes both ways.
+// The first failing statement rolls everything back and throws std::runtime_error
+// with isql's message (which holds the server's text, e.g. "violation of FOREIGN KEY").
+void runSql(const std::filesystem::path& database, const std::string& sql);
+
+// Runs statements like runSql and returns the rows they produce: one line per row,
+// ended by "\n", the row's values separated by "|", NULL written <null>. Values
+// appear as isql prints them: NUMERIC with all its scale digits (1.50), dates as
+// 2024-03-05, CHAR padded to its length, blob columns as their blob id.
+// "select TIPO, ID from VALIDE_ARTICULO('CAF-500')" gives "2|CAF-500\n".
+std::string querySql(const std::filesystem::path& database, const std::string& sql);
+
+// The SQL literal for a text: enclosed in single quotes, inner quotes doubled.
+std::string sqlQuote(const std::string& text);
+
+} // namespace testing_support
