@@ -1,0 +1,123 @@
+#pragma once
+// A connection to one Firebird database through the client library: attach and
+// detach, the texts of its errors, and the transactions and prepared statements
+// that run on it (transaction.h, statement.h).
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+#include <firebird/Interface.h>
+
+#include "database/transaction.h"
+
+namespace database {
+
+class Statement;
+
+// What the connection attaches with. The database path is trimmed of blanks and
+// control characters at both ends when the connection opens; the rest goes as it is.
+struct ConnectionParameters {
+    std::string database;
+    std::string user;
+    std::string password;
+    std::string role;
+};
+
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // The values used by the next open, also by an implicit one.
+    void setParameters(ConnectionParameters parameters);
+    const ConnectionParameters& parameters() const { return parameters_; }
+
+    // Closes the connection when it is open, then attaches with SQL dialect 3 and no
+    // connection character set, so that texts travel as the database stores them.
+    // A path without a host part ("/srv/x/merkalo.fdb") opens with the embedded
+    // engine; "host:/path" and "host/port:/path" go through that server. On failure
+    // the connection stays closed and the error is raised (platform::DatabaseError).
+    void open();
+    void open(std::string_view database, const std::string& user, const std::string& password,
+              const std::string& role);
+
+    // Rolls back the transactions still running on it, frees its prepared statements
+    // (they prepare again on their next use) and detaches. Raises nothing.
+    void close();
+    bool isOpen() const { return attachment_ != nullptr; }
+
+    // The text of the last error that the client library reported on this connection.
+    const std::string& lastError() const { return lastError_; }
+
+    // Runs work(Transaction&) in a transaction of its own, which is committed when
+    // work returns and rolled back when it throws. A read-only one costs far less to
+    // commit (no write to disk), but refuses any write, also one inside a procedure.
+    template <typename Work>
+    auto inOwnTransaction(Work&& work, TransactionAccess access = TransactionAccess::ReadWrite);
+
+    // --- for the transactions and statements of this layer ---
+
+    // The attachment, opening the connection with its parameters when it is closed.
+    Firebird::IAttachment* attachment();
+    Firebird::IMaster* master() const { return master_; }
+    Firebird::IUtil* util() const { return util_; }
+    Firebird::CheckStatusWrapper* status() { return status_; }
+    // Raises the error held by status() when there is one.
+    void check()
+    {
+        if (status_->getState() & Firebird::IStatus::STATE_ERRORS)
+            raiseStatus();
+    }
+    // Raises platform::DatabaseError with the text composed from status(): "SQL Server
+    // Error: " and the client library's message; without a message the previous error
+    // text, or "dbExpress Error: Unknown Error Code '%s'". The text becomes lastError().
+    [[noreturn]] void raiseStatus();
+
+private:
+    friend class Statement;
+    friend class Transaction;
+
+    void loadClient();
+    void enlist(Statement* statement);
+    void delist(Statement* statement);
+    void enlist(Transaction* transaction);
+    void delist(Transaction* transaction);
+
+    ConnectionParameters parameters_;
+    std::string lastError_;
+    Firebird::IMaster* master_ = nullptr;
+    Firebird::IUtil* util_ = nullptr;
+    Firebird::IStatus* rawStatus_ = nullptr;
+    Firebird::CheckStatusWrapper* status_ = nullptr;
+    Firebird::IAttachment* attachment_ = nullptr;
+    std::vector<Statement*> statements_;
+    std::vector<Transaction*> transactions_;
+};
+
+// The database path as it is attached: without blanks and control characters at
+// either end.
+std::string trimDatabasePath(std::string_view path);
+
+// Whether a database name carries a server ("host:/path", "host/port:/path",
+// "\\host\path", "inet://host/path"); a plain path, also one with a drive letter,
+// does not.
+bool hasHostPart(std::string_view path);
+
+}  // namespace database
+
+template <typename Work> auto database::Connection::inOwnTransaction(Work&& work, TransactionAccess access)
+{
+    Transaction transaction(*this, access);
+    if constexpr (std::is_void_v<decltype(work(transaction))>) {
+        work(transaction);
+        transaction.commit();
+    } else {
+        auto result = work(transaction);
+        transaction.commit();
+        return result;
+    }
+}

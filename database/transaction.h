@@ -1,0 +1,40 @@
+#pragma once
+// A transaction on a connection: read committed, record version, waiting on locks.
+// Commit ends it (no retaining); one that is neither committed nor rolled back
+// when it goes out of scope is rolled back.
+#include <firebird/Interface.h>
+
+namespace database {
+
+class Connection;
+
+enum class TransactionAccess { ReadWrite, ReadOnly };
+
+// The connection must outlive its transactions.
+class Transaction {
+public:
+    // Starts the transaction, opening the connection first when it is closed.
+    explicit Transaction(Connection& connection, TransactionAccess access = TransactionAccess::ReadWrite);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit();
+    void rollback();
+    bool isActive() const { return handle_ != nullptr; }
+
+    Connection& connection() const { return connection_; }
+    // The client library's transaction; raises platform::DatabaseError when the
+    // transaction has ended (also when its connection was closed meanwhile).
+    Firebird::ITransaction* handle();
+
+private:
+    friend class Connection;
+    // The connection closes: roll back and forget the handle, raising nothing.
+    void abandon();
+
+    Connection& connection_;
+    Firebird::ITransaction* handle_ = nullptr;
+};
+
+}  // namespace database
