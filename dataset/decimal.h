@@ -1,6 +1,7 @@
 #pragma once
 // An exact decimal number: sign, digits and scale. It keeps every digit it was given;
 // the database column's scale applies only when a row is written.
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,6 +45,8 @@ public:
 
     friend Decimal operator+(const Decimal& a, const Decimal& b);
     friend bool operator==(const Decimal& a, const Decimal& b);  // same value
+    // Order by value, whatever the scales (index ordering).
+    friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);
 
 private:
     bool negative_ = false;

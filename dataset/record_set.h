@@ -117,8 +117,21 @@ public:
     void post();
     // Drop the pending changes of the current row.
     void cancel();
-    // Delete the current row (through the delete-error hook).
+    // What moving and inserting do to a pending row (the lines' first): posted when
+    // something was assigned to it, cancelled otherwise. Leaves the set in browse state.
+    void checkBrowseMode();
+    // Delete the current row (through the delete-error hook). In insert state it
+    // cancels; on an empty set: "<set>: Cannot perform this operation on an empty
+    // dataset".
     void remove();
+
+    // A read-only set refuses insert, edit and delete: "<set>: Cannot modify a
+    // read-only dataset" (inside the guarded part of edit and delete).
+    void setReadOnly(bool readOnly);
+    bool readOnly() const;
+    // Deleting a header deletes its lines (the default, as the header's provider asks);
+    // without it a header with lines refuses: "Cannot delete master record with details".
+    void setCascadeDeletes(bool cascade);
 
     AfterInsertHook afterInsert;
     ErrorHook onPostError;
@@ -135,6 +148,8 @@ public:
                     std::vector<FieldDef> detailFields, std::string linkField);
     RecordSet* detail() const;
     RecordSet* master() const;
+    // The name of the header's field that holds the lines ("" without nesting).
+    const std::string& nestedFieldName() const;
 
     // Sums over the rows of this set (for a nested set: the current header's lines).
     void addSum(std::string sumName, std::string fieldName);
@@ -142,7 +157,8 @@ public:
     // machine's decimal separator.
     std::string sumAsText(std::string_view sumName) const;
 
-    // The change log: rows posted since the set was read.
+    // The change log: rows posted since the set was read. A nested set's lines belong
+    // to their header's log, so on a nested set these act on the header set's log.
     std::size_t changeCount() const;
     std::vector<LoggedHeader> changeLog() const;
     // The logged rows now count as read from the database.
