@@ -1,1 +1,192 @@
 #include "database/dm.h"
+
+#include "database/queries.h"
+#include "database/statement.h"
+#include "database/transaction.h"
+#include "dataset/declarations.h"
+#include "platform/text_codec.h"
+
+namespace database {
+namespace {
+
+// The stored parameter list. Database, User_Name and Password hold fixed defaults
+// until the first connect; they are used only when the database is reached before it.
+std::vector<std::string> storedParameters()
+{
+    return {"BlobSize=-1",
+            "CommitRetain=False",
+            "Database=/var/lib/merkalo/datos/01/merkalo.fdb",
+            "DriverName=Interbase",
+            "ErrorResourceFile=",
+            "LocaleCode=0000",
+            "Password=masterkey",
+            "RoleName=RoleName",
+            "ServerCharSet=",
+            "SQLDialect=3",
+            "Interbase TransIsolation=ReadCommited",
+            "User_Name=SYSDBA",
+            "WaitOnLocks=True"};
+}
+
+}  // namespace
+
+std::string quoted(const std::string& value)
+{
+    std::string out = "'";
+    for (char c : value) {
+        out += c;
+        if (c == '\'')
+            out += '\'';
+    }
+    return out + "'";
+}
+
+Tfdm::Tfdm(platform::Dialogs& dialogs)
+    : dialogs_(dialogs),
+      params_(storedParameters()),
+      CConfiguracion_(std::make_unique<dataset::RecordSet>("CConfiguracion", std::vector<dataset::FieldDef>{})),
+      CValarticulo_(dataset::makeCValarticulo()),
+      CArticulo_(std::make_unique<dataset::RecordSet>("CArticulo", std::vector<dataset::FieldDef>{})),
+      CFactor_(dataset::makeCFactor())
+{
+    syncParameters();
+}
+
+Tfdm::~Tfdm() = default;
+
+void Tfdm::syncParameters()
+{
+    merkalo_.setParameters(
+        {params_.value("Database"), params_.value("User_Name"), params_.value("Password"), params_.value("RoleName")});
+}
+
+void Tfdm::reconnect(const std::string& database, const std::string& user, const std::string& password)
+{
+    merkalo_.close();
+    params_.setValue("Database", database);
+    params_.setValue("User_Name", user);
+    params_.setValue("password", password);
+    syncParameters();
+    merkalo_.open();
+}
+
+std::unique_ptr<Provider> Tfdm::makePFacturas()
+{
+    auto provider = std::make_unique<Provider>("PFacturas", merkalo_, "TCotizaci", queries::TCotizaci);
+    provider->setDetail("TCotdetalle", queries::TCotdetalle, "COTI_ID");
+    return provider;
+}
+
+std::unique_ptr<Provider> Tfdm::makePImporinv()
+{
+    return std::make_unique<Provider>("PImporinv", merkalo_, "TImporinv", queries::TImporinv);
+}
+
+std::unique_ptr<Provider> Tfdm::makePNomcampo()
+{
+    return std::make_unique<Provider>("PNomcampo", merkalo_, "TNomcampos", queries::TNomcampos);
+}
+
+Statement& Tfdm::statement(std::unique_ptr<Statement>& slot, const char* sql)
+{
+    if (!slot) {
+        try {
+            slot = std::make_unique<Statement>(merkalo_, sql);
+        } catch (const platform::DatabaseError& error) {
+            throw platform::DatabaseError(trimReadError(error.what()));
+        }
+    }
+    return *slot;
+}
+
+void Tfdm::readInto(dataset::RecordSet& recordSet, Statement& statement, const Row& parameters)
+{
+    Rows rows;
+    try {
+        // Reads commit at once; a read-only transaction costs a fraction of a
+        // read-write one and sees the same committed rows.
+        Transaction transaction(merkalo_, TransactionAccess::ReadOnly);
+        rows = statement.fetchAll(transaction, parameters);
+        transaction.commit();
+    } catch (const platform::DatabaseError& error) {
+        throw platform::DatabaseError(trimReadError(error.what()));
+    }
+    std::vector<dataset::RowData> data;
+    data.reserve(rows.size());
+    for (auto& row : rows)
+        data.push_back({std::move(row), {}});
+    recordSet.close();
+    recordSet.open(statement.columns(), std::move(data));
+}
+
+std::string Tfdm::configuracion(const std::string& Modulo, const std::string& Categoria, const std::string& Pregunta)
+{
+    readInto(*CConfiguracion_, statement(QConfiguracion_, queries::QConfiguracion), {Modulo, Categoria, Pregunta});
+    if (CConfiguracion_->isEmpty()) {
+        dialogs_.errorDialog("No se encontró la configuración " + platform::cp1252ToUtf8(Pregunta));
+        return {};
+    }
+    CConfiguracion_->first();
+    return CConfiguracion_->field(std::size_t{0}).asString();
+}
+
+bool Tfdm::valide_articulo(const std::string& CodBar, dataset::Field Cod, dataset::Field Desc, dataset::Field Unidad)
+{
+    if (CodBar.empty())
+        return false;
+    readInto(*CValarticulo_, statement(QValarticulo_, queries::QValarticulo), {CodBar});
+    CValarticulo_->first();
+    switch (CValarticulo_->field("TIPO").asInteger()) {
+    case 0:
+        dialogs_.plainMessage("Código " + platform::cp1252ToUtf8(quoted(CodBar)) + " no encontrado.");
+        return false;
+    case 1:
+    case 2:
+        Cod.setAsString(CValarticulo_->field("ID").asString());
+        if (Desc.asString().empty())
+            Desc.setAsString(CValarticulo_->field("DESCRIPCION").asString());
+        if (Unidad.asString().empty())
+            Unidad.setAsString(CValarticulo_->field("UNIDAD").asString());
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Tfdm::imptos_articulo(const std::string& Id, dataset::Field IvaP, dataset::Field Consumo)
+{
+    readInto(*CArticulo_, statement(QArticulos_, queries::QArticulos), {Id});
+    if (CArticulo_->isEmpty()) {
+        IvaP.setAsMoney(0);
+        Consumo.setAsMoney(0);
+        return;
+    }
+    CArticulo_->first();
+    IvaP.setAsMoney(CArticulo_->field(std::size_t{0}).asMoney());
+    Consumo.setAsMoney(CArticulo_->field(std::size_t{1}).asMoney());
+}
+
+dataset::Money Tfdm::factor_unidad(const std::string& IdArt, const std::string& Unidad)
+{
+    if (IdArt.empty() || Unidad.empty())
+        return dataset::kMoneyOne;
+    readInto(*CFactor_, statement(QFactor_, queries::QFactor), {IdArt, Unidad});
+    if (CFactor_->isEmpty())
+        return dataset::kMoneyOne;
+    CFactor_->first();
+    return CFactor_->field("FACTOR").asMoney();
+}
+
+std::string Tfdm::SCambieidcot()
+{
+    if (!SCambieidcot_)
+        SCambieidcot_ = std::make_unique<Statement>(merkalo_, queries::SCambieidcot);
+    const Row output = SCambieidcot_->executeProcedure();
+    if (output.empty())
+        return {};
+    if (const auto* id = std::get_if<std::int32_t>(&output[0]))
+        return std::to_string(*id);
+    return {};
+}
+
+}  // namespace database

@@ -1,10 +1,99 @@
 #pragma once
-// The data module: the one database connection and the services that the import calls.
+// The data module fdm: the one database connection Merkalo with its parameter
+// list, the queries behind the window's providers, the services that the import
+// calls (configuration values, article look-ups, new quotation identifiers) and
+// the error handlers installed in the window's providers and record sets.
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "database/connection.h"
+#include "database/parameter_list.h"
+#include "database/provider.h"
+#include "dataset/field.h"
+#include "dataset/money.h"
+#include "dataset/record_set.h"
+#include "platform/dialogs.h"
+
 namespace database {
+
+class Statement;
+
+// A component that ConfigurarProviders looks at: a provider or a record set.
+using Component = std::variant<Provider*, dataset::RecordSet*>;
 
 class Tfdm {
 public:
-    Tfdm() = default;
+    explicit Tfdm(platform::Dialogs& dialogs);
+    ~Tfdm();
+    Tfdm(const Tfdm&) = delete;
+    Tfdm& operator=(const Tfdm&) = delete;
+
+    platform::Dialogs& dialogs() { return dialogs_; }
+
+    // The connection and its parameter list. Any database access opens the
+    // connection with the list's values when it is closed.
+    Connection& Merkalo() { return merkalo_; }
+    const ParameterList& MerkaloParams() const { return params_; }
+    // Closes the connection, replaces Database, User_Name and password in the list,
+    // and opens it again.
+    void reconnect(const std::string& database, const std::string& user, const std::string& password);
+
+    // The window's providers, over the queries of this module.
+    std::unique_ptr<Provider> makePFacturas();
+    std::unique_ptr<Provider> makePImporinv();
+    std::unique_ptr<Provider> makePNomcampo();
+
+    // One setting of table CONFIGURACION as text; "" when null. No row: the error
+    // dialog "No se encontró la configuración " + Pregunta, then "".
+    std::string configuracion(const std::string& Modulo, const std::string& Categoria,
+                              const std::string& Pregunta);
+
+    // Validates the code read from the file; a found article replaces Cod and fills
+    // Desc and Unidad when they are empty. Not found: its message, false.
+    bool valide_articulo(const std::string& CodBar, dataset::Field Cod, dataset::Field Desc,
+                         dataset::Field Unidad);
+    // The article's VAT rate and consumption tax (0 and 0 without a row).
+    void imptos_articulo(const std::string& Id, dataset::Field IvaP, dataset::Field Consumo);
+    // The factor of the article's unit, rounded to four decimals; 1 when either is
+    // empty or the pair is unknown.
+    dataset::Money factor_unidad(const std::string& IdArt, const std::string& Unidad);
+
+    // SCambieidcot: executes CAMBIE_ID_COTIZACI in a transaction of its own and gives
+    // its output parameter ID as text ("" for null).
+    std::string SCambieidcot();
+
+    // Installs ManejarError in every provider and ManejarClientError in every record
+    // set among the components, in their order.
+    void ConfigurarProviders(const std::vector<Component>& Componente);
+    // The record-set hook: abort, after ManejarError without a sender.
+    dataset::HookAction ManejarClientError(dataset::RecordSet& DataSet, const platform::DatabaseError& E);
+    // The provider hook: a Spanish message, a beep and the error dialog; abort.
+    UpdateResponse ManejarError(Provider* Sender, dataset::RecordSet& DataSet,
+                                const platform::DatabaseError& E, UpdateKind kind);
+
+private:
+    void syncParameters();
+    Statement& statement(std::unique_ptr<Statement>& slot, const char* sql);
+    void readInto(dataset::RecordSet& recordSet, Statement& statement, const Row& parameters);
+
+    platform::Dialogs& dialogs_;
+    ParameterList params_;
+    Connection merkalo_;
+
+    std::unique_ptr<dataset::RecordSet> CConfiguracion_;
+    std::unique_ptr<dataset::RecordSet> CValarticulo_;
+    std::unique_ptr<dataset::RecordSet> CArticulo_;
+    std::unique_ptr<dataset::RecordSet> CFactor_;
+    std::unique_ptr<Statement> QConfiguracion_;
+    std::unique_ptr<Statement> QValarticulo_;
+    std::unique_ptr<Statement> QArticulos_;
+    std::unique_ptr<Statement> QFactor_;
+    std::unique_ptr<Statement> SCambieidcot_;
 };
+
+// A value in single quotes with every single quote inside it doubled.
+std::string quoted(const std::string& value);
 
 }  // namespace database

@@ -1,12 +1,30 @@
 #include "import/session.h"
 
+#include "database/dm.h"
+#include "dataset/declarations.h"
+#include "dataset/integer_text.h"
 #include "import/data_file.h"
+#include "import/mapping.h"
+#include "import/quotation_assembly.h"
+#include "import/quotation_save.h"
 #include "import/settings_file.h"
 
 namespace importer {
 
-ImportSession::ImportSession(FormHost& host, database::Tfdm& fdm) : host_(host), fdm_(fdm) {}
+ImportSession::ImportSession(FormHost& host, database::Tfdm& fdm)
+    : host_(host),
+      fdm_(fdm),
+      mapping_(std::make_unique<Mapping>(fdm)),
+      CFacturas_(dataset::makeCFacturas()),
+      PFacturas_(fdm.makePFacturas()),
+      save_(std::make_unique<QuotationSave>(fdm, *CFacturas_, *PFacturas_)),
+      assembly_(std::make_unique<QuotationAssembly>(host, fdm, *mapping_, *CFacturas_, *save_))
+{
+}
+
 ImportSession::~ImportSession() = default;
+
+const SaveTally& ImportSession::tally() const { return save_->tally(); }
 
 void ImportSession::FormCreate()
 {
@@ -19,6 +37,10 @@ void ImportSession::FormCreate()
             host_.setText(kFields[i], *lines[i]);
     if (lines[5])
         espera_ = *lines[5];
+
+    fdm_.ConfigurarProviders({PFacturas_.get(), &mapping_->PImporinv(), &mapping_->PNomcampo(), CFacturas_.get(),
+                              CFacturas_->detail(), &mapping_->CImportacion(), &mapping_->CImporinv(),
+                              &mapping_->CNomcampos()});
 }
 
 void ImportSession::FormActivate()
@@ -29,15 +51,40 @@ void ImportSession::FormActivate()
     CiaExit();
 }
 
-void ImportSession::CiaExit() {}
+void ImportSession::CiaExit()
+{
+    const std::string cia = host_.text(FormField::Cia);
+    const std::string user = host_.text(FormField::Tusua);
+    const std::string password = host_.text(FormField::TClave);
+    if (cia.empty() || user.empty() || password.empty())
+        return;
+    host_.showStatus("Conectando a la base de datos " + cia + " ...");
+    fdm_.reconnect(host_.text(FormField::Servidor) + "/datos/" + cia + "/merkalo.fdb", user, password);
+    host_.hideStatus();
+    host_.enableGenerate();
+
+    // A later connect reads the mapping anew from the database connected now; only
+    // the first load may start the unattended run.
+    const bool firstLoad = !mappingLoaded_;
+    mapping_->load();
+    mappingLoaded_ = true;
+    host_.mappingReset();
+    if (firstLoad && espera_ == "1" && fdm_.Merkalo().isOpen())
+        SpeedButton3Click();
+}
 
 void ImportSession::SpeedButton3Click()
 {
+    finished_ = false;
     host_.showStatus(kImportingStatus);
+    digitos_ = dataset::textToInteger(
+        fdm_.configuracion("FACTURACION", "DOCUMENTOS", "REDONDEO AL MULTIPLO DE DIEZ EN TOTALES"));
     host_.stopGridFollowing();
     host_.showLineDisplay();
-    primeraVez_ = true;
-    nroIte_ = 0;
+    // A run starts clean, also after one that an error stopped: nothing of an
+    // unfinished quotation is carried into it.
+    assembly_->startRun();
+    save_->tally() = SaveTally{};
 
     const std::string path = host_.text(FormField::Ubicacion);
     if (const auto refusal = checkDataFilePath(path)) {
@@ -46,6 +93,7 @@ void ImportSession::SpeedButton3Click()
         return;
     }
     const ReaderOptions options{separatorForItem(host_.separatorIndex()), delimiterForItem(host_.delimiterIndex())};
+    PFacturas_->open(*CFacturas_, {kHeaderReadId});
 
     DataFileOpening opening = openDataFile(path, options);
     if (!opening.opened) {
@@ -53,27 +101,26 @@ void ImportSession::SpeedButton3Click()
         finishRun();
         return;
     }
-    // The file stays open, held exclusively, until the reader is through with it
-    // or the run stops.
     {
+        // The file is held exclusively until the reader is through with it or the
+        // run stops.
         OpenedDataFile data = std::move(*opening.opened);
         const std::int64_t step = progressStepSize(data.size);
         FileByteSource source(*data.file);
-        DelimitedReader reader(options);
-        reader.run(
-            source, data.size, [this](const Slots& slots, int, std::int64_t) { lineStep(slots); },
+        DelimitedReader(options).run(
+            source, data.size, [this](const Slots& slots, int, std::int64_t) { assembly_->lineStep(slots); },
             [this, step](std::int64_t count) {
                 if (count % step == 0)
                     host_.progressStep();
             });
     }
+    save_->final();
 
     host_.dialogs().plainMessage(kFinishedMessage);
+    finished_ = true;
     host_.closeForm();
     finishRun();
 }
-
-void ImportSession::lineStep(const Slots&) {}
 
 void ImportSession::finishRun()
 {

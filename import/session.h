@@ -10,9 +10,18 @@
 
 namespace database {
 class Tfdm;
+class Provider;
+}  // namespace database
+namespace dataset {
+class RecordSet;
 }
 
 namespace importer {
+
+class Mapping;
+class QuotationAssembly;
+class QuotationSave;
+struct SaveTally;
 
 class ImportSession {
 public:
@@ -32,20 +41,30 @@ public:
 
     // The unattended flag from the sixth line of the settings file.
     const std::string& Espera() const { return espera_; }
+    // The rounding setting read by the last run.
+    std::int32_t Digitos() const { return digitos_; }
+
+    Mapping& mapping() { return *mapping_; }
+    dataset::RecordSet& CFacturas() { return *CFacturas_; }
+    const SaveTally& tally() const;
+    // Whether the last run reached its closing message.
+    bool finished() const { return finished_; }
 
 private:
-    void lineStep(const Slots& slots);
     void finishRun();
 
     FormHost& host_;
     database::Tfdm& fdm_;
+    std::unique_ptr<Mapping> mapping_;
+    std::unique_ptr<dataset::RecordSet> CFacturas_;
+    std::unique_ptr<database::Provider> PFacturas_;
+    std::unique_ptr<QuotationSave> save_;
+    std::unique_ptr<QuotationAssembly> assembly_;
 
     std::string espera_;
-    std::string preVie_;
-    std::string numVie_;
-    std::int32_t nroIte_ = 0;
     std::int32_t digitos_ = 0;
-    bool primeraVez_ = true;
+    bool mappingLoaded_ = false;
+    bool finished_ = false;
 };
 
 }  // namespace importer

@@ -29,7 +29,7 @@ protected:
 
     TempDir dir_;
     RecordingHost host_;
-    database::Tfdm fdm_;
+    database::Tfdm fdm_{host_.dialogs_};
     ImportSession session_{host_, fdm_};
 };
 

@@ -1,0 +1,221 @@
+#include "database/provider.h"
+
+#include <cctype>
+#include <map>
+
+#include "database/connection.h"
+#include "database/statement.h"
+#include "database/transaction.h"
+
+namespace database {
+namespace {
+
+// The identifier quote of SQL dialect 3. A name already beginning or ending with a
+// quote is taken as it is; a name with a dot is quoted part by part.
+std::string quotedName(const std::string& name)
+{
+    if (!name.empty() && (name.front() == '"' || name.back() == '"'))
+        return name;
+    std::string out;
+    std::size_t start = 0;
+    for (;;) {
+        const auto dot = name.find('.', start);
+        out += '"' + name.substr(start, dot == std::string::npos ? std::string::npos : dot - start) + '"';
+        if (dot == std::string::npos)
+            return out;
+        out += '.';
+        start = dot + 1;
+    }
+}
+
+}  // namespace
+
+// Prepared INSERT statements, one per table and column list, kept for the life of
+// the provider (they prepare again after a reconnect).
+struct Provider::Writer {
+    struct Insert {
+        std::unique_ptr<Statement> statement;
+        std::vector<int> fieldOfColumn;  // -1: the record set has no field for the column
+    };
+    std::map<const dataset::RecordSet*, Insert> inserts;
+};
+
+std::string trimReadError(const std::string& text)
+{
+    std::size_t end = text.size();
+    while (end > 0) {
+        const auto c = static_cast<unsigned char>(text[end - 1]);
+        if (c > ' ' && c != '.')
+            break;
+        --end;
+    }
+    return text.substr(0, end);
+}
+
+std::string tableOfQuery(const std::string& sql)
+{
+    std::string upper;
+    for (char c : sql)
+        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    auto from = upper.find(" FROM ");
+    if (from == std::string::npos)
+        return {};
+    from += 6;
+    while (from < sql.size() && sql[from] == ' ')
+        ++from;
+    auto end = from;
+    while (end < sql.size() && sql[end] != ' ' && sql[end] != '\n' && sql[end] != '\r')
+        ++end;
+    return sql.substr(from, end - from);
+}
+
+Provider::Provider(std::string name, Connection& connection, std::string sourceQuery, std::string sql)
+    : name_(std::move(name)),
+      connection_(connection),
+      sourceQuery_(std::move(sourceQuery)),
+      sql_(std::move(sql)),
+      writer_(std::make_unique<Writer>())
+{
+}
+
+Provider::~Provider() = default;
+
+void Provider::setDetail(std::string detailSourceQuery, std::string detailSql, std::string linkField)
+{
+    detailSourceQuery_ = std::move(detailSourceQuery);
+    detailSql_ = std::move(detailSql);
+    linkField_ = std::move(linkField);
+}
+
+Statement& Provider::query()
+{
+    if (!query_)
+        query_ = std::make_unique<Statement>(connection_, sql_);
+    return *query_;
+}
+
+Statement& Provider::detailQuery()
+{
+    if (!detailQuery_)
+        detailQuery_ = std::make_unique<Statement>(connection_, detailSql_);
+    return *detailQuery_;
+}
+
+void Provider::open(dataset::RecordSet& recordSet, const Row& parameters)
+{
+    std::vector<dataset::RowData> rows;
+    std::vector<dataset::ColumnInfo> columns;
+    std::vector<dataset::ColumnInfo> detailColumns;
+    try {
+        Statement& headers = query();
+        Transaction transaction(connection_, TransactionAccess::ReadOnly);
+        for (auto& values : headers.fetchAll(transaction, parameters))
+            rows.push_back({std::move(values), {}});
+        columns = headers.columns();
+        if (!detailSql_.empty()) {
+            Statement& lines = detailQuery();
+            detailColumns = lines.columns();
+            std::size_t link = columns.size();
+            for (std::size_t i = 0; i < columns.size(); ++i)
+                if (columns[i].name == linkField_)
+                    link = i;
+            for (auto& row : rows) {
+                if (link == columns.size())
+                    break;
+                for (auto& values : lines.fetchAll(transaction, {row.values[link]}))
+                    row.details.push_back({std::move(values), {}});
+            }
+        }
+        transaction.commit();
+    } catch (const platform::DatabaseError& error) {
+        throw platform::DatabaseError(trimReadError(error.what()));
+    }
+    recordSet.close();
+    recordSet.open(columns, std::move(rows), detailSql_.empty() ? nullptr : &detailColumns);
+}
+
+int Provider::writeRow(const dataset::LoggedRow& row, dataset::RecordSet& recordSet, Statement& source,
+                       Transaction& transaction, int& errors, int maxErrors)
+{
+    Writer::Insert& insert = writer_->inserts[&recordSet];
+    if (!insert.statement) {
+        // Every column of the table as the query returns it, in its order; a column
+        // without a field in the record set is written as NULL.
+        std::string names;
+        std::string marks;
+        insert.fieldOfColumn.clear();
+        for (const auto& column : source.columns()) {
+            names += (names.empty() ? "" : ", ") + quotedName(column.name);
+            marks += marks.empty() ? "?" : ", ?";
+            const auto field = recordSet.findField(column.name);
+            insert.fieldOfColumn.push_back(field ? static_cast<int>(field->index()) : -1);
+        }
+        const std::string sql = "insert into " + quotedName(tableOfQuery(source.sql())) + "\n  (" + names
+                                + ")\nvalues\n  (" + marks + ")";
+        insert.statement = std::make_unique<Statement>(connection_, sql);
+    }
+
+    try {
+        if (row.status != dataset::RowStatus::Inserted)
+            throw platform::DatabaseError("Record not found or changed by another user");
+        Row values;
+        values.reserve(insert.fieldOfColumn.size());
+        for (int field : insert.fieldOfColumn)
+            values.push_back(field < 0 ? dataset::Value{} : (*row.values)[static_cast<std::size_t>(field)]);
+        const std::uint64_t affected = insert.statement->execute(transaction, values);
+        if (affected == 0)
+            throw platform::DatabaseError("Record not found or changed by another user");
+        if (affected > 1) {
+            transaction.rollback();
+            throw platform::DatabaseError("Update affected more than 1 record.");
+        }
+        return 0;
+    } catch (const platform::DatabaseError& error) {
+        const UpdateResponse preset = errors < maxErrors ? UpdateResponse::Skip : UpdateResponse::Abort;
+        ++errors;
+        UpdateResponse response = preset;
+        if (onUpdateError)
+            response = onUpdateError(*this, recordSet, error, UpdateKind::Insert, preset);
+        return response == UpdateResponse::Abort || errors > maxErrors ? -1 : 1;
+    }
+}
+
+int Provider::applyUpdates(dataset::RecordSet& recordSet, int maxErrors)
+{
+    if (recordSet.state() == dataset::State::Edit || recordSet.state() == dataset::State::Insert) {
+        if (recordSet.modified())
+            recordSet.post();
+        else
+            recordSet.cancel();
+    }
+    if (recordSet.changeCount() == 0)
+        return 0;
+
+    const std::vector<dataset::LoggedHeader> log = recordSet.changeLog();
+    Transaction transaction(connection_);
+    int errors = 0;
+    bool stopped = false;
+    for (const auto& header : log) {
+        if (header.row.status == dataset::RowStatus::Inserted)
+            stopped = writeRow(header.row, recordSet, query(), transaction, errors, maxErrors) < 0;
+        for (std::size_t i = 0; !stopped && i < header.details.size(); ++i)
+            stopped = writeRow(header.details[i], *recordSet.detail(), detailQuery(), transaction, errors,
+                               maxErrors) < 0;
+        if (!stopped && header.row.status != dataset::RowStatus::Inserted
+            && header.row.status != dataset::RowStatus::Unmodified)
+            stopped = writeRow(header.row, recordSet, query(), transaction, errors, maxErrors) < 0;
+        if (stopped)
+            break;
+    }
+    if (transaction.isActive()) {
+        if (errors <= maxErrors)
+            transaction.commit();
+        else
+            transaction.rollback();
+    }
+    if (errors == 0)
+        recordSet.mergeChangeLog();
+    return errors;
+}
+
+}  // namespace database

@@ -1,0 +1,21 @@
+#pragma once
+// The statements of the data module's queries and stored procedure. Where the
+// system's statement inserts a value, the value is bound to a "?" instead, so that
+// each statement is prepared once per connection and a quote inside a value stays
+// data; the rows are those of the statement with the value in its place.
+namespace database::queries {
+
+inline constexpr const char* TCotizaci = "SELECT * FROM COTIZACIONES WHERE COTI_ID = ?";
+inline constexpr const char* TCotdetalle = "SELECT * FROM COTIZACIONES_DETALLE WHERE COTI_ID = ?";
+inline constexpr const char* TImporinv =
+    "select * from importacion_inventario where IMIN_TIPO = 30 order by imin_columna";
+inline constexpr const char* TNomcampos = "SELECT * FROM NOMBRES_CAMPOS";
+inline constexpr const char* QConfiguracion = "select conf_valor from configuracion where conf_modulo = ? "
+                                              "and conf_categoria = ? and conf_propiedad = ?";
+inline constexpr const char* QValarticulo = "select * from valide_articulo(?)";
+inline constexpr const char* QArticulos = "select taiv_porc, arti_consumo from articulo a, tarifa_iva t "
+                                          "where a.taiv_cod = t.taiv_cod and arti_cod = ?";
+inline constexpr const char* QFactor = "SELECT * FROM FACTOR_UNIDAD_CANT(?,?)";
+inline constexpr const char* SCambieidcot = "EXECUTE PROCEDURE \"CAMBIE_ID_COTIZACI\"";
+
+}  // namespace database::queries

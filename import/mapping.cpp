@@ -1,0 +1,82 @@
+#include "import/mapping.h"
+
+#include "dataset/declarations.h"
+
+namespace importer {
+
+Mapping::Mapping(database::Tfdm& fdm)
+    : CImportacion_(dataset::makeCImportacion()),
+      CImporinv_(dataset::makeCImporinv()),
+      CNomcampos_(dataset::makeCNomcampos()),
+      PImporinv_(fdm.makePImporinv()),
+      PNomcampo_(fdm.makePNomcampo())
+{
+}
+
+Mapping::~Mapping() = default;
+
+void Mapping::load()
+{
+    PNomcampo_->open(*CNomcampos_);
+    descriptions_.clear();
+    dataset::Field nombre = CNomcampos_->field("NOMBRE");
+    dataset::Field descripcion = CNomcampos_->field("DESCRIPCION");
+    for (CNomcampos_->first(); !CNomcampos_->eof(); CNomcampos_->next())
+        descriptions_.try_emplace(nombre.asString(), descripcion.asString());
+
+    PImporinv_->open(*CImporinv_);
+    CImporinv_->first();
+    CImportacion_->close();
+    CImportacion_->createDataSet();
+    dataset::Field dato = CImportacion_->field("DATO");
+    dataset::Field columna = CImportacion_->field("COLUMNA");
+    dataset::Field ancho = CImportacion_->field("ANCHO");
+    dataset::Field importar = CImportacion_->field("IMPORTAR");
+    dataset::Field iminDato = CImporinv_->field("IMIN_DATO");
+    dataset::Field iminColumna = CImporinv_->field("IMIN_COLUMNA");
+    dataset::Field iminAncho = CImporinv_->field("IMIN_ANCHO");
+    for (; !CImporinv_->eof(); CImporinv_->next()) {
+        CImportacion_->append();
+        dato.setAsString(iminDato.asString());
+        columna.setAsInteger(iminColumna.asInteger());
+        ancho.setAsInteger(iminAncho.asInteger());
+        importar.setAsString("SI");
+        CImportacion_->post();
+    }
+    CImportacion_->first();
+}
+
+std::string Mapping::NomDato(const std::string& dato) const
+{
+    const auto found = descriptions_.find(dato);
+    return found == descriptions_.end() ? std::string() : found->second;
+}
+
+void Mapping::takeValues(const Slots& slots, LineValues& values)
+{
+    dataset::RecordSet& table = *CImportacion_;
+    table.requireActive();
+    if (table.state() == dataset::State::Edit || table.state() == dataset::State::Insert) {
+        if (table.modified())
+            table.post();
+        else
+            table.cancel();
+    }
+    const std::size_t dato = table.field("DATO").index();
+    const std::size_t columna = table.field("COLUMNA").index();
+    const std::size_t importar = table.field("IMPORTAR").index();
+    for (std::size_t row = 0; row < table.recordCount(); ++row) {
+        const auto* flag = std::get_if<std::string>(&table.valueAt(row, importar));
+        const auto* column = std::get_if<std::int32_t>(&table.valueAt(row, columna));
+        if (flag == nullptr || *flag != "SI" || column == nullptr || *column < 1 || *column > kMaxFields)
+            continue;
+        const std::string& text = slots[static_cast<std::size_t>(*column - 1)];
+        if (text.empty())
+            continue;
+        const auto* name = std::get_if<std::string>(&table.valueAt(row, dato));
+        if (std::string* value = name ? values.byDataName(*name) : nullptr)
+            *value = text;
+    }
+}
+
+}  // namespace importer

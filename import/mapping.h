@@ -1,0 +1,51 @@
+#pragma once
+// The column mapping of quotation imports (type 30): read from the company
+// database into the in-memory table CImportacion, which the grid shows and the
+// user may change before the run; nothing of it is written back.
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "database/dm.h"
+#include "database/provider.h"
+#include "dataset/record_set.h"
+#include "import/line_values.h"
+#include "import/reader.h"
+
+namespace importer {
+
+class Mapping {
+public:
+    explicit Mapping(database::Tfdm& fdm);
+    ~Mapping();
+
+    dataset::RecordSet& CImportacion() { return *CImportacion_; }
+    dataset::RecordSet& CImporinv() { return *CImporinv_; }
+    dataset::RecordSet& CNomcampos() { return *CNomcampos_; }
+    database::Provider& PImporinv() { return *PImporinv_; }
+    database::Provider& PNomcampo() { return *PNomcampo_; }
+
+    // Reads the descriptions and the rows of type 30, and builds CImportacion anew
+    // from them in column order, every row marked "SI".
+    void load();
+
+    // The description of a data name: DESCRIPCION of the first row of NOMBRES_CAMPOS
+    // whose NOMBRE is the same text exactly; "" when there is none.
+    std::string NomDato(const std::string& dato) const;
+
+    // Takes the values of a line: walks CImportacion in column order and, for each
+    // row marked exactly "SI" whose slot holds text, gives that text to the value
+    // of its data name. A row whose column lies outside 1..101 is taken as switched
+    // off. A row the user is still changing is posted first.
+    void takeValues(const Slots& slots, LineValues& values);
+
+private:
+    std::unique_ptr<dataset::RecordSet> CImportacion_;
+    std::unique_ptr<dataset::RecordSet> CImporinv_;
+    std::unique_ptr<dataset::RecordSet> CNomcampos_;
+    std::unique_ptr<database::Provider> PImporinv_;
+    std::unique_ptr<database::Provider> PNomcampo_;
+    std::unordered_map<std::string, std::string> descriptions_;
+};
+
+}  // namespace importer

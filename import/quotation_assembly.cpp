@@ -1,0 +1,144 @@
+#include "import/quotation_assembly.h"
+
+#include "platform/text_codec.h"
+
+namespace importer {
+namespace {
+
+// Assigns the text only when it is not empty ("when not empty" in the rules of the
+// header and line fields).
+void assignWhenNotEmpty(dataset::Field field, const std::string& text)
+{
+    if (!text.empty())
+        field.setAsString(text);
+}
+
+}  // namespace
+
+QuotationAssembly::QuotationAssembly(FormHost& host, database::Tfdm& fdm, Mapping& mapping,
+                                     dataset::RecordSet& CFacturas, QuotationSave& save)
+    : host_(host),
+      fdm_(fdm),
+      mapping_(mapping),
+      CFacturas_(CFacturas),
+      CFactdetalle_(*CFacturas.detail()),
+      save_(save)
+{
+    CFacturas_.afterInsert = [this](dataset::RecordSet& set) { CFacturasAfterInsert(set); };
+    CFactdetalle_.afterInsert = [this](dataset::RecordSet& set) { CFactdetalleAfterInsert(set); };
+    auto& d = CFactdetalle_;
+    amounts_ = {d.field("CTDE_CANT"),     d.field("CTDE_PRUNIT"),   d.field("CTDE_DTOPORC"),
+                d.field("CTDE_DTOMONTO"), d.field("CTDE_IVAPORC"),  d.field("CTDE_IVAMONTO"),
+                d.field("CTDE_CONSUMO"),  d.field("CTDE_FACTOR"),   d.field("CTDE_TOTAL")};
+}
+
+void QuotationAssembly::startRun()
+{
+    values_ = LineValues{};
+    PreVie_.clear();
+    NumVie_.clear();
+    NroIte_ = 0;
+    PrimeraVez_ = true;
+}
+
+void QuotationAssembly::CFacturasAfterInsert(dataset::RecordSet& DataSet)
+{
+    DataSet.field("COTI_ID").setAsInteger(0);
+    DataSet.field("TIDO_COD").setAsInteger(35);
+    DataSet.field("COTI_FECHA").setAsDate(dataset::today());
+    DataSet.field("COTI_VALIDEZ")
+        .setAsString(fdm_.configuracion("FACTURACION", "COTIZACIONES", "DIAS DE VALIDEZ"));
+    DataSet.field("COTI_ANULADO").setAsString("N");
+    DataSet.field("COTI_TRANSMIT").setAsString("N");
+    DataSet.field("COTI_DTOPORC").setAsMoney(0);
+    DataSet.field("COTI_DTOMONTO").setAsMoney(0);
+    DataSet.field("COTI_ADICIONAL").setAsMoney(0);
+    DataSet.field("COTI_EXTRA").setAsMoney(0);
+    DataSet.field("NUMOK").setAsString("N");
+    DataSet.field("COTI_SUCURSAL").setAsString("");
+    DataSet.field("COTI_USUARIO").setAsString(platform::utf8ToCp1252(host_.text(FormField::Tusua)));
+}
+
+void QuotationAssembly::CFactdetalleAfterInsert(dataset::RecordSet& DataSet)
+{
+    ++NroIte_;
+    DataSet.field("CTDE_ITEM").setAsInteger(NroIte_);
+    DataSet.field("CTDE_ANULADO").setAsString("N");
+    DataSet.field("CTDE_TRANSMIT").setAsString("N");
+    DataSet.field("CTDE_CANT").setAsString("0");
+    DataSet.field("CTDE_PRUNIT").setAsString("0");
+    DataSet.field("CTDE_IVAPORC").setAsString("0");
+    DataSet.field("CTDE_DTOPORC").setAsString("0");
+    DataSet.field("CTDE_CONSUMO").setAsString("0");
+}
+
+void QuotationAssembly::lineStep(const Slots& slots)
+{
+    mapping_.takeValues(slots, values_);
+    host_.setLineDisplay(platform::cp1252ToUtf8(values_.EPref + values_.ENum + " - " + values_.DArt));
+    if (values_.EPref != PreVie_ || values_.ENum != NumVie_)
+        startQuotation();
+    if (!values_.DArt.empty())
+        addLine();
+}
+
+void QuotationAssembly::startQuotation()
+{
+    if (!PrimeraVez_)
+        save_.boundary();
+    CFacturas_.insert();
+    const LineValues& v = values_;
+    auto field = [this](const char* name) { return CFacturas_.field(name); };
+    field("PREF_PRE").setAsString(v.EPref);
+    field("COTI_NUMERO").setAsString(v.ENum);
+    field("COTI_FECHA").setAsString(v.EFec);
+    assignWhenNotEmpty(field("COTI_VALIDEZ"), v.EVali);
+    field("PTVT_ID").setAsString(v.EPtov);
+    field("VEND_COD").setAsString(v.EVend);
+    field("TERC_NIT").setAsString(v.ENit);
+    field("COTI_NOMTERC").setAsString(v.ENomc);
+    field("COTI_SUCURSAL").setAsString(v.ESuc.empty() ? std::string("01") : v.ESuc);
+    assignWhenNotEmpty(field("COTI_DTOMONTO"), v.EDtom);
+    assignWhenNotEmpty(field("COTI_ADICIONAL"), v.EAdic);
+    field("COTI_IVAMONTO").setAsString(CFactdetalle_.sumAsText("SumIva"));
+    assignWhenNotEmpty(field("COTI_EXTRA"), v.EExtra);
+    field("COTI_ORDENC").setAsString(v.EOrd);
+    assignWhenNotEmpty(field("COTI_IMPTOS"), v.EIvai);
+    CFacturas_.post();
+    PreVie_ = v.EPref;
+    NumVie_ = v.ENum;
+    PrimeraVez_ = false;
+}
+
+void QuotationAssembly::addLine()
+{
+    const LineValues& v = values_;
+    dataset::RecordSet& line = CFactdetalle_;
+    line.insert();
+    dataset::Field codbar = line.field("CTDE_CODBAR");
+    dataset::Field artiCod = line.field("ARTI_COD");
+    dataset::Field desc = line.field("CTDE_DESC");
+    dataset::Field unidad = line.field("CTDE_UNIDAD");
+    codbar.setAsString(v.DArt);
+    fdm_.valide_articulo(codbar.asString(), artiCod, desc, unidad);
+    assignWhenNotEmpty(desc, v.DDesc);
+    fdm_.imptos_articulo(artiCod.asString(), amounts_.CTDE_IVAPORC, amounts_.CTDE_CONSUMO);
+    amounts_.CTDE_CANT.setAsString(v.DCant);
+    assignWhenNotEmpty(unidad, v.DUni);
+    assignWhenNotEmpty(line.field("LIPR_COD"), v.Dlis);
+    amounts_.CTDE_FACTOR.setAsMoney(fdm_.factor_unidad(artiCod.asString(), unidad.asString()));
+    assignConsumption(amounts_);
+    assignWhenNotEmpty(line.field("CTDE_REFERENCIA"), v.DRef);
+    amounts_.CTDE_PRUNIT.setAsString(v.DPruni);
+    amounts_.CTDE_DTOPORC.setAsString(v.DDtop.empty() ? std::string("0") : v.DDtop);
+    if (!v.DDtom.empty())
+        amounts_.CTDE_DTOMONTO.setAsString(v.DDtom);
+    else
+        assignDiscountAmount(amounts_);
+    assignWhenNotEmpty(amounts_.CTDE_IVAPORC, v.DIvap);
+    const Money subtotal = subtotalOf(amounts_);
+    assignVatAndTotal(amounts_, subtotal, CFacturas_.field("COTI_IMPTOS").asString());
+    line.post();
+}
+
+}  // namespace importer

@@ -1,0 +1,46 @@
+#include "import/quotation_save.h"
+
+namespace importer {
+
+QuotationSave::QuotationSave(database::Tfdm& fdm, dataset::RecordSet& CFacturas, database::Provider& PFacturas)
+    : fdm_(fdm), CFacturas_(CFacturas), CFactdetalle_(*CFacturas.detail()), PFacturas_(PFacturas)
+{
+}
+
+void QuotationSave::boundary()
+{
+    CFactdetalle_.cancel();
+    store();
+    CFacturas_.requireNoPendingUpdates();
+    PFacturas_.open(CFacturas_, {kHeaderReadId});
+}
+
+void QuotationSave::final()
+{
+    store();
+    CFacturas_.close();
+}
+
+void QuotationSave::store()
+{
+    CFacturas_.edit();
+    dataset::Field id = CFacturas_.field("COTI_ID");
+    if (id.asInteger() == 0)
+        id.setAsString(fdm_.SCambieidcot());
+    CFacturas_.field("COTI_IVAMONTO").setAsString(CFactdetalle_.sumAsText("SumIva"));
+    CFacturas_.field("COTI_TOTAL").setAsString(CFactdetalle_.sumAsText("SumTotal"));
+    CFacturas_.post();
+
+    const std::string quotation = CFacturas_.field("PREF_PRE").asString() + CFacturas_.field("COTI_NUMERO").asString();
+    const auto lines = static_cast<std::int64_t>(CFactdetalle_.recordCount());
+    if (PFacturas_.applyUpdates(CFacturas_, 0) > 0) {
+        CFacturas_.cancelUpdates();
+        ++tally_.refused;
+        return;
+    }
+    ++tally_.stored;
+    tally_.linesStored += lines;
+    tally_.lastStored = quotation;
+}
+
+}  // namespace importer
