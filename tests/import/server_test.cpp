@@ -1,0 +1,80 @@
+// The import through a Firebird server on 127.0.0.1 (scripts/start-firebird):
+// a "host:folder" server location, the refusals of the server, and a whole run.
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include "import_fixture.h"
+
+namespace importer {
+namespace {
+
+using Kind = testing_support::RecordingDialogs::Kind;
+using Shown = testing_support::RecordingDialogs::Shown;
+
+class ThroughServer : public ImportFixture {
+protected:
+    void SetUp() override
+    {
+        ImportFixture::SetUp();
+        // The server's own user must reach and write the company database.
+        const passwd* firebird = getpwnam("firebird");
+        ASSERT_NE(firebird, nullptr) << "the Firebird server is not installed (scripts/start-firebird)";
+        std::filesystem::permissions(dir_.path(), std::filesystem::perms::all);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path()))
+            ASSERT_EQ(::chown(entry.path().c_str(), firebird->pw_uid, firebird->pw_gid), 0);
+        host_.texts[FormField::Servidor] = "localhost:" + dir_.path().string();
+    }
+    bool ciaExit() { return platform::runGuarded(host_.dialogs(), [&] { session_.CiaExit(); }); }
+};
+
+TEST_F(ThroughServer, ImportsAWholeFile)
+{
+    ASSERT_TRUE(ciaExit()) << (shown().empty() ? "" : shown()[0].text)
+                           << " (is the server running? scripts/start-firebird)";
+    const std::map<std::string, std::string> header = {{"PREF_PRE", "SV"},       {"COTI_NUMERO", "1"},
+                                                       {"COTI_FECHA", "05/03/2024"}, {"VEND_COD", "1"},
+                                                       {"TERC_NIT", "800"},       {"CTDE_CODBAR", "7707001000079"},
+                                                       {"CTDE_CANT", "2"},        {"CTDE_PRUNIT", "2500"},
+                                                       {"COTI_IMPTOS", "N"}};
+    std::map<std::string, std::string> second = header;
+    second["COTI_NUMERO"] = "2";
+    ASSERT_TRUE(importFile(dataLine(header) + dataLine({{"CTDE_CODBAR", "CAF-500"}}) + dataLine(second)));
+    EXPECT_EQ(shown(), (std::vector<Shown>{{Kind::Plain, "Importación finalizada."}}));
+    EXPECT_EQ(query("select h.COTI_NUMERO, count(*), sum(l.CTDE_TOTAL) from COTIZACIONES h join "
+                    "COTIZACIONES_DETALLE l on l.COTI_ID = h.COTI_ID group by h.COTI_NUMERO order by 1"),
+              // 2 × 2500 plus VAT added: gaseosa (19 %, 35 consumption tax per unit)
+              // 5000 + 936.70 + 70; café (5 %) 5000 + 250.
+              (std::vector<std::vector<std::string>>{{"1", "2", "11256.7"}, {"2", "1", "6006.7"}}));
+    EXPECT_EQ(query("select trim(MON$REMOTE_PROTOCOL) from MON$ATTACHMENTS where MON$ATTACHMENT_ID = "
+                    "current_connection"),
+              (std::vector<std::vector<std::string>>{{"TCPv4"}}));
+}
+
+TEST_F(ThroughServer, RefusalsKeepThePanelAndTheButton)
+{
+    const struct {
+        std::string server;
+        std::string password;
+        std::string start;
+    } cases[] = {
+        {"localhost:" + dir_.path().string(), "wrong", "SQL Server Error: Your user name and password are not defined."},
+        {"127.0.0.1/3099:" + dir_.path().string(), "masterkey",
+         "SQL Server Error: Unable to complete network request to host \"127.0.0.1\"."},
+    };
+    for (const auto& c : cases) {
+        shown().clear();
+        host_.texts[FormField::Servidor] = c.server;
+        host_.texts[FormField::TClave] = c.password;
+        EXPECT_FALSE(ciaExit());
+        ASSERT_EQ(shown().size(), 1u);
+        EXPECT_EQ(shown()[0].kind, Kind::Default);
+        EXPECT_EQ(shown()[0].text.rfind(c.start, 0), 0u) << shown()[0].text;
+        EXPECT_TRUE(host_.statusVisible);
+        EXPECT_EQ(host_.status, "Conectando a la base de datos 01 ...");
+        EXPECT_FALSE(host_.generateEnabled);
+    }
+}
+
+}  // namespace
+}  // namespace importer
