@@ -1,0 +1,514 @@
+#include "app/importarcot.h"
+
+#include "platform/guard.h"
+#include "platform/regional_settings.h"
+
+#include <QAbstractItemDelegate>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+// The button pictures are compiled into this static library; Qt needs to be told
+// to register them, outside any namespace.
+static void registerPictures()
+{
+    Q_INIT_RESOURCE(images);
+}
+
+namespace app {
+
+namespace {
+
+QString qt(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
+// The edit boxes are flat with a single-line border, as the suite draws them.
+constexpr const char* kFlatEdit = "QLineEdit { border: 1px solid palette(shadow); background: palette(base);"
+                                  " padding: 0px 1px; }";
+
+QLabel* label(QWidget* parent, const char* name, const char* text, int left, int top)
+{
+    auto* result = new QLabel(QString::fromUtf8(text), parent);
+    result->setObjectName(QString::fromLatin1(name));
+    result->adjustSize();
+    result->move(left, top);
+    return result;
+}
+
+QLineEdit* edit(QWidget* parent, const char* name, QRect geometry)
+{
+    auto* result = new QLineEdit(parent);
+    result->setObjectName(QString::fromLatin1(name));
+    result->setStyleSheet(QString::fromLatin1(kFlatEdit));
+    result->setGeometry(geometry);
+    return result;
+}
+
+QComboBox* listOnlyCombo(QWidget* parent, const char* name, QRect geometry, const QStringList& items)
+{
+    auto* result = new QComboBox(parent);
+    result->setObjectName(QString::fromLatin1(name));
+    result->setEditable(false);
+    result->addItems(items);
+    result->setCurrentIndex(0);
+    result->setGeometry(geometry);
+    return result;
+}
+
+// A flat picture button: the 46 x 32 picture right above the caption, and no
+// keyboard focus, so that clicking it leaves the focus where it was.
+QToolButton* pictureButton(QWidget* parent, const char* name, const char* caption, const char* picture,
+                           QRect geometry)
+{
+    auto* result = new QToolButton(parent);
+    result->setObjectName(QString::fromLatin1(name));
+    result->setText(QString::fromUtf8(caption));
+    result->setIcon(QIcon(QString::fromLatin1(picture)));
+    result->setIconSize(QSize(46, 32));
+    result->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    result->setAutoRaise(true);
+    result->setFocusPolicy(Qt::NoFocus);
+    result->setFont(narrowFont());
+    result->setGeometry(geometry);
+    return result;
+}
+
+QFrame* band(QWidget* parent, const char* name, int height)
+{
+    auto* result = new QFrame(parent);
+    result->setObjectName(QString::fromLatin1(name));
+    result->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    result->setLineWidth(1);
+    result->setFixedHeight(height);
+    return result;
+}
+
+} // namespace
+
+QFont windowFont()
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(11);
+    return font;
+}
+
+QFont narrowFont()
+{
+    QFont font(QStringLiteral("Liberation Sans Narrow"));
+    font.setPixelSize(11);
+    return font;
+}
+
+Tfimportarcot::Tfimportarcot(platform::Dialogs& dialogs, database::Tfdm& fdm, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      dialogs_(dialogs), session_(*this, fdm)
+{
+    registerPictures();
+    setObjectName(QStringLiteral("fimportarcot"));
+    setWindowTitle(QStringLiteral("Importación de cotizaciones"));
+    setFont(windowFont());
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+    resize(364, 486);
+
+    buildBands();
+    buildTabOrder();
+    servidor_->setFocus();
+
+    // Key preview: the window sees every key press of its controls before they do,
+    // the grid's cell editor included, so the filter sits on the application.
+    // The same filter sees Cia losing the focus.
+    qApp->installEventFilter(this);
+
+    FormCreate();
+}
+
+Tfimportarcot::~Tfimportarcot()
+{
+    qApp->removeEventFilter(this);
+}
+
+void Tfimportarcot::buildBands()
+{
+    auto* bands = new QVBoxLayout(this);
+    bands->setContentsMargins(0, 0, 0, 0);
+    bands->setSpacing(0);
+
+    panel2_ = band(this, "Panel2", 34);
+    label2_ = new QLabel(
+        QStringLiteral("Este programa importa el archivo plano de cotizaciones a Merkalo. Indique el "
+                       "archivo a importar, marque las columnas y presione F2."),
+        panel2_);
+    label2_->setObjectName(QStringLiteral("Label2"));
+    label2_->setWordWrap(true);
+    label2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label2_->setGeometry(16, 2, 333, 31);
+    bands->addWidget(panel2_);
+
+    groupBox1_ = new QGroupBox(QStringLiteral("Origen:"), this);
+    groupBox1_->setObjectName(QStringLiteral("GroupBox1"));
+    groupBox1_->setFixedHeight(105);
+    buildOrigin(groupBox1_);
+    bands->addWidget(groupBox1_);
+
+    groupBox2_ = new QGroupBox(QStringLiteral("Parámetros "), this);
+    groupBox2_->setObjectName(QStringLiteral("GroupBox2"));
+    groupBox2_->setFixedHeight(128);
+    buildParameters(groupBox2_);
+    bands->addWidget(groupBox2_);
+
+    // The mapping grid takes whatever height the other bands leave.
+    dbGridEh1_ = new QTableView(this);
+    dbGridEh1_->setObjectName(QStringLiteral("DBGridEh1"));
+    dbGridEh1_->setFont(narrowFont());
+    dbGridEh1_->horizontalHeader()->setFont(windowFont());
+    dbGridEh1_->verticalHeader()->setFont(windowFont());
+    // Rows as high as the narrow font needs, as a data grid draws them.
+    dbGridEh1_->verticalHeader()->setDefaultSectionSize(QFontMetrics(narrowFont()).height() + 5);
+    // Like the other bands, the grid may be shrunk to nothing with the window.
+    dbGridEh1_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    bands->addWidget(dbGridEh1_, 1);
+
+    panel1_ = band(this, "Panel1", 52);
+    buildButtons(panel1_);
+    bands->addWidget(panel1_);
+
+    // The status panel lies over the two group boxes, outside the bands.
+    panel5_ = new QLabel(this);
+    panel5_->setObjectName(QStringLiteral("Panel5"));
+    panel5_->setGeometry(8, 92, 337, 41);
+    panel5_->setAlignment(Qt::AlignCenter);
+    panel5_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel5_->setLineWidth(1);
+    QFont statusFont = windowFont();
+    statusFont.setPixelSize(13);
+    panel5_->setFont(statusFont);
+    QPalette statusPalette = panel5_->palette();
+    statusPalette.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    panel5_->setPalette(statusPalette);
+    panel5_->setBackgroundRole(QPalette::Button);
+    panel5_->setForegroundRole(QPalette::WindowText);
+    panel5_->setAutoFillBackground(true);
+    panel5_->hide();
+}
+
+void Tfimportarcot::buildOrigin(QGroupBox* box)
+{
+    label(box, "Label5", "Servidor : ", 16, 16);
+    servidor_ = edit(box, "Servidor", QRect(76, 8, 253, 21));
+    label(box, "Label8", "Usuario : ", 16, 40);
+    tusua_ = edit(box, "Tusua", QRect(76, 32, 97, 21));
+    label(box, "Label9", "Clave : ", 17, 64);
+    tclave_ = edit(box, "TClave", QRect(76, 56, 97, 21));
+    tclave_->setEchoMode(QLineEdit::Password);
+    label(box, "Label6", "Compañía:", 17, 88);
+    cia_ = edit(box, "Cia", QRect(76, 80, 45, 21));
+}
+
+void Tfimportarcot::buildParameters(QGroupBox* box)
+{
+    label(box, "Label7", "Ubicación:", 16, 22);
+    ubicacion_ = edit(box, "Ubicacion", QRect(75, 14, 201, 21));
+    speedButton1_ =
+        pictureButton(box, "SpeedButton1", "Explorar", ":/images/explorar.xpm", QRect(280, 16, 67, 59));
+    connect(speedButton1_, &QToolButton::clicked, this, &Tfimportarcot::SpeedButton1Click);
+
+    progressBar1_ = new QProgressBar(box);
+    progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar1_->setRange(0, 100);
+    progressBar1_->setValue(0);
+    progressBar1_->setTextVisible(false);
+    progressBar1_->setGeometry(20, 37, 255, 17);
+
+    edit1_ = edit(box, "Edit1", QRect(20, 54, 254, 21));
+    edit1_->hide();
+
+    label(box, "Label10", "Separador:", 24, 87);
+    separ_ = listOnlyCombo(
+        box, "Separ", QRect(128, 79, 145, 21),
+        {QStringLiteral("Coma (,)"), QStringLiteral("Punto y coma (;)"), QStringLiteral("Tabulador")});
+    label(box, "Label11", "Delimitador de texto:", 24, 111);
+    delim_ = listOnlyCombo(
+        box, "Delim", QRect(128, 103, 145, 21),
+        {QStringLiteral("Ninguno"), QStringLiteral("Comillas (\")"), QStringLiteral("Comilla simple (')")});
+}
+
+void Tfimportarcot::buildButtons(QFrame* panel)
+{
+    speedButton3_ =
+        pictureButton(panel, "SpeedButton3", "F2: Generar", ":/images/generar.xpm", QRect(40, 1, 65, 50));
+    speedButton3_->setEnabled(false);
+    connect(speedButton3_, &QToolButton::clicked, this, &Tfimportarcot::SpeedButton3Click);
+    speedButton2_ =
+        pictureButton(panel, "SpeedButton2", "Esc: Cancelar", ":/images/cancelar.xpm", QRect(210, 1, 65, 50));
+    connect(speedButton2_, &QToolButton::clicked, this, &Tfimportarcot::SpeedButton2Click);
+    label(panel, "Label12", "Rev:2016/06/29", 280, 7);
+}
+
+// Band by band, then within each band: the four connection fields, the data file,
+// the line display (only while shown), the two formats, the grid, and round again.
+void Tfimportarcot::buildTabOrder()
+{
+    QWidget* const chain[] = {servidor_, tusua_, tclave_, cia_,      ubicacion_,
+                              edit1_,    separ_, delim_,  dbGridEh1_};
+    for (std::size_t i = 0; i + 1 < std::size(chain); ++i)
+        QWidget::setTabOrder(chain[i], chain[i + 1]);
+}
+
+// ---- Handlers ---------------------------------------------------------------
+
+void Tfimportarcot::FormCreate()
+{
+    platform::runGuarded(dialogs_, [this] { session_.FormCreate(); });
+}
+
+void Tfimportarcot::FormActivate()
+{
+    platform::runGuarded(dialogs_, [this] { session_.FormActivate(); });
+}
+
+void Tfimportarcot::CiaExit()
+{
+    platform::runGuarded(dialogs_, [this] { session_.CiaExit(); });
+}
+
+bool Tfimportarcot::FormKeyDown(int key, Qt::KeyboardModifiers shift)
+{
+    bool taken = false;
+    platform::runGuarded(dialogs_, [&] {
+        if (shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
+            return;
+        // F2 does not look at the state of "F2: Generar": it runs also before any connect.
+        if (key == Qt::Key_F2) {
+            taken = true;
+            SpeedButton3Click();
+        } else if (key == Qt::Key_Escape) {
+            taken = true;
+            SpeedButton2Click();
+        }
+    });
+    return taken;
+}
+
+void Tfimportarcot::SpeedButton1Click()
+{
+    platform::runGuarded(dialogs_, [this] {
+        const auto chosen = dialogs_.openFile({kDataFileFilter, lastChosenFile_});
+        if (!chosen)
+            return;
+        lastChosenFile_ = *chosen;
+        ubicacion_->setText(qt(*chosen));
+    });
+}
+
+void Tfimportarcot::SpeedButton2Click()
+{
+    platform::runGuarded(dialogs_, [this] { close(); });
+}
+
+void Tfimportarcot::SpeedButton3Click()
+{
+    platform::runGuarded(dialogs_, [this] { session_.SpeedButton3Click(); });
+}
+
+void Tfimportarcot::FormClose()
+{
+    // The window is freed once closed; being the program's main window, that ends
+    // the program. An edit still open in the grid is discarded with the mapping,
+    // rather than written into it as the window goes.
+    platform::runGuarded(dialogs_, [this] {
+        dropGridEditor();
+        setAttribute(Qt::WA_DeleteOnClose);
+    });
+}
+
+// ---- Qt events --------------------------------------------------------------
+
+bool Tfimportarcot::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        // Keys inside a modal box or a popup belong to that window, not to this one.
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget != nullptr && widget->window() == this) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (FormKeyDown(key->key(), key->modifiers())) {
+                event->accept();
+                return true;
+            }
+        }
+        return false;
+    }
+    if (watched == cia_ && isCiaExit(event))
+        CiaExit();
+    return QWidget::eventFilter(watched, event);
+}
+
+// The focus leaves Cia for another control of this window. When the window only
+// loses the activation (a message box, the file dialog, another program) or a popup
+// opens, Cia keeps the focus of the window and is not left.
+bool Tfimportarcot::isCiaExit(QEvent* event) const
+{
+    if (event->type() != QEvent::FocusOut)
+        return false;
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return false;
+    // Qt has already moved the focus when it tells the old widget.
+    const QWidget* next = QApplication::focusWidget();
+    return next != nullptr && next != cia_ && next->window() == this;
+}
+
+void Tfimportarcot::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (shownBefore_)
+        return;
+    shownBefore_ = true;
+    if (const QScreen* desktop = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(desktop->geometry().center());
+        move(frame.topLeft());
+    }
+    // The first activation comes once the window is on the screen.
+    QTimer::singleShot(0, this, &Tfimportarcot::FormActivate);
+}
+
+void Tfimportarcot::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void Tfimportarcot::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LocaleChange)
+        platform::runGuarded(dialogs_, [] { platform::reloadRegionalSettings(); });
+    QWidget::changeEvent(event);
+}
+
+// ---- FormHost ---------------------------------------------------------------
+
+QLineEdit* Tfimportarcot::editFor(importer::FormField field) const
+{
+    switch (field) {
+    case importer::FormField::Servidor:
+        return servidor_;
+    case importer::FormField::Tusua:
+        return tusua_;
+    case importer::FormField::TClave:
+        return tclave_;
+    case importer::FormField::Cia:
+        return cia_;
+    case importer::FormField::Ubicacion:
+        break;
+    }
+    return ubicacion_;
+}
+
+std::string Tfimportarcot::text(importer::FormField field) const
+{
+    return editFor(field)->text().toStdString();
+}
+
+void Tfimportarcot::setText(importer::FormField field, const std::string& text)
+{
+    editFor(field)->setText(qt(text));
+}
+
+int Tfimportarcot::separatorIndex() const
+{
+    return separ_->currentIndex();
+}
+
+int Tfimportarcot::delimiterIndex() const
+{
+    return delim_->currentIndex();
+}
+
+void Tfimportarcot::showStatus(const std::string& text)
+{
+    panel5_->setText(qt(text));
+    panel5_->show();
+    panel5_->raise();
+    // What follows (the connect, the run) keeps the event loop waiting: paint now.
+    repaint();
+}
+
+void Tfimportarcot::hideStatus()
+{
+    panel5_->hide();
+}
+
+void Tfimportarcot::enableGenerate()
+{
+    speedButton3_->setEnabled(true);
+}
+
+void Tfimportarcot::showLineDisplay()
+{
+    edit1_->show();
+}
+
+// The run does not go back to the event loop while it reads; the line display is
+// painted with the progress bar's steps rather than on every line, which would cost
+// a paint per line of the file.
+void Tfimportarcot::setLineDisplay(const std::string& text)
+{
+    edit1_->setText(qt(text));
+}
+
+void Tfimportarcot::progressStep()
+{
+    // The bar's step: past its maximum it starts again from its minimum.
+    int next = progressBar1_->value() + 1;
+    if (next > progressBar1_->maximum())
+        next = progressBar1_->minimum();
+    progressBar1_->setValue(next);
+    progressBar1_->repaint();
+    if (edit1_->isVisible())
+        edit1_->repaint();
+}
+
+void Tfimportarcot::mappingReset() {}
+
+void Tfimportarcot::stopGridFollowing()
+{
+    // A value still open in a cell editor never reaches the table.
+    dropGridEditor();
+}
+
+// Closes the cell editor of the grid as if the user had cancelled it, so that its
+// text is not written into the cell.
+void Tfimportarcot::dropGridEditor()
+{
+    const QModelIndex current = dbGridEh1_->currentIndex();
+    if (!current.isValid())
+        return;
+    QWidget* editor = dbGridEh1_->indexWidget(current);
+    QAbstractItemDelegate* delegate = dbGridEh1_->itemDelegateForIndex(current);
+    if (editor != nullptr && delegate != nullptr)
+        Q_EMIT delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void Tfimportarcot::closeForm()
+{
+    close();
+}
+
+} // namespace app

@@ -1,0 +1,86 @@
+#include "app/qt_dialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <utility>
+
+namespace app {
+
+namespace {
+
+QString qt(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
+// A box with one "OK", over the window that is active, waiting for the user.
+void messageBox(QMessageBox::Icon icon, const std::string& title, const std::string& text)
+{
+    QMessageBox box(icon, qt(title), qt(text), QMessageBox::Ok, QApplication::activeWindow());
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+}
+
+} // namespace
+
+QtDialogs::QtDialogs(std::string programTitle) : programTitle_(std::move(programTitle)) {}
+
+void QtDialogs::plainMessage(const std::string& text)
+{
+    messageBox(QMessageBox::NoIcon, programTitle_, text);
+}
+
+void QtDialogs::errorDialog(const std::string& text)
+{
+    messageBox(QMessageBox::Critical, "Error", text);
+}
+
+void QtDialogs::defaultErrorDisplay(const std::string& text)
+{
+    messageBox(QMessageBox::Critical, programTitle_, text);
+}
+
+void QtDialogs::beep()
+{
+    QApplication::beep();
+}
+
+std::optional<std::string> QtDialogs::openFile(const platform::OpenFileRequest& request)
+{
+    // No title and no start folder of its own: the platform's defaults apply, and a
+    // name chosen before brings its folder with it. As on the suite's dialogs, a name
+    // that does not exist may be confirmed; the run says so later.
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setSizeGripEnabled(true);
+    const QStringList filters = nameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.first());
+    if (!request.initialFile.empty())
+        dialog.selectFile(qt(request.initialFile));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return QFileInfo(chosen.first()).absoluteFilePath().toStdString();
+}
+
+QStringList nameFilters(const std::string& filter)
+{
+    const QStringList parts = qt(filter).split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        result << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
+    return result;
+}
+
+} // namespace app

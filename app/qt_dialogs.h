@@ -1,0 +1,32 @@
+#pragma once
+// The modal boxes of the program shown with Qt: message boxes and the file-open
+// dialog. Texts come and go as UTF-8.
+#include "platform/dialogs.h"
+
+#include <QStringList>
+#include <string>
+
+namespace app {
+
+class QtDialogs : public platform::Dialogs {
+public:
+    // The title of the plain message and of the default error display.
+    explicit QtDialogs(std::string programTitle);
+
+    void plainMessage(const std::string& text) override;
+    void errorDialog(const std::string& text) override;
+    void defaultErrorDisplay(const std::string& text) override;
+    void beep() override;
+    std::optional<std::string> openFile(const platform::OpenFileRequest& request) override;
+
+    const std::string& programTitle() const { return programTitle_; }
+
+private:
+    std::string programTitle_;
+};
+
+// "Archivos de texto|*.txt|Otros|*.a;*.b" as Qt's name filters:
+// "Archivos de texto (*.txt)", "Otros (*.a *.b)".
+QStringList nameFilters(const std::string& filter);
+
+} // namespace app

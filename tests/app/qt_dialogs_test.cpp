@@ -1,0 +1,189 @@
+// The real Qt boxes: each test answers the modal box from a timer, as a user
+// would, after looking at what it shows.
+#include "app/qt_dialogs.h"
+#include "support/test_support.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+
+namespace {
+
+using testing_support::TempDir;
+
+// Waits for the next modal box, hands it to the answer and stops looking.
+void answerNextModal(const std::function<void(QWidget*)>& answer)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            answer(modal);
+        }
+    });
+    timer->start();
+}
+
+struct Seen {
+    std::string title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    std::string text;
+    QStringList buttons;
+};
+
+TEST(QtDialogs, MessageBoxes)
+{
+    const struct {
+        const char* name;
+        std::function<void(app::QtDialogs&, const std::string&)> show;
+        const char* text;
+        const char* title;
+        QMessageBox::Icon icon;
+    } cases[] = {
+        {"plain", &app::QtDialogs::plainMessage, "Importación finalizada.", "Importarcot",
+         QMessageBox::NoIcon},
+        {"error", &app::QtDialogs::errorDialog, "Los campos ARTI_COD,  son obligatorios.", "Error",
+         QMessageBox::Critical},
+        {"default", &app::QtDialogs::defaultErrorDisplay, "Floating point division by zero.", "Importarcot",
+         QMessageBox::Critical},
+    };
+    app::QtDialogs dialogs("Importarcot");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Seen seen;
+        answerNextModal([&seen](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box == nullptr) {
+                ADD_FAILURE() << "not a message box";
+                modal->close();
+                return;
+            }
+            seen = {box->windowTitle().toStdString(), box->icon(), box->text().toStdString(), {}};
+            for (QAbstractButton* button : box->buttons())
+                seen.buttons << button->text();
+            box->buttons().first()->click();
+        });
+        c.show(dialogs, c.text);
+        EXPECT_EQ(seen.title, c.title);
+        EXPECT_EQ(seen.icon, c.icon);
+        EXPECT_EQ(seen.text, c.text);
+        EXPECT_EQ(seen.buttons, QStringList{QStringLiteral("OK")});
+    }
+}
+
+class OpenFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_.write("cot.txt", "CT,1\n");
+        dir_.write("otra.csv", "CT,2\n");
+    }
+    std::string path(const char* name) const { return (dir_.path() / name).string(); }
+
+    TempDir dir_;
+    app::QtDialogs dialogs_{"Importarcot"};
+};
+
+TEST_F(OpenFileTest, FiltersAndTheNameLastChosen)
+{
+    QStringList filters;
+    QString activeFilter;
+    QString folder;
+    QStringList selected;
+    bool resizable = false;
+    answerNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "not a file dialog";
+            modal->close();
+            return;
+        }
+        filters = dialog->nameFilters();
+        activeFilter = dialog->selectedNameFilter();
+        folder = dialog->directory().absolutePath();
+        selected = dialog->selectedFiles();
+        resizable = dialog->isSizeGripEnabled();
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const auto chosen = dialogs_.openFile(
+        {"Archivos de texto|*.txt|Archivos de valores separados por comas|*.csv", path("cot.txt")});
+    EXPECT_EQ(filters, (QStringList{QStringLiteral("Archivos de texto (*.txt)"),
+                                    QStringLiteral("Archivos de valores separados por comas (*.csv)")}));
+    // The choices show their descriptions only, as on the suite's dialogs.
+    EXPECT_EQ(activeFilter.toStdString(), "Archivos de texto");
+    EXPECT_EQ(folder.toStdString(), dir_.path().string());
+    EXPECT_EQ(selected, QStringList{QString::fromStdString(path("cot.txt"))});
+    EXPECT_TRUE(resizable);
+    EXPECT_EQ(chosen, path("cot.txt"));
+}
+
+TEST_F(OpenFileTest, ConfirmOrCancel)
+{
+    // The user types a name into the dialog's name box, or cancels.
+    const auto typeAndConfirm = [](const std::string& name) {
+        return [name](QFileDialog* dialog) {
+            auto* nameBox = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(nameBox, nullptr);
+            ASSERT_TRUE(QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; }));
+            nameBox->setFocus();
+            nameBox->selectAll();
+            QTest::keyClicks(nameBox, QString::fromStdString(name));
+            static_cast<QDialog*>(dialog)->accept();
+        };
+    };
+    const struct {
+        const char* name;
+        std::function<void(QFileDialog*)> answer;
+        std::optional<std::string> chosen;
+    } cases[] = {
+        {"the name it starts with", typeAndConfirm("cot.txt"), path("cot.txt")},
+        {"another file", typeAndConfirm("otra.csv"), path("otra.csv")},
+        {"a full path", typeAndConfirm(path("otra.csv")), path("otra.csv")},
+        // As on the suite's dialogs, a name that does not exist may be confirmed.
+        {"a new name", typeAndConfirm("nueva.txt"), path("nueva.txt")},
+        {"cancel", [](QFileDialog* dialog) { dialog->reject(); }, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        answerNextModal([&c](QWidget* modal) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                c.answer(dialog);
+                if (dialog->isVisible())
+                    dialog->reject();
+                return;
+            }
+            ADD_FAILURE() << "not a file dialog";
+            modal->close();
+        });
+        EXPECT_EQ(dialogs_.openFile({"Archivos de texto|*.txt|Archivos de valores separados por comas|*.csv",
+                                     path("cot.txt")}),
+                  c.chosen);
+    }
+}
+
+TEST(QtDialogs, NameFilters)
+{
+    const struct {
+        const char* filter;
+        QStringList expected;
+    } cases[] = {
+        {"Archivos de texto|*.txt", {"Archivos de texto (*.txt)"}},
+        {"Datos|*.txt;*.csv|Todos|*.*", {"Datos (*.txt *.csv)", "Todos (*.*)"}},
+        {"", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(app::nameFilters(c.filter), c.expected) << c.filter;
+}
+
+} // namespace
