@@ -102,13 +102,19 @@ std::optional<Decimal> Decimal::parse(std::string_view text, char machineSeparat
     bool negative = false;
     bool separatorSeen = false;
     std::size_t digitCount = 0;
+    bool anyDigit = false;
     std::string integerPart;
     std::string fraction;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c >= '0' && c <= '9') {
-            ++digitCount;
-            (separatorSeen ? fraction : integerPart).push_back(c);
+            anyDigit = true;
+            // Leading zeros are ignored, also by the digit limit: a value's own text
+            // puts a zero before the separator (0.5 for .5) and must read back.
+            if (separatorSeen || c != '0' || !integerPart.empty()) {
+                ++digitCount;
+                (separatorSeen ? fraction : integerPart).push_back(c);
+            }
         } else if (c == '-' && i == 0) {
             negative = true;
         } else if (c == machineSeparator || c == '.') {
@@ -121,7 +127,7 @@ std::optional<Decimal> Decimal::parse(std::string_view text, char machineSeparat
             return std::nullopt;
         }
     }
-    if (digitCount == 0 || digitCount > kMaxDigits)
+    if (!anyDigit || digitCount > kMaxDigits)
         return std::nullopt;
 
     Decimal d;
