@@ -1,0 +1,133 @@
+#include "app/batch.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+
+#ifndef _WIN32
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
+#include "app/console_host.h"
+#include "database/dm.h"
+#include "import/quotation_save.h"
+#include "import/session.h"
+#include "platform/guard.h"
+#include "platform/text_codec.h"
+
+namespace app {
+namespace {
+
+constexpr const char* kProgram = "importarcot";
+
+// The first line of the password file, without its line end.
+std::optional<std::string> readPasswordFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    std::string line;
+    char c;
+    while (file.get(c) && c != '\r' && c != '\n')
+        line += c;
+    if (file.bad())
+        return std::nullopt;
+    return line;
+}
+
+} // namespace
+
+std::string summaryLine(const importer::SaveTally& tally)
+{
+    const std::string last =
+        tally.lastStored.empty() ? "ninguna" : platform::systemTextToUtf8(tally.lastStored);
+    return "Cotizaciones grabadas: " + std::to_string(tally.stored) +
+           ", rechazadas: " + std::to_string(tally.refused) +
+           ", líneas grabadas: " + std::to_string(tally.linesStored) + ", última grabada: " + last;
+}
+
+int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int progressWidth)
+{
+    // The password never comes from the command line, where the process list and
+    // the shell's history would show it.
+    std::optional<std::string> password;
+    if (line.passwordFile) {
+        password = readPasswordFile(*line.passwordFile);
+        if (!password) {
+            err << kProgram << ": no se puede leer el archivo de la clave " << *line.passwordFile << "\n";
+            return kBatchStopped;
+        }
+    } else if (const char* variable = std::getenv(kPasswordVariable);
+               variable != nullptr && *variable != '\0') {
+        password = variable;
+    }
+
+    ConsoleHost host(err, progressWidth);
+    host.setSeparatorIndex(line.separatorItem);
+    host.setDelimiterIndex(line.delimiterItem);
+    database::Tfdm fdm(host.dialogs());
+    importer::ImportSession session(host, fdm);
+    host.followTally(&session.tally());
+
+    // The settings as the window reads them at its creation; what the command line
+    // gives replaces them. A failure here leaves the fields empty, as in the window.
+    platform::runGuarded(host.dialogs(), [&] { session.FormCreate(); });
+    const std::pair<const std::optional<std::string>&, importer::FormField> given[] = {
+        {line.server, importer::FormField::Servidor},
+        {line.user, importer::FormField::Tusua},
+        {password, importer::FormField::TClave},
+        {line.company, importer::FormField::Cia},
+        {line.file, importer::FormField::Ubicacion}};
+    for (const auto& [value, field] : given)
+        if (value)
+            host.setText(field, *value);
+
+    // Without these the window does not even try to connect; here that is a
+    // command line that lacks something.
+    const std::pair<importer::FormField, const char*> required[] = {
+        {importer::FormField::Tusua, "el usuario (--user o settings.conf)"},
+        {importer::FormField::TClave, "la clave (IMPORTARCOT_PASSWORD, --password-file o settings.conf)"},
+        {importer::FormField::Cia, "la empresa (--company o settings.conf)"}};
+    bool missing = false;
+    for (const auto& [field, what] : required) {
+        if (host.text(field).empty()) {
+            err << kProgram << ": falta " << what << "\n";
+            missing = true;
+        }
+    }
+    if (missing) {
+        err << usageText(kProgram);
+        return kBatchUsage;
+    }
+
+    // Leaving the company field connects and loads the mapping; with the unattended
+    // flag of settings.conf that step starts the run itself. Otherwise the run is
+    // F2's.
+    bool ran = platform::runGuarded(host.dialogs(), [&] { session.CiaExit(); });
+    if (ran && host.runsStarted() == 0)
+        ran = platform::runGuarded(host.dialogs(), [&] { session.SpeedButton3Click(); });
+    host.endProgress();
+
+    out << summaryLine(session.tally()) << "\n" << std::flush;
+    if (!ran || !session.finished())
+        return kBatchStopped;
+    return session.tally().refused > 0 ? kBatchWithRefusals : kBatchImported;
+}
+
+int terminalWidth(int fd)
+{
+#ifdef _WIN32
+    (void)fd;
+    return 0;
+#else
+    if (!::isatty(fd))
+        return 0;
+    winsize size{};
+    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
+#endif
+}
+
+} // namespace app

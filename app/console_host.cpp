@@ -1,0 +1,176 @@
+#include "app/console_host.h"
+
+#include "import/data_file.h"
+#include "import/quotation_save.h"
+#include "platform/text_codec.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace app {
+namespace {
+
+// A terminal draws at most this often while a file is read; a file of many short
+// lines would otherwise spend its time writing to the screen.
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+
+// One line of text: a line end (CR, LF or both) and any other control character
+// become one blank.
+std::string oneLine(const std::string& text)
+{
+    std::string line;
+    line.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        line += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? ' ' : c;
+    }
+    return line;
+}
+
+// The first characters (code points, not bytes) of a UTF-8 text, and how many.
+std::pair<std::string, std::size_t> firstCharacters(const std::string& text, std::size_t count)
+{
+    std::size_t characters = 0;
+    std::size_t end = 0;
+    while (end < text.size()) {
+        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80) {
+            if (characters == count)
+                break;
+            ++characters;
+        }
+        ++end;
+    }
+    return {text.substr(0, end), characters};
+}
+
+} // namespace
+
+ConsoleLines::ConsoleLines(std::ostream& err, int progressWidth)
+    : err_(err), width_(std::max(progressWidth, 0))
+{
+}
+
+void ConsoleLines::message(const std::string& text)
+{
+    endProgress();
+    // Texts from the database or the data file may come in the suite's code page.
+    err_ << oneLine(platform::systemTextToUtf8(text)) << '\n' << std::flush;
+}
+
+void ConsoleLines::progress(const std::string& text)
+{
+    if (width_ <= 0)
+        return;
+    // The last column stays free: writing into it makes some terminals wrap, and a
+    // wrapped line can no longer be rewritten with "\r".
+    const auto [shown, characters] = firstCharacters(oneLine(text), static_cast<std::size_t>(width_ - 1));
+    err_ << '\r' << shown;
+    if (characters < shownWidth_)
+        err_ << std::string(shownWidth_ - characters, ' ');
+    err_ << std::flush;
+    shownWidth_ = std::max<std::size_t>(characters, 1);
+}
+
+void ConsoleLines::endProgress()
+{
+    if (shownWidth_ == 0)
+        return;
+    err_ << '\r' << std::string(shownWidth_, ' ') << '\r' << std::flush;
+    shownWidth_ = 0;
+}
+
+void ConsoleDialogs::plainMessage(const std::string& text)
+{
+    lines_.message(text);
+}
+
+void ConsoleDialogs::errorDialog(const std::string& text)
+{
+    lines_.message("Error: " + text);
+}
+
+void ConsoleDialogs::defaultErrorDisplay(const std::string& text)
+{
+    lines_.message("Error: " + text);
+}
+
+ConsoleHost::ConsoleHost(std::ostream& err, int progressWidth) : lines_(err, progressWidth), dialogs_(lines_)
+{
+}
+
+ConsoleHost::~ConsoleHost()
+{
+    lines_.endProgress();
+}
+
+std::string ConsoleHost::text(importer::FormField field) const
+{
+    const auto found = texts_.find(field);
+    return found == texts_.end() ? std::string() : found->second;
+}
+
+void ConsoleHost::showStatus(const std::string& text)
+{
+    if (text != importer::kImportingStatus)
+        return;
+    ++runsStarted_;
+    fileSize_ = -1;
+    steps_ = 0;
+    percent_ = -1;
+    line_.clear();
+    lastDraw_ = {};
+}
+
+void ConsoleHost::setLineDisplay(const std::string& text)
+{
+    line_ = text;
+    drawProgress(false);
+}
+
+void ConsoleHost::progressStep()
+{
+    if (!lines_.progressEnabled())
+        return;
+    // The run has the file open by now; its size turns the steps into a percentage.
+    if (fileSize_ < 0) {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(text(importer::FormField::Ubicacion), error);
+        fileSize_ = error ? 0 : static_cast<std::int64_t>(size);
+    }
+    ++steps_;
+    const int percent = progressPercent(steps_, fileSize_);
+    const bool changed = percent != percent_;
+    percent_ = percent;
+    drawProgress(changed);
+}
+
+void ConsoleHost::drawProgress(bool force)
+{
+    if (!lines_.progressEnabled())
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!force && now - lastDraw_ < kRedrawInterval)
+        return;
+    lastDraw_ = now;
+    char percent[16];
+    std::snprintf(percent, sizeof percent, "%3d", std::max(percent_, 0));
+    std::string text = std::string("Importando ") + percent +
+                       " % | grabadas: " + std::to_string(tally_ != nullptr ? tally_->stored : 0);
+    if (!line_.empty())
+        text += " | " + line_;
+    lines_.progress(text);
+}
+
+int progressPercent(std::int64_t steps, std::int64_t fileSize)
+{
+    if (fileSize <= 0 || steps <= 0)
+        return 0;
+    const std::int64_t bytes = steps * importer::progressStepSize(fileSize);
+    return static_cast<int>(std::min<std::int64_t>(100, bytes * 100 / fileSize));
+}
+
+} // namespace app

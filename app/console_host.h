@@ -1,0 +1,115 @@
+#pragma once
+// The import's window stand-in for the batch mode: the field texts are plain
+// values, every modal box is one line on the error stream answered at once, and
+// while the file is read a progress line is rewritten in place when the error
+// stream is a terminal.
+#include "import/form_host.h"
+#include "platform/dialogs.h"
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace importer {
+struct SaveTally;
+}
+
+namespace app {
+
+// Writes the lines of the batch mode on the error stream and keeps the progress
+// line out of their way: it is erased before any other line is written.
+class ConsoleLines {
+public:
+    // progressWidth: the terminal's columns, or 0 when the stream is no terminal
+    // (a file, a pipe), in which case no progress line is ever written.
+    ConsoleLines(std::ostream& err, int progressWidth);
+
+    // One message line; line breaks inside the text become blanks.
+    void message(const std::string& text);
+    // Rewrites the progress line in place.
+    void progress(const std::string& text);
+    // Erases the progress line, if one is shown.
+    void endProgress();
+    bool progressEnabled() const { return width_ > 0; }
+
+private:
+    std::ostream& err_;
+    int width_;
+    std::size_t shownWidth_ = 0; // characters of the progress line on the screen
+};
+
+// The modal boxes as lines: a plain message as its text, the error dialog and the
+// default error display as "Error: " and the text; the beep prints nothing.
+class ConsoleDialogs : public platform::Dialogs {
+public:
+    explicit ConsoleDialogs(ConsoleLines& lines) : lines_(lines) {}
+    void plainMessage(const std::string& text) override;
+    void errorDialog(const std::string& text) override;
+    void defaultErrorDisplay(const std::string& text) override;
+    void beep() override {}
+    // Nothing in the batch mode asks for a file; were it to, nobody could answer.
+    std::optional<std::string> openFile(const platform::OpenFileRequest&) override { return std::nullopt; }
+
+private:
+    ConsoleLines& lines_;
+};
+
+class ConsoleHost : public importer::FormHost {
+public:
+    ConsoleHost(std::ostream& err, int progressWidth);
+    ~ConsoleHost() override;
+
+    // The quotations stored so far, shown in the progress line.
+    void followTally(const importer::SaveTally* tally) { tally_ = tally; }
+    void setSeparatorIndex(int item) { separator_ = item; }
+    void setDelimiterIndex(int item) { delimiter_ = item; }
+    // How many import runs have started (the run's status text was shown).
+    int runsStarted() const { return runsStarted_; }
+    // Erases the progress line before the caller writes elsewhere.
+    void endProgress() { lines_.endProgress(); }
+
+    // FormHost
+    platform::Dialogs& dialogs() override { return dialogs_; }
+    std::string text(importer::FormField field) const override;
+    void setText(importer::FormField field, const std::string& text) override { texts_[field] = text; }
+    int separatorIndex() const override { return separator_; }
+    int delimiterIndex() const override { return delimiter_; }
+    void showStatus(const std::string& text) override;
+    void hideStatus() override { lines_.endProgress(); }
+    void enableGenerate() override {}
+    void showLineDisplay() override {}
+    void setLineDisplay(const std::string& text) override;
+    void progressStep() override;
+    void mappingReset() override {}
+    void stopGridFollowing() override {}
+    void closeForm() override { lines_.endProgress(); }
+
+private:
+    void drawProgress(bool force);
+
+    ConsoleLines lines_;
+    ConsoleDialogs dialogs_;
+    std::map<importer::FormField, std::string> texts_;
+    int separator_ = 0;
+    int delimiter_ = 0;
+    const importer::SaveTally* tally_ = nullptr;
+    int runsStarted_ = 0;
+
+    // The run in progress: the data file's size, the progress steps seen and the
+    // line being imported.
+    std::int64_t fileSize_ = -1;
+    std::int64_t steps_ = 0;
+    int percent_ = -1;
+    std::string line_;
+    std::chrono::steady_clock::time_point lastDraw_{};
+};
+
+// The percentage of the file read after the given number of progress steps: the
+// run steps once per hundredth of the file, or once per byte of a file shorter
+// than 100 bytes.
+int progressPercent(std::int64_t steps, std::int64_t fileSize);
+
+} // namespace app

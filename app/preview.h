@@ -1,0 +1,18 @@
+#pragma once
+// The preview mode: cuts a data file exactly as the import run would and prints
+// each line that the run would hand to the line step as one JSON object.
+#include <ostream>
+#include <string>
+
+#include "import/reader.h"
+
+namespace app {
+
+// Returns the exit status: 0, or 1 when the run would refuse the file (the
+// message goes to err).
+int runPreview(const std::string& path, const importer::ReaderOptions& options, std::ostream& out, std::ostream& err);
+
+// A JSON string literal of a UTF-8 text.
+std::string jsonString(const std::string& text);
+
+}  // namespace app

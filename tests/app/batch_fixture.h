@@ -1,0 +1,83 @@
+#pragma once
+// The batch mode's tests: a company database from db/ in a temporary folder, the
+// registry stand-in pointing at a suite folder (with or without settings.conf),
+// data files in the demo mapping's column order, and what was stored.
+#include "import/import_fixture.h"
+#include "platform/regional_settings.h"
+#include "support/company_db.h"
+#include "support/test_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace app {
+
+// A quotation's first line: header values and one article line.
+inline std::string quotationLine(const std::string& prefix, const std::string& number,
+                                 const std::string& code)
+{
+    return importer::dataLine({{"PREF_PRE", prefix},
+                               {"COTI_NUMERO", number},
+                               {"COTI_FECHA", "05/03/2024"},
+                               {"VEND_COD", "7"},
+                               {"TERC_NIT", "900123"},
+                               {"CTDE_CODBAR", code},
+                               {"CTDE_CANT", "2"},
+                               {"CTDE_PRUNIT", "100"}});
+}
+
+// A further line of the same quotation.
+inline std::string articleLine(const std::string& code)
+{
+    return importer::dataLine({{"CTDE_CODBAR", code}});
+}
+
+class BatchFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::setRegionalSettings({'.', "dd/MM/yyyy", '/'});
+        database_ = testing_support::createCompanyDatabase(dir_.path(), "01", true);
+        registry_ = dir_.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
+                                               "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
+                                               "\"Directorio\"=\"" +
+                                                   suite().string() + "\"\n");
+        setenv("IMPORTARCOT_REGISTRY", registry_.c_str(), 1);
+        unsetenv("IMPORTARCOT_PASSWORD");
+    }
+    void TearDown() override
+    {
+        unsetenv("IMPORTARCOT_REGISTRY");
+        unsetenv("IMPORTARCOT_PASSWORD");
+    }
+
+    // The suite's installation folder; settings.conf goes there when a test wants one.
+    std::filesystem::path suite() const { return dir_.path() / "suite"; }
+    void writeSettings(const std::string& bytes) const { dir_.write("suite/settings.conf", bytes); }
+
+    std::string writeData(const std::string& bytes) const
+    {
+        return dir_.write("cotizaciones.csv", bytes).string();
+    }
+
+    // The stored quotations, prefix and number, in the order stored.
+    std::string storedQuotations() const
+    {
+        return testing_support::querySql(database_, "select PREF_PRE || COTI_NUMERO from COTIZACIONES "
+                                                    "order by COTI_ID");
+    }
+    std::string storedLineCount() const
+    {
+        return testing_support::querySql(database_, "select count(*) from COTIZACIONES_DETALLE");
+    }
+
+    testing_support::TempDir dir_;
+    std::filesystem::path database_;
+    std::filesystem::path registry_;
+};
+
+} // namespace app
