@@ -15,7 +15,7 @@ void stripLeadingZeros(std::string& digits)
 {
     const auto first = digits.find_first_not_of('0');
     if (first == std::string::npos)
-        digits = "0";
+        digits.assign(1, '0');
     else if (first > 0)
         digits.erase(0, first);
 }
