@@ -1,5 +1,6 @@
 #include "app/importarcot.h"
 
+#include "app/mapping_grid.h"
 #include "platform/guard.h"
 #include "platform/regional_settings.h"
 
@@ -142,6 +143,10 @@ Tfimportarcot::Tfimportarcot(platform::Dialogs& dialogs, database::Tfdm& fdm, QW
 Tfimportarcot::~Tfimportarcot()
 {
     qApp->removeEventFilter(this);
+    // The grid reads the session's mapping table until it is gone, so it goes
+    // before the session does rather than with the other controls.
+    delete dbGridEh1_;
+    dbGridEh1_ = nullptr;
 }
 
 void Tfimportarcot::buildBands()
@@ -174,7 +179,7 @@ void Tfimportarcot::buildBands()
     bands->addWidget(groupBox2_);
 
     // The mapping grid takes whatever height the other bands leave.
-    dbGridEh1_ = new QTableView(this);
+    dbGridEh1_ = new MappingGrid(session_.mapping(), dialogs_, this);
     dbGridEh1_->setObjectName(QStringLiteral("DBGridEh1"));
     dbGridEh1_->setFont(narrowFont());
     dbGridEh1_->horizontalHeader()->setFont(windowFont());
@@ -485,12 +490,16 @@ void Tfimportarcot::progressStep()
         edit1_->repaint();
 }
 
-void Tfimportarcot::mappingReset() {}
+void Tfimportarcot::mappingReset()
+{
+    dbGridEh1_->mappingReset();
+}
 
 void Tfimportarcot::stopGridFollowing()
 {
     // A value still open in a cell editor never reaches the table.
     dropGridEditor();
+    dbGridEh1_->stopFollowing();
 }
 
 // Closes the cell editor of the grid as if the user had cancelled it, so that its

@@ -24,6 +24,8 @@ class Tfdm;
 
 namespace app {
 
+class MappingGrid;
+
 class Tfimportarcot : public QWidget, public importer::FormHost {
     Q_OBJECT
 
@@ -98,7 +100,7 @@ private:
     QLineEdit* edit1_ = nullptr;
     QComboBox* separ_ = nullptr;
     QComboBox* delim_ = nullptr;
-    QTableView* dbGridEh1_ = nullptr;
+    MappingGrid* dbGridEh1_ = nullptr;
     QFrame* panel1_ = nullptr;
     QToolButton* speedButton3_ = nullptr;
     QToolButton* speedButton2_ = nullptr;

@@ -47,6 +47,17 @@ void QtDialogs::beep()
     QApplication::beep();
 }
 
+bool QtDialogs::confirm(const std::string& text)
+{
+    QMessageBox box(QMessageBox::Question, qt(programTitle_), qt(text), QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Sí"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("No"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<std::string> QtDialogs::openFile(const platform::OpenFileRequest& request)
 {
     // No title and no start folder of its own: the platform's defaults apply, and a

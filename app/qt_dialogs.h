@@ -18,6 +18,8 @@ public:
     void defaultErrorDisplay(const std::string& text) override;
     void beep() override;
     std::optional<std::string> openFile(const platform::OpenFileRequest& request) override;
+    // A question box with the buttons "Sí" and "No", "Sí" the default.
+    bool confirm(const std::string& text) override;
 
     const std::string& programTitle() const { return programTitle_; }
 

@@ -26,6 +26,9 @@ public:
     virtual void beep() = 0;
     // The file-open dialog: the chosen path, or nothing when cancelled.
     virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
+    // A question titled with the program's title, answered yes or no: true for yes.
+    // Where nobody can answer (no window), the answer is no.
+    virtual bool confirm(const std::string& /*text*/) { return false; }
 };
 
 // The default error display's rule: a "." is appended when the text is not empty

@@ -11,14 +11,14 @@ namespace testing_support {
 
 class RecordingDialogs : public platform::Dialogs {
 public:
-    enum class Kind { Plain, Error, Default, Beep, OpenFile };
+    enum class Kind { Plain, Error, Default, Beep, OpenFile, Confirm };
     struct Shown {
         Kind kind;
         std::string text;
         bool operator==(const Shown&) const = default;
         friend void PrintTo(const Shown& shown, std::ostream* out)
         {
-            static const char* const kNames[] = {"plain", "error", "default", "beep", "open-file"};
+            static const char* const kNames[] = {"plain", "error", "default", "beep", "open-file", "confirm"};
             *out << kNames[static_cast<int>(shown.kind)] << ": \"" << shown.text << "\"";
         }
     };
@@ -34,8 +34,15 @@ public:
         return openFileAnswer;
     }
 
+    bool confirm(const std::string& text) override
+    {
+        shown.push_back({Kind::Confirm, text});
+        return confirmAnswer;
+    }
+
     std::vector<Shown> shown;
     std::optional<std::string> openFileAnswer;  // what the file dialog answers
+    bool confirmAnswer = false;                 // what a question is answered
     platform::OpenFileRequest lastOpenFileRequest;
 };
 
