@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include "platform/text_codec.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -123,16 +125,7 @@ std::string utf16leToUtf8(const std::string& bytes)
         const char32_t unit = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
         if (unit == 0)
             break;
-        if (unit < 0x80) {
-            out += static_cast<char>(unit);
-        } else if (unit < 0x800) {
-            out += static_cast<char>(0xC0 | (unit >> 6));
-            out += static_cast<char>(0x80 | (unit & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (unit >> 12));
-            out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (unit & 0x3F));
-        }
+        appendUtf8(out, unit);
     }
     return out;
 }

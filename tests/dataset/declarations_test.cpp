@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+#include "support/test_support.h"
 
 namespace {
 
@@ -17,15 +18,7 @@ using dataset::RowStatus;
 using dataset::State;
 using dataset::Value;
 
-template <class Error> std::string messageOf(const std::function<void()>& operation)
-{
-    try {
-        operation();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using testing_support::messageOf;
 
 std::vector<std::string> namesOf(const std::vector<dataset::FieldDef>& fields)
 {

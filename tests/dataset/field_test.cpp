@@ -7,21 +7,14 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include "support/test_support.h"
 
 namespace {
 
 using dataset::Field;
 using dataset::RecordSet;
 
-template <class Error> std::string messageOf(const std::function<void()>& operation)
-{
-    try {
-        operation();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using testing_support::messageOf;
 
 class FieldTest : public testing::Test {
 protected:

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "support/test_support.h"
 
 namespace {
 
@@ -21,15 +22,7 @@ using dataset::RowStatus;
 using dataset::State;
 using dataset::Value;
 
-template <class Error> std::string messageOf(const std::function<void()>& operation)
-{
-    try {
-        operation();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using testing_support::messageOf;
 
 std::vector<FieldDef> itemFields()
 {

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the test executables.
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace testing_support {
@@ -21,5 +22,17 @@ private:
 };
 
 std::string readFile(const std::filesystem::path& path);
+
+// The text of the Error that the operation raises, or "(no error)".
+template <class Error>
+std::string messageOf(const std::function<void()>& operation)
+{
+    try {
+        operation();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
 
 }  // namespace testing_support
