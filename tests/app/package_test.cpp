@@ -1,0 +1,145 @@
+// The Debian package that cpack makes of this build tree, unpacked into a scratch
+// folder as dpkg would lay it out: the program runs from there, its menu entry and
+// icon are in it, and its control data names what the program loads at run time.
+#include "app/command_line.h"
+#include "support/test_support.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace app {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Finished {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a program found on the PATH (or given by its path) without a shell.
+Finished run(const testing_support::TempDir& dir, std::vector<std::string> arguments)
+{
+    const std::string outPath = (dir.path() / "stdout").string();
+    const std::string errPath = (dir.path() / "stderr").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    Finished finished;
+    pid_t child = 0;
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    EXPECT_EQ(spawned, 0) << arguments[0];
+    int status = 0;
+    if (spawned == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
+        finished.status = WEXITSTATUS(status);
+    finished.out = testing_support::readFile(outPath);
+    finished.err = testing_support::readFile(errPath);
+    return finished;
+}
+
+// The package names of a control field such as Depends, without versions.
+std::set<std::string> packageNames(const std::string& field)
+{
+    std::set<std::string> names;
+    std::istringstream items(field);
+    for (std::string item; std::getline(items, item, ',');) {
+        std::istringstream words(item);
+        std::string name;
+        if (words >> name)
+            names.insert(name);
+    }
+    return names;
+}
+
+std::map<std::string, std::string> desktopEntry(const fs::path& file)
+{
+    std::map<std::string, std::string> keys;
+    std::istringstream lines(testing_support::readFile(file));
+    for (std::string line; std::getline(lines, line);)
+        if (const auto equals = line.find('='); equals != std::string::npos)
+            keys[line.substr(0, equals)] = line.substr(equals + 1);
+    return keys;
+}
+
+TEST(DebianPackage, BuiltFromThisTree)
+{
+    testing_support::TempDir dir;
+    const fs::path built = dir.path() / "built";
+    const Finished cpack =
+        run(dir, {IMPORTARCOT_CPACK, "-G", "DEB", "--config",
+                  (fs::path(IMPORTARCOT_BINARY_DIR) / "CPackConfig.cmake").string(), "-B", built.string()});
+    ASSERT_EQ(cpack.status, 0) << cpack.out << cpack.err;
+    std::vector<fs::path> packages;
+    for (const auto& entry : fs::directory_iterator(built))
+        if (entry.path().extension() == ".deb")
+            packages.push_back(entry.path());
+    ASSERT_EQ(packages.size(), 1u) << cpack.out;
+    const std::string deb = packages.front().string();
+
+    // The libraries the program opens with dlopen or asks for by name are invisible
+    // to dpkg-shlibdeps; the Qt ones come from it.
+    const struct {
+        const char* field;
+        std::vector<std::string> names;
+    } relations[] = {
+        {"Depends", {"libfbclient2", "libqt6widgets6", "libqt6gui6", "libqt6core6", "fonts-liberation"}},
+        {"Recommends", {"firebird3.0-server-core"}},
+    };
+    for (const auto& relation : relations) {
+        const Finished field = run(dir, {"dpkg-deb", "-f", deb, relation.field});
+        ASSERT_EQ(field.status, 0) << field.err;
+        const std::set<std::string> names = packageNames(field.out);
+        for (const auto& name : relation.names)
+            EXPECT_TRUE(names.count(name)) << relation.field << " lacks " << name << ": " << field.out;
+    }
+
+    const fs::path root = dir.path() / "root";
+    const Finished unpacked = run(dir, {"dpkg-deb", "-x", deb, root.string()});
+    ASSERT_EQ(unpacked.status, 0) << unpacked.err;
+
+    // The menu entry starts the program on the PATH and shows the theme's icon.
+    const auto entry = desktopEntry(root / "usr/share/applications/importarcot.desktop");
+    EXPECT_EQ(entry.count("Name") ? entry.at("Name") : "", "Importación de cotizaciones");
+    EXPECT_EQ(entry.count("Terminal") ? entry.at("Terminal") : "", "false");
+    const std::string exec = entry.count("Exec") ? entry.at("Exec") : "";
+    const std::string icon = entry.count("Icon") ? entry.at("Icon") : "";
+    ASSERT_FALSE(exec.empty());
+    ASSERT_FALSE(icon.empty());
+    const fs::path program = root / "usr/bin" / exec;
+    const fs::path icons = root / "usr/share/icons/hicolor";
+    EXPECT_TRUE(fs::is_regular_file(icons / "scalable/apps" / (icon + ".svg")));
+    EXPECT_EQ(testing_support::readFile(icons / "48x48/apps" / (icon + ".png")).substr(0, 8),
+              "\x89PNG\r\n\x1A\n");
+    EXPECT_TRUE(fs::is_regular_file(root / "usr/share/doc/importarcot/README.md"));
+
+    const Finished version = run(dir, {program.string(), "--version"});
+    EXPECT_EQ(version.status, 0) << version.err;
+    EXPECT_EQ(version.out, versionText() + "\n");
+
+    const fs::path file = dir.write("cotizaciones.csv", "COT;\"P\xE9rez; J.\";1,5\r\n;x\r\n");
+    const Finished preview = run(dir, {program.string(), "--preview", file.string(), "--separator",
+                                       "semicolon", "--delimiter", "double"});
+    EXPECT_EQ(preview.status, 0) << preview.err;
+    EXPECT_EQ(preview.out, "{\"line\": 1, \"fields\": [\"COT\", \"Pérez; J.\", \"1.5\"]}\n"
+                           "{\"line\": 2, \"fields\": [\"\", \"x\"]}\n");
+}
+
+} // namespace
+} // namespace app
