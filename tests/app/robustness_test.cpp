@@ -1,0 +1,421 @@
+// The program when things go wrong around it: the Firebird server killed in the
+// middle of a batch import, two batch imports into one database at once, and the
+// values a user types never being written back anywhere.
+//
+// The server tests hold a test transaction that deletes an article some line of
+// the file needs, without committing: an import reaching that line waits on the
+// lock, so the test knows where the import stands without timing anything.
+#include "app/batch.h"
+#include "app/importarcot.h"
+#include "batch_fixture.h"
+#include "database/connection.h"
+#include "database/dm.h"
+#include "database/statement.h"
+#include "database/transaction.h"
+#include "support/recording_dialogs.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTest>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <pwd.h>
+#include <set>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace app {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kProgram = fs::path(IMPORTARCOT_BINARY_DIR) / "app" / "importarcot";
+const fs::path kStartServer = fs::path(IMPORTARCOT_SOURCE_DIR) / "scripts" / "start-firebird";
+const fs::path kServerPidFile = "/run/firebird3.0/firebird.pid";
+const fs::path kServerExecutable = "/usr/sbin/firebird";
+// The article that the test transaction holds; a line that names it waits.
+const std::string kHeldArticle = "ROB-LOCK";
+// Bounds for waiting on another process: far beyond what any step takes, they only
+// turn a hang into a failure.
+constexpr auto kPatience = std::chrono::seconds(180);
+
+// A quotation of the data file: prefix, number and the article codes of its lines.
+struct Quotation {
+    std::string prefix;
+    int number;
+    std::vector<std::string> codes;
+};
+
+std::string dataFile(const std::vector<Quotation>& quotations)
+{
+    std::string bytes;
+    for (const auto& q : quotations) {
+        bytes += quotationLine(q.prefix, std::to_string(q.number), q.codes.front());
+        for (std::size_t i = 1; i < q.codes.size(); ++i)
+            bytes += articleLine(q.codes[i]);
+    }
+    return bytes;
+}
+
+// The rows that storing the quotations whole gives, as storedRows() reads them.
+std::string wholeRows(const std::vector<Quotation>& quotations)
+{
+    std::string rows;
+    for (const auto& q : quotations)
+        for (std::size_t i = 0; i < q.codes.size(); ++i)
+            rows += q.prefix + "|" + std::to_string(q.number) + "|" + q.codes[i] + "\n";
+    return rows;
+}
+
+std::vector<Quotation> quotations(const std::string& prefix, int count,
+                                  const std::map<int, std::vector<std::string>>& special = {})
+{
+    std::vector<Quotation> result;
+    for (int n = 1; n <= count; ++n) {
+        const auto found = special.find(n);
+        result.push_back({prefix, n,
+                          found != special.end() ? found->second
+                                                 : std::vector<std::string>{"CAF-500", "AZU-1K", "ACE-1L"}});
+    }
+    return result;
+}
+
+std::string summary(int stored, int lines, const std::string& last)
+{
+    return "Cotizaciones grabadas: " + std::to_string(stored) +
+           ", rechazadas: 0, líneas grabadas: " + std::to_string(lines) + ", última grabada: " + last + "\n";
+}
+
+// A message line with the client library's words for a connection that broke off
+// while a request was under way.
+bool brokenConnectionReported(const std::string& err)
+{
+    for (const char* text : {"Error: SQL Server Error: Error reading data from the connection.\n",
+                             "Error: SQL Server Error: Error writing data to the connection.\n"})
+        if (err.find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+// The program running in the background, its streams in files.
+class Program {
+public:
+    Program(const fs::path& folder, const std::string& name, std::vector<std::string> arguments,
+            const std::vector<std::string>& environment)
+        : out_(folder / (name + ".out")), err_(folder / (name + ".err"))
+    {
+        arguments.insert(arguments.begin(), kProgram.string());
+        std::vector<std::string> variables;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            const std::string variable = *entry;
+            const std::string key = variable.substr(0, variable.find('='));
+            if (key != "DISPLAY" && key != "WAYLAND_DISPLAY" && key != "QT_QPA_PLATFORM")
+                variables.push_back(variable);
+        }
+        variables.insert(variables.end(), environment.begin(), environment.end());
+        std::vector<char*> argv;
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        std::vector<char*> envp;
+        for (auto& variable : variables)
+            envp.push_back(variable.data());
+        envp.push_back(nullptr);
+        const std::string outPath = out_.string();
+        const std::string errPath = err_.string();
+        pid_ = fork();
+        if (pid_ == 0) {
+            // Only async-signal-safe calls from here on.
+            dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+            dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+            execve(argv[0], argv.data(), envp.data());
+            _exit(127);
+        }
+    }
+    ~Program()
+    {
+        if (running()) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool running()
+    {
+        if (pid_ <= 0 || status_)
+            return false;
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) != pid_)
+            return true;
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return false;
+    }
+    // The exit status; -1 when it did not exit by itself within kPatience (it is
+    // then killed) or ended on a signal.
+    int finish()
+    {
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (running() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (running()) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+            status_ = -1;
+        }
+        return status_.value_or(-1);
+    }
+    std::string out() const { return testing_support::readFile(out_); }
+    std::string err() const { return testing_support::readFile(err_); }
+
+private:
+    fs::path out_;
+    fs::path err_;
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+};
+
+// The Firebird server of scripts/start-firebird, by its pid file; 0 when there is
+// none. Only a pid that really is that server counts, so that a stale file never
+// leads to another process.
+pid_t serverPid()
+{
+    std::ifstream file(kServerPidFile);
+    pid_t pid = 0;
+    if (!(file >> pid) || pid <= 0)
+        return 0;
+    char target[PATH_MAX];
+    const fs::path exe = "/proc/" + std::to_string(pid) + "/exe";
+    const ssize_t length = readlink(exe.c_str(), target, sizeof target - 1);
+    if (length <= 0 || fs::path(std::string(target, static_cast<std::size_t>(length))) != kServerExecutable)
+        return 0;
+    return pid;
+}
+
+class ServerFaults : public BatchFixture {
+protected:
+    void SetUp() override
+    {
+        BatchFixture::SetUp();
+        testing_support::runSql(database_, "insert into ARTICULO (ARTI_COD, ARTI_NOMBRE, TAIV_COD) values (" +
+                                               testing_support::sqlQuote(kHeldArticle) + ", 'Retenido', 1)");
+        // The server's own user must reach and write the company database.
+        const passwd* firebird = getpwnam("firebird");
+        ASSERT_NE(firebird, nullptr) << "the Firebird server is not installed (scripts/start-firebird)";
+        fs::permissions(dir_.path(), fs::perms::all);
+        for (const auto& entry : fs::recursive_directory_iterator(dir_.path()))
+            ASSERT_EQ(::chown(entry.path().c_str(), firebird->pw_uid, firebird->pw_gid), 0);
+        serverDatabase_ = "localhost:" + database_.string();
+    }
+    void TearDown() override
+    {
+        // Later tests need the server: a test that stopped on a failed assertion
+        // still starts it again.
+        if (serverDown_)
+            restartServer();
+        BatchFixture::TearDown();
+    }
+
+    std::unique_ptr<Program> startImport(const std::string& name, const std::string& bytes)
+    {
+        const std::string data = dir_.write(name + ".csv", bytes).string();
+        return std::make_unique<Program>(
+            dir_.path(), name,
+            std::vector<std::string>{"--batch", "--server", "localhost:" + dir_.path().string(), "--user",
+                                     "SYSDBA", "--company", "01", "--file", data, "--separator", "semicolon"},
+            std::vector<std::string>{"IMPORTARCOT_REGISTRY=" + registry_.string(),
+                                     "IMPORTARCOT_PASSWORD=masterkey", "LC_ALL=C.UTF-8"});
+    }
+
+    // Opens a connection of the test's own and, in a transaction left open, deletes
+    // the held article: every line that names it waits from then on.
+    void holdArticle()
+    {
+        holder_ = std::make_unique<database::Connection>();
+        holder_->open(serverDatabase_, "SYSDBA", "masterkey", "");
+        hold_ = std::make_unique<database::Transaction>(*holder_);
+        database::Statement(*holder_, "delete from ARTICULO where ARTI_COD = ?")
+            .execute(*hold_, {kHeldArticle});
+    }
+
+    // Waits until the given number of other connections is writing a quotation line
+    // (waiting on the held article) while the given number of quotations is stored.
+    // False when an import ended or the moment never came.
+    bool waitUntilWaiting(int waiting, int stored, std::initializer_list<Program*> imports)
+    {
+        database::Statement state(
+            *holder_,
+            "select cast((select count(*) from COTIZACIONES) as integer), cast((select count(*) from "
+            "MON$STATEMENTS s where s.MON$ATTACHMENT_ID <> current_connection and s.MON$STATE = 1 and "
+            "s.MON$SQL_TEXT starting with 'insert into \"COTIZACIONES_DETALLE\"') as integer) from "
+            "RDB$DATABASE");
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (std::chrono::steady_clock::now() < deadline) {
+            for (Program* import : imports)
+                if (!import->running())
+                    return false;
+            // A transaction per look: the monitoring tables are a snapshot per transaction.
+            const database::Rows rows = state.fetchAll();
+            if (rows.size() == 1 && rows[0][0] == dataset::Value{std::int32_t{stored}} &&
+                rows[0][1] == dataset::Value{std::int32_t{waiting}})
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
+    void killServer()
+    {
+        const pid_t pid = serverPid();
+        ASSERT_NE(pid, 0) << "no server of scripts/start-firebird runs (" << kServerPidFile << ")";
+        serverDown_ = true;
+        ASSERT_EQ(::kill(pid, SIGKILL), 0);
+        // The test's own connection went with it.
+        hold_.reset();
+        holder_.reset();
+    }
+
+    void restartServer()
+    {
+        const std::string command = kStartServer.string() + " >/dev/null 2>&1";
+        const int status = std::system(command.c_str());
+        serverDown_ = !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        ASSERT_FALSE(serverDown_) << command << " failed";
+    }
+
+    // Every quotation stored, with its lines, in file order: prefix|number|article,
+    // a header without lines as prefix|number|<null>.
+    std::string storedRows() const
+    {
+        return testing_support::querySql(
+            serverDatabase_, "select h.PREF_PRE, h.COTI_NUMERO, l.ARTI_COD from COTIZACIONES h left join "
+                             "COTIZACIONES_DETALLE l on l.COTI_ID = h.COTI_ID order by h.PREF_PRE, "
+                             "cast(h.COTI_NUMERO as integer), "
+                             "l.CTDE_ITEM");
+    }
+
+    std::string serverDatabase_;
+    std::unique_ptr<database::Connection> holder_;
+    std::unique_ptr<database::Transaction> hold_;
+    bool serverDown_ = false;
+};
+
+// The server dies (SIGKILL) while an import is writing a quotation: the batch mode
+// stops with the connection's error, names the last quotation stored, and every
+// quotation in the database is whole. Once the server is back, importing the rest
+// of the file from the quotation after that one gives the whole file.
+TEST_F(ServerFaults, ServerKilledInTheMiddleOfAnImport)
+{
+    const int held = 50; // its second line waits on the held article
+    const std::vector<Quotation> file = quotations("KL", 120, {{held, {"CAF-500", kHeldArticle, "ACE-1L"}}});
+    holdArticle();
+    auto import = startImport("first", dataFile(file));
+    ASSERT_TRUE(waitUntilWaiting(1, held - 1, {import.get()})) << import->err();
+    killServer();
+    const int status = import->finish();
+    restartServer();
+
+    EXPECT_EQ(status, kBatchStopped) << import->err();
+    const std::string out = import->out();
+    EXPECT_EQ(out.rfind("Cotizaciones grabadas: 49, ", 0), 0u) << out;
+    EXPECT_TRUE(out.ends_with(", última grabada: KL49\n")) << out;
+    EXPECT_TRUE(brokenConnectionReported(import->err())) << import->err();
+    const std::vector<Quotation> stored(file.begin(), file.begin() + (held - 1));
+    EXPECT_EQ(storedRows(), wholeRows(stored)) << "a quotation half written";
+
+    const std::vector<Quotation> rest(file.begin() + (held - 1), file.end());
+    auto resumed = startImport("rest", dataFile(rest));
+    EXPECT_EQ(resumed->finish(), kBatchImported) << resumed->err();
+    EXPECT_EQ(resumed->out(), summary(71, 213, "KL120"));
+    EXPECT_EQ(storedRows(), wholeRows(file));
+}
+
+// Two imports into one database at the same time, both held at their first
+// quotation until each has a transaction open: every quotation of both files is
+// stored whole, each with an identifier of its own.
+TEST_F(ServerFaults, TwoImportsAtOnceIntoOneDatabase)
+{
+    const std::vector<Quotation> first = quotations("PA", 40, {{1, {"CAF-500", kHeldArticle}}});
+    const std::vector<Quotation> second = quotations("PB", 40, {{1, {"ACE-1L", kHeldArticle}}});
+    holdArticle();
+    auto a = startImport("a", dataFile(first));
+    auto b = startImport("b", dataFile(second));
+    ASSERT_TRUE(waitUntilWaiting(2, 0, {a.get(), b.get()})) << a->err() << b->err();
+    hold_->rollback();
+
+    EXPECT_EQ(a->finish(), kBatchImported) << a->err();
+    EXPECT_EQ(b->finish(), kBatchImported) << b->err();
+    EXPECT_EQ(a->out(), summary(40, 119, "PA40"));
+    EXPECT_EQ(b->out(), summary(40, 119, "PB40"));
+    std::vector<Quotation> both = first;
+    both.insert(both.end(), second.begin(), second.end());
+    EXPECT_EQ(storedRows(), wholeRows(both));
+    EXPECT_EQ(testing_support::querySql(serverDatabase_,
+                                        "select count(distinct COTI_ID), count(*) from COTIZACIONES"),
+              "80|80\n");
+}
+
+// What the user types in the window (company, data file) and the settings it
+// starts from: after a complete import, settings.conf, the registry stand-in, the
+// suite's folder, the data file and the mapping table are as they were.
+class NothingWrittenBack : public BatchFixture {};
+
+TEST_F(NothingWrittenBack, TypedValuesLeaveSettingsRegistryAndMappingAsTheyWere)
+{
+    const std::string data = writeData(quotationLine("CT", "1", "CAF-500") + articleLine("AZU-1K"));
+    // No company yet, so the window does not connect on its own, and another file.
+    writeSettings(dir_.path().string() + "\r\nSYSDBA\r\nmasterkey\r\n\r\n/no/such/file.csv\r\n0\r\n");
+    const auto snapshot = [&] {
+        std::string files;
+        for (const auto& entry : fs::recursive_directory_iterator(suite()))
+            files += entry.path().string() + "\n" + testing_support::readFile(entry.path()) + "\n";
+        return files + testing_support::readFile(registry_) + testing_support::readFile(data) +
+               testing_support::querySql(database_, "select * from IMPORTACION_INVENTARIO order by 1, 2");
+    };
+    const std::string before = snapshot();
+
+    testing_support::RecordingDialogs dialogs;
+    {
+        database::Tfdm fdm(dialogs);
+        QPointer<Tfimportarcot> window = new Tfimportarcot(dialogs, fdm);
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        auto* cia = window->findChild<QLineEdit*>(QStringLiteral("Cia"));
+        auto* ubicacion = window->findChild<QLineEdit*>(QStringLiteral("Ubicacion"));
+        ASSERT_NE(cia, nullptr);
+        ASSERT_NE(ubicacion, nullptr);
+        cia->setFocus();
+        QTest::keyClicks(cia, QStringLiteral("01"));
+        QTest::keyClick(cia, Qt::Key_Tab); // leaving the company connects
+        ubicacion->setFocus();
+        ubicacion->selectAll();
+        QTest::keyClicks(ubicacion, QString::fromStdString(data));
+        window->findChild<QComboBox*>(QStringLiteral("Separ"))->setCurrentIndex(1);
+        QTest::keyClick(window, Qt::Key_F2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(window.isNull()) << "the complete run closes the window";
+        delete window.data();
+        EXPECT_EQ(dialogs.shown,
+                  (std::vector<testing_support::RecordingDialogs::Shown>{
+                      {testing_support::RecordingDialogs::Kind::Plain, "Importación finalizada."}}));
+    }
+    EXPECT_EQ(storedQuotations(), "CT1\n");
+    EXPECT_EQ(snapshot(), before);
+}
+
+} // namespace
+} // namespace app
