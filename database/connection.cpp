@@ -139,6 +139,16 @@ void Connection::close()
         attachment->release();
 }
 
+Transaction& Connection::readTransaction()
+{
+    // Closing the connection ends it; the next read starts another.
+    if (!reads_ || !reads_->isActive()) {
+        reads_.reset();
+        reads_ = std::make_unique<Transaction>(*this, TransactionAccess::ReadOnly);
+    }
+    return *reads_;
+}
+
 Firebird::IAttachment* Connection::attachment()
 {
     if (attachment_ == nullptr)

@@ -3,6 +3,7 @@
 // detach, the texts of its errors, and the transactions and prepared statements
 // that run on it (transaction.h, statement.h).
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -59,6 +60,12 @@ public:
     template <typename Work>
     auto inOwnTransaction(Work&& work, TransactionAccess access = TransactionAccess::ReadWrite);
 
+    // A read-only read-committed transaction for the reads that need none of their
+    // own, started on first use and kept until the connection closes. Read committed
+    // sees every commit anew at each statement, so a read in it gives what a read in
+    // a fresh transaction gives, without a start and a commit per read.
+    Transaction& readTransaction();
+
     // --- for the transactions and statements of this layer ---
 
     // The attachment, opening the connection with its parameters when it is closed.
@@ -96,6 +103,8 @@ private:
     Firebird::IAttachment* attachment_ = nullptr;
     std::vector<Statement*> statements_;
     std::vector<Transaction*> transactions_;
+    // After transactions_: it delists itself when it goes.
+    std::unique_ptr<Transaction> reads_;
 };
 
 // The database path as it is attached: without blanks and control characters at

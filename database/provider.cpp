@@ -36,6 +36,7 @@ struct Provider::Writer {
     struct Insert {
         std::unique_ptr<Statement> statement;
         std::vector<int> fieldOfColumn;  // -1: the record set has no field for the column
+        bool fieldsInColumnOrder = false;  // the row's values bind as they stand
     };
     std::map<const dataset::RecordSet*, Insert> inserts;
 };
@@ -108,7 +109,7 @@ void Provider::open(dataset::RecordSet& recordSet, const Row& parameters)
     std::vector<dataset::ColumnInfo> detailColumns;
     try {
         Statement& headers = query();
-        Transaction transaction(connection_, TransactionAccess::ReadOnly);
+        Transaction& transaction = connection_.readTransaction();
         for (auto& values : headers.fetchAll(transaction, parameters))
             rows.push_back({std::move(values), {}});
         columns = headers.columns();
@@ -126,7 +127,6 @@ void Provider::open(dataset::RecordSet& recordSet, const Row& parameters)
                     row.details.push_back({std::move(values), {}});
             }
         }
-        transaction.commit();
     } catch (const platform::DatabaseError& error) {
         throw platform::DatabaseError(trimReadError(error.what()));
     }
@@ -150,6 +150,9 @@ int Provider::writeRow(const dataset::LoggedRow& row, dataset::RecordSet& record
             const auto field = recordSet.findField(column.name);
             insert.fieldOfColumn.push_back(field ? static_cast<int>(field->index()) : -1);
         }
+        insert.fieldsInColumnOrder = insert.fieldOfColumn.size() == recordSet.fieldCount();
+        for (std::size_t i = 0; i < insert.fieldOfColumn.size(); ++i)
+            insert.fieldsInColumnOrder = insert.fieldsInColumnOrder && insert.fieldOfColumn[i] == static_cast<int>(i);
         const std::string sql = "insert into " + quotedName(tableOfQuery(source.sql())) + "\n  (" + names
                                 + ")\nvalues\n  (" + marks + ")";
         insert.statement = std::make_unique<Statement>(connection_, sql);
@@ -158,11 +161,16 @@ int Provider::writeRow(const dataset::LoggedRow& row, dataset::RecordSet& record
     try {
         if (row.status != dataset::RowStatus::Inserted)
             throw platform::DatabaseError("Record not found or changed by another user");
+        // The header and line sets hold every column in the table's order: their rows
+        // bind without a copy.
         Row values;
-        values.reserve(insert.fieldOfColumn.size());
-        for (int field : insert.fieldOfColumn)
-            values.push_back(field < 0 ? dataset::Value{} : (*row.values)[static_cast<std::size_t>(field)]);
-        const std::uint64_t affected = insert.statement->execute(transaction, values);
+        if (!insert.fieldsInColumnOrder) {
+            values.reserve(insert.fieldOfColumn.size());
+            for (int field : insert.fieldOfColumn)
+                values.push_back(field < 0 ? dataset::Value{} : (*row.values)[static_cast<std::size_t>(field)]);
+        }
+        const std::uint64_t affected =
+            insert.statement->execute(transaction, insert.fieldsInColumnOrder ? *row.values : values);
         if (affected == 0)
             throw platform::DatabaseError("Record not found or changed by another user");
         if (affected > 1) {

@@ -71,6 +71,13 @@ void resolveFields(const std::string& setName, const std::vector<FieldDef>& decl
     }
 }
 
+bool sameColumns(const std::vector<ColumnInfo>& a, const std::vector<ColumnInfo>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ColumnInfo& x, const ColumnInfo& y) {
+        return x.kind == y.kind && x.size == y.size && x.name == y.name;
+    });
+}
+
 std::unique_ptr<Row> rowFrom(RowData& data, const std::vector<std::size_t>& columnOf, std::uint64_t readSeq)
 {
     auto row = std::make_unique<Row>();
@@ -169,6 +176,20 @@ int compareValues(const Value& a, const Value& b)
 RecordSet::Impl::Impl(RecordSet& owner, std::string setName, std::vector<FieldDef> declaredFields)
     : self(owner), name(std::move(setName)), declared(std::move(declaredFields)), fields(declared)
 {
+}
+
+void RecordSet::Impl::resolve(const std::vector<ColumnInfo>& columns, std::vector<FieldDef>& outFields,
+                              std::vector<std::size_t>& outColumnOf)
+{
+    if (!resolved || !sameColumns(resolved->columns, columns)) {
+        // Resolved apart first: a refused set of columns leaves the last one in place.
+        Resolved fresh;
+        resolveFields(name, declared, columns, fresh.fields, fresh.columnOf);
+        fresh.columns = columns;
+        resolved = std::move(fresh);
+    }
+    outFields = resolved->fields;
+    outColumnOf = resolved->columnOf;
 }
 
 Rows* RecordSet::Impl::level() const
@@ -485,7 +506,11 @@ void RecordSet::Impl::dropRows()
         lines->cur = 0;
         lines->eof = true;
     }
-    own = Rows{};
+    // Cleared rather than replaced: a new deque allocates, and the look-ups of an
+    // import reopen their record sets thousands of times.
+    own.rows.clear();
+    own.deleted.clear();
+    own.log.clear();
     pending = nullptr;
     backup.clear();
     modified = false;
@@ -548,14 +573,14 @@ void RecordSet::open(const std::vector<ColumnInfo>& columns, std::vector<RowData
 
     std::vector<FieldDef> fields;
     std::vector<std::size_t> columnOf;
-    resolveFields(d.name, d.declared, columns, fields, columnOf);
+    d.resolve(columns, fields, columnOf);
 
     Impl* lines = d.detailImpl();
     std::vector<FieldDef> lineFields;
     std::vector<std::size_t> lineColumnOf;
     if (lines) {
         if (detailColumns) {
-            resolveFields(lines->name, lines->declared, *detailColumns, lineFields, lineColumnOf);
+            lines->resolve(*detailColumns, lineFields, lineColumnOf);
         } else {
             lineFields = lines->declared;
             for (std::size_t i = 0; i < lineFields.size(); ++i)

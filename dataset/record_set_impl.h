@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,19 @@ struct RecordSet::Impl {
 
     bool readOnly = false;
     bool cascadeDeletes = true;
+
+    // The fields last resolved for a statement's columns. The look-ups of an import
+    // reopen the same record sets over the same columns thousands of times.
+    struct Resolved {
+        std::vector<ColumnInfo> columns;
+        std::vector<FieldDef> fields;
+        std::vector<std::size_t> columnOf;
+    };
+    std::optional<Resolved> resolved;
+    // The fields in force over these columns and the column of each (the checks of
+    // open), from the last resolution when the columns are the same.
+    void resolve(const std::vector<ColumnInfo>& columns, std::vector<FieldDef>& outFields,
+                 std::vector<std::size_t>& outColumnOf);
 
     // Rows of this set as they stand: null for a nested set whose header has no lines.
     Rows* level() const;

@@ -30,6 +30,16 @@ QuotationAssembly::QuotationAssembly(FormHost& host, database::Tfdm& fdm, Mappin
     amounts_ = {d.field("CTDE_CANT"),     d.field("CTDE_PRUNIT"),   d.field("CTDE_DTOPORC"),
                 d.field("CTDE_DTOMONTO"), d.field("CTDE_IVAPORC"),  d.field("CTDE_IVAMONTO"),
                 d.field("CTDE_CONSUMO"),  d.field("CTDE_FACTOR"),   d.field("CTDE_TOTAL")};
+    CTDE_CODBAR_ = d.field("CTDE_CODBAR");
+    ARTI_COD_ = d.field("ARTI_COD");
+    CTDE_DESC_ = d.field("CTDE_DESC");
+    CTDE_UNIDAD_ = d.field("CTDE_UNIDAD");
+    LIPR_COD_ = d.field("LIPR_COD");
+    CTDE_REFERENCIA_ = d.field("CTDE_REFERENCIA");
+    CTDE_ITEM_ = d.field("CTDE_ITEM");
+    CTDE_ANULADO_ = d.field("CTDE_ANULADO");
+    CTDE_TRANSMIT_ = d.field("CTDE_TRANSMIT");
+    COTI_IMPTOS_ = CFacturas_.field("COTI_IMPTOS");
 }
 
 void QuotationAssembly::startRun()
@@ -59,17 +69,18 @@ void QuotationAssembly::CFacturasAfterInsert(dataset::RecordSet& DataSet)
     DataSet.field("COTI_USUARIO").setAsString(platform::utf8ToCp1252(host_.text(FormField::Tusua)));
 }
 
-void QuotationAssembly::CFactdetalleAfterInsert(dataset::RecordSet& DataSet)
+void QuotationAssembly::CFactdetalleAfterInsert(dataset::RecordSet&)
 {
+    // Installed on CFactdetalle only, whose fields the handles hold.
     ++NroIte_;
-    DataSet.field("CTDE_ITEM").setAsInteger(NroIte_);
-    DataSet.field("CTDE_ANULADO").setAsString("N");
-    DataSet.field("CTDE_TRANSMIT").setAsString("N");
-    DataSet.field("CTDE_CANT").setAsString("0");
-    DataSet.field("CTDE_PRUNIT").setAsString("0");
-    DataSet.field("CTDE_IVAPORC").setAsString("0");
-    DataSet.field("CTDE_DTOPORC").setAsString("0");
-    DataSet.field("CTDE_CONSUMO").setAsString("0");
+    CTDE_ITEM_.setAsInteger(NroIte_);
+    CTDE_ANULADO_.setAsString("N");
+    CTDE_TRANSMIT_.setAsString("N");
+    amounts_.CTDE_CANT.setAsString("0");
+    amounts_.CTDE_PRUNIT.setAsString("0");
+    amounts_.CTDE_IVAPORC.setAsString("0");
+    amounts_.CTDE_DTOPORC.setAsString("0");
+    amounts_.CTDE_CONSUMO.setAsString("0");
 }
 
 void QuotationAssembly::lineStep(const Slots& slots)
@@ -115,20 +126,20 @@ void QuotationAssembly::addLine()
     const LineValues& v = values_;
     dataset::RecordSet& line = CFactdetalle_;
     line.insert();
-    dataset::Field codbar = line.field("CTDE_CODBAR");
-    dataset::Field artiCod = line.field("ARTI_COD");
-    dataset::Field desc = line.field("CTDE_DESC");
-    dataset::Field unidad = line.field("CTDE_UNIDAD");
+    dataset::Field codbar = CTDE_CODBAR_;
+    dataset::Field artiCod = ARTI_COD_;
+    dataset::Field desc = CTDE_DESC_;
+    dataset::Field unidad = CTDE_UNIDAD_;
     codbar.setAsString(v.DArt);
     fdm_.valide_articulo(codbar.asString(), artiCod, desc, unidad);
     assignWhenNotEmpty(desc, v.DDesc);
     fdm_.imptos_articulo(artiCod.asString(), amounts_.CTDE_IVAPORC, amounts_.CTDE_CONSUMO);
     amounts_.CTDE_CANT.setAsString(v.DCant);
     assignWhenNotEmpty(unidad, v.DUni);
-    assignWhenNotEmpty(line.field("LIPR_COD"), v.Dlis);
+    assignWhenNotEmpty(LIPR_COD_, v.Dlis);
     amounts_.CTDE_FACTOR.setAsMoney(fdm_.factor_unidad(artiCod.asString(), unidad.asString()));
     assignConsumption(amounts_);
-    assignWhenNotEmpty(line.field("CTDE_REFERENCIA"), v.DRef);
+    assignWhenNotEmpty(CTDE_REFERENCIA_, v.DRef);
     amounts_.CTDE_PRUNIT.setAsString(v.DPruni);
     amounts_.CTDE_DTOPORC.setAsString(v.DDtop.empty() ? std::string("0") : v.DDtop);
     if (!v.DDtom.empty())
@@ -137,7 +148,7 @@ void QuotationAssembly::addLine()
         assignDiscountAmount(amounts_);
     assignWhenNotEmpty(amounts_.CTDE_IVAPORC, v.DIvap);
     const Money subtotal = subtotalOf(amounts_);
-    assignVatAndTotal(amounts_, subtotal, CFacturas_.field("COTI_IMPTOS").asString());
+    assignVatAndTotal(amounts_, subtotal, COTI_IMPTOS_.asString());
     line.post();
 }
 

@@ -46,6 +46,11 @@ private:
     dataset::RecordSet& CFactdetalle_;
     QuotationSave& save_;
 
+    // The line fields that every line assigns, and the header's tax flag that every
+    // line reads, found once: a lookup by name walks the field list.
+    dataset::Field CTDE_CODBAR_, ARTI_COD_, CTDE_DESC_, CTDE_UNIDAD_, LIPR_COD_, CTDE_REFERENCIA_, CTDE_ITEM_,
+        CTDE_ANULADO_, CTDE_TRANSMIT_, COTI_IMPTOS_;
+
     LineValues values_;
     std::string PreVie_;
     std::string NumVie_;

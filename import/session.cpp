@@ -109,9 +109,14 @@ void ImportSession::SpeedButton3Click()
         FileByteSource source(*data.file);
         DelimitedReader(options).run(
             source, data.size, [this](const Slots& slots, int, std::int64_t) { assembly_->lineStep(slots); },
-            [this, step](std::int64_t count) {
+            // Called for every byte: no division below the next multiple of the step
+            // (a count may jump over it: the LF of a CR LF is counted, not tested).
+            [this, step, next = step](std::int64_t count) mutable {
+                if (count < next)
+                    return;
                 if (count % step == 0)
                     host_.progressStep();
+                next = (count / step + 1) * step;
             });
     }
     save_->final();
