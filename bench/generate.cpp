@@ -20,9 +20,12 @@
 #include <vector>
 
 #include "bench/catalogue.h"
+#include "database/dm.h"
 #include "platform/text_codec.h"
 
 namespace {
+
+using database::quoted;
 
 // xorshift64*: the same numbers on every machine and library, so the files are
 // the same from run to run.
@@ -196,18 +199,6 @@ int writeQuotations(long lines, const std::string& path, std::uint64_t seed)
     return out.good() ? 0 : 1;
 }
 
-// An SQL literal: the text in single quotes, inner quotes doubled.
-std::string sql(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out + "'";
-}
-
 int writeArticles(const std::string& path)
 {
     std::ofstream out(path, std::ios::binary);
@@ -221,12 +212,12 @@ int writeArticles(const std::string& path)
         const bench::Article a = bench::article(i);
         statements << "insert into ARTICULO (ARTI_COD, ARTI_NOMBRE, ARTI_UNIDAD, ARTI_CODBAR, TAIV_COD, ARTI_CONSUMO, "
                "ARTI_PRECIO, ARTI_LOTE) values ("
-            << sql(a.code) << ", " << sql(a.name) << ", " << sql(a.unit) << ", " << sql(a.barcode) << ", " << a.tariff
-            << ", " << a.consumption / 100 << "." << (a.consumption % 100) / 10 << a.consumption % 10 << ", "
+            << quoted(a.code) << ", " << quoted(a.name) << ", " << quoted(a.unit) << ", " << quoted(a.barcode)
+            << ", " << a.tariff << ", " << a.consumption / 100 << "." << (a.consumption % 100) / 10 << a.consumption % 10 << ", "
             << a.price / 100 << ", 'N');\n";
         if (!a.extraUnit.empty())
-            statements << "insert into UNIDADES_ARTICULO (ARTI_COD, UNIDAD, FACTOR) values (" << sql(a.code) << ", "
-                << sql(a.extraUnit) << ", " << a.extraFactorText << ");\n";
+            statements << "insert into UNIDADES_ARTICULO (ARTI_COD, UNIDAD, FACTOR) values (" << quoted(a.code) << ", "
+                << quoted(a.extraUnit) << ", " << a.extraFactorText << ");\n";
         out << platform::utf8ToCp1252(statements.str());
         if (i % 1000 == 0)
             out << "commit;\n";
