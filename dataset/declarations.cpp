@@ -95,8 +95,8 @@ std::unique_ptr<RecordSet> makeCFacturas()
 {
     auto set = std::make_unique<RecordSet>("CFacturas", cotizacionesFields());
     RecordSet& lines = set->nest("TCotdetalle", "CFactdetalle", cotizacionesDetalleFields(), "COTI_ID");
-    lines.addSum("SumIva", "CTDE_IVAMONTO");
-    lines.addSum("SumTotal", "CTDE_TOTAL");
+    lines.addSum("SumIva", "sum(ctde_ivamonto)");
+    lines.addSum("SumTotal", "sum(ctde_total)");
     return set;
 }
 

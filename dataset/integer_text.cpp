@@ -42,15 +42,13 @@ std::optional<std::int32_t> parseInteger(std::string_view text)
 
     if (hexStart != std::string_view::npos) {
         const std::string_view hex = rest.substr(hexStart);
-        if (hex.empty())
+        // At most eight digits, leading zeros included: the digits are the pattern.
+        if (hex.empty() || hex.size() > 8)
             return std::nullopt;
         std::uint32_t pattern = 0;
         for (const char c : hex) {
             const int v = hexValue(c);
             if (v < 0)
-                return std::nullopt;
-            // More than eight significant hex digits no longer fit 32 bits.
-            if (pattern > 0x0FFFFFFFu)
                 return std::nullopt;
             pattern = pattern << 4 | static_cast<std::uint32_t>(v);
         }

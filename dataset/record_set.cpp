@@ -917,46 +917,51 @@ const std::string& RecordSet::nestedFieldName() const
     return impl_->nestedFieldName;
 }
 
-void RecordSet::addSum(std::string sumName, std::string fieldName)
+void RecordSet::addSum(std::string sumName, std::string expression)
 {
     Impl& d = *impl_;
+    // "sum(<field>)", in any case, blanks allowed around the name.
+    std::string_view text = expression;
+    const auto trimmed = [](std::string_view t) {
+        while (!t.empty() && t.front() == ' ')
+            t.remove_prefix(1);
+        while (!t.empty() && t.back() == ' ')
+            t.remove_suffix(1);
+        return t;
+    };
+    text = trimmed(text);
+    if (text.size() < 5 || !sameName(text.substr(0, 4), "sum(") || text.back() != ')')
+        throw std::invalid_argument(d.name + ": a sum needs an expression sum(<field>), not '" + expression + "'");
+    const std::string_view fieldName = trimmed(text.substr(4, text.size() - 5));
     const auto index = d.findFieldIndex(fieldName);
     if (!index)
         d.fieldNotFound(fieldName);
-    d.sums.push_back({std::move(sumName), *index});
+    const FieldKind kind = d.fields[*index].kind;
+    if (kind != FieldKind::Decimal && kind != FieldKind::Integer)
+        throw std::invalid_argument(d.name + ": the sum " + sumName + " is not over a numeric field");
+    SumDef def;
+    def.name = std::move(sumName);
+    def.expression = std::move(expression);
+    d.sums.push_back({std::move(def), *index});
+}
+
+std::size_t RecordSet::sumCount() const
+{
+    return impl_->sums.size();
+}
+
+SumField RecordSet::sumField(std::string_view sumName) const
+{
+    const Impl& d = *impl_;
+    for (std::size_t i = 0; i < d.sums.size(); ++i)
+        if (sameName(d.sums[i].def.name, sumName))
+            return SumField(this, i);
+    d.fieldNotFound(sumName);
 }
 
 std::string RecordSet::sumAsText(std::string_view sumName) const
 {
-    const Impl& d = *impl_;
-    const auto sum = std::find_if(d.sums.begin(), d.sums.end(),
-                                  [&](const Impl::Sum& s) { return sameName(s.name, sumName); });
-    if (sum == d.sums.end())
-        d.fieldNotFound(sumName);
-    d.requireActive();
-    const Rows* rows = d.level();
-    if (!rows)
-        return "";
-    // Over the posted rows: a row being inserted is not there yet, one being edited
-    // counts with its values from before the edit.
-    Decimal total;
-    bool any = false;
-    for (const auto& row : rows->rows) {
-        if (row.get() == d.pending && d.state == State::Insert)
-            continue;
-        const Value& value =
-            row.get() == d.pending && d.state == State::Edit ? d.backup[sum->field] : row->values[sum->field];
-        if (const auto* decimal = std::get_if<Decimal>(&value)) {
-            total = total + *decimal;
-            any = true;
-        } else if (const auto* integer = std::get_if<std::int32_t>(&value)) {
-            total = total + Decimal::fromUnscaled(*integer, 0);
-            any = true;
-        }
-    }
-    if (!any)
-        return "";
-    return Decimal::fromMoney(total.toMoney()).toText(platform::regionalSettings().decimalSeparator);
+    return sumField(sumName).asString();
 }
 
 std::size_t RecordSet::changeCount() const

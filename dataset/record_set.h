@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dataset/field.h"
+#include "dataset/sum_field.h"
 #include "dataset/value.h"
 #include "platform/errors.h"
 
@@ -151,10 +152,13 @@ public:
     // The name of the header's field that holds the lines ("" without nesting).
     const std::string& nestedFieldName() const;
 
-    // Sums over the rows of this set (for a nested set: the current header's lines).
-    void addSum(std::string sumName, std::string fieldName);
-    // "" with no rows; otherwise the sum as a money value, in text with the
-    // machine's decimal separator.
+    // Sum fields over the rows of this set (for a nested set: the current header's
+    // lines). The expression is "sum(<field>)" over a numeric field of this set.
+    void addSum(std::string sumName, std::string expression);
+    std::size_t sumCount() const;
+    // Raises DatabaseError "<set>: Field '<name>' not found".
+    SumField sumField(std::string_view sumName) const;
+    // The sum's text (SumField::asString).
     std::string sumAsText(std::string_view sumName) const;
 
     // The change log: rows posted since the set was read. A nested set's lines belong
@@ -170,6 +174,7 @@ public:
 
 private:
     friend class Field;
+    friend class SumField;
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -59,10 +59,12 @@ struct RecordSet::Impl {
     std::size_t detailLink = 0; // in the detail: the field that holds it
 
     struct Sum {
-        std::string name;
-        std::size_t field;
+        SumDef def;
+        std::size_t field;  // the field summed
     };
     std::vector<Sum> sums;
+    // Null (nullopt) without posted rows; otherwise the total, null values as 0.
+    std::optional<Decimal> sumOf(const Sum& sum) const;
 
     std::vector<std::string> indexNames;
     std::vector<std::size_t> indexFields;

@@ -111,7 +111,7 @@ void QuotationAssembly::startQuotation()
     field("COTI_SUCURSAL").setAsString(v.ESuc.empty() ? std::string("01") : v.ESuc);
     assignWhenNotEmpty(field("COTI_DTOMONTO"), v.EDtom);
     assignWhenNotEmpty(field("COTI_ADICIONAL"), v.EAdic);
-    field("COTI_IVAMONTO").setAsString(CFactdetalle_.sumAsText("SumIva"));
+    field("COTI_IVAMONTO").setAsString(CFactdetalle_.sumField("SumIva").asString());
     assignWhenNotEmpty(field("COTI_EXTRA"), v.EExtra);
     field("COTI_ORDENC").setAsString(v.EOrd);
     assignWhenNotEmpty(field("COTI_IMPTOS"), v.EIvai);

@@ -3,7 +3,9 @@
 namespace importer {
 
 QuotationSave::QuotationSave(database::Tfdm& fdm, dataset::RecordSet& CFacturas, database::Provider& PFacturas)
-    : fdm_(fdm), CFacturas_(CFacturas), CFactdetalle_(*CFacturas.detail()), PFacturas_(PFacturas)
+    : fdm_(fdm), CFacturas_(CFacturas), CFactdetalle_(*CFacturas.detail()),
+      CFactdetalleSumIva_(CFactdetalle_.sumField("SumIva")), CFactdetalleSumTotal_(CFactdetalle_.sumField("SumTotal")),
+      PFacturas_(PFacturas)
 {
 }
 
@@ -27,8 +29,8 @@ void QuotationSave::store()
     dataset::Field id = CFacturas_.field("COTI_ID");
     if (id.asInteger() == 0)
         id.setAsString(fdm_.SCambieidcot());
-    CFacturas_.field("COTI_IVAMONTO").setAsString(CFactdetalle_.sumAsText("SumIva"));
-    CFacturas_.field("COTI_TOTAL").setAsString(CFactdetalle_.sumAsText("SumTotal"));
+    CFacturas_.field("COTI_IVAMONTO").setAsString(CFactdetalleSumIva_.asString());
+    CFacturas_.field("COTI_TOTAL").setAsString(CFactdetalleSumTotal_.asString());
     CFacturas_.post();
 
     const std::string quotation = CFacturas_.field("PREF_PRE").asString() + CFacturas_.field("COTI_NUMERO").asString();

@@ -39,6 +39,8 @@ private:
     database::Tfdm& fdm_;
     dataset::RecordSet& CFacturas_;
     dataset::RecordSet& CFactdetalle_;
+    // The lines' sums, which become the header's VAT and total.
+    dataset::SumField CFactdetalleSumIva_, CFactdetalleSumTotal_;
     database::Provider& PFacturas_;
     SaveTally tally_;
 };

@@ -31,34 +31,22 @@ std::size_t sequenceLength(const std::string& text, std::size_t at)
     return length;
 }
 
-// Upper or lower case for ASCII and for the Latin-1 letters (U+00C0 to U+00DE and
-// U+00E0 to U+00FE, but U+00D7 and U+00F7), which covers the names a Spanish
-// installation gives its programs; other characters stay as they are.
-void appendCased(std::string& out, const std::string& text, std::size_t at, std::size_t length, bool upper)
+// Lower case for ASCII and for the Latin-1 capitals (U+00C0 to U+00DE but U+00D7),
+// which covers the names a Spanish installation gives its programs; other
+// characters stay as they are.
+void appendLowerCase(std::string& out, const std::string& text, std::size_t at, std::size_t length)
 {
     const auto first = static_cast<unsigned char>(text[at]);
     if (length == 1) {
-        if (upper && first >= 'a' && first <= 'z')
-            out += static_cast<char>(first - 'a' + 'A');
-        else if (!upper && first >= 'A' && first <= 'Z')
-            out += static_cast<char>(first - 'A' + 'a');
-        else
-            out += text[at];
+        out += first >= 'A' && first <= 'Z' ? static_cast<char>(first - 'A' + 'a') : text[at];
         return;
     }
     if (length == 2 && first == 0xC3) {
         // U+00C0..U+00FF is C3 80..C3 BF; the two cases lie 0x20 apart.
         const auto second = static_cast<unsigned char>(text[at + 1]);
-        const bool isUpper = second >= 0x80 && second <= 0x9E && second != 0x97;
-        const bool isLower = second >= 0xA0 && second <= 0xBE && second != 0xB7;
-        if (!upper && isUpper) {
+        if (second >= 0x80 && second <= 0x9E && second != 0x97) {
             out += text[at];
             out += static_cast<char>(second + 0x20);
-            return;
-        }
-        if (upper && isLower) {
-            out += text[at];
-            out += static_cast<char>(second - 0x20);
             return;
         }
     }
@@ -73,10 +61,14 @@ std::string programTitle(const std::string& executablePath)
     std::string name = slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
     name = name.substr(0, name.find('.'));
 
+    // The first character stays as it is written.
     std::string title;
     for (std::size_t at = 0; at < name.size();) {
         const std::size_t length = sequenceLength(name, at);
-        appendCased(title, name, at, length, at == 0);
+        if (at == 0)
+            title.append(name, 0, length);
+        else
+            appendLowerCase(title, name, at, length);
         at += length;
     }
     return title;

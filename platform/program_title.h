@@ -6,8 +6,9 @@
 namespace platform {
 
 // The file name of the executable path without its folder, cut at its first ".",
-// its first character in upper case and every one after it in lower case:
-// "/opt/x/IMPORTARCOT.EXE" gives "Importarcot". Paths are UTF-8.
+// its first character as it is and every one after it in lower case:
+// "/opt/x/IMPORTARCOT.EXE" gives "Importarcot", "/usr/bin/importarcot" gives
+// "importarcot". Paths are UTF-8.
 std::string programTitle(const std::string& executablePath);
 
 // The title of the running executable.

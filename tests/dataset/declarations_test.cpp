@@ -3,6 +3,7 @@
 #include "platform/regional_settings.h"
 
 #include <functional>
+#include <stdexcept>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -147,7 +148,30 @@ TEST(Declarations, ExtraColumnsGetNoFieldAndLinesAreReadUnderTheirHeader)
     EXPECT_EQ(header->field("COTI_ID").asInteger(), 7);
     EXPECT_EQ(header->detail()->recordCount(), 2u);
     EXPECT_EQ(header->detail()->sumAsText("SumTotal"), "21");
-    EXPECT_EQ(header->detail()->sumAsText("SumIva"), ""); // lines without values: null
+    // Lines whose values are null still make a sum: it reads as money, 0.
+    EXPECT_EQ(header->detail()->sumAsText("SumIva"), "0");
+}
+
+TEST(SumFields, AreReadOnlyNeverRequiredAndNamedByTheirExpression)
+{
+    auto header = dataset::makeCFacturas();
+    RecordSet& lines = *header->detail();
+    EXPECT_EQ(lines.sumCount(), 2u);
+    const dataset::SumField iva = lines.sumField("sumiva");
+    EXPECT_EQ(iva.name(), "SumIva");
+    EXPECT_EQ(iva.def().expression, "sum(ctde_ivamonto)");
+    EXPECT_EQ(iva.def().label(), "SumIva");
+    EXPECT_TRUE(iva.def().readOnly);
+    EXPECT_FALSE(iva.def().required);
+    EXPECT_EQ(lines.sumField("SumTotal").def().expression, "sum(ctde_total)");
+    EXPECT_EQ(lines.fieldCount(), 23u);  // sums are not among the stored fields
+    EXPECT_THROW(lines.sumField("SumCant"), platform::DatabaseError);
+    EXPECT_THROW(lines.addSum("SumDesc", "sum(ctde_desc)"), std::invalid_argument);
+    EXPECT_THROW(lines.addSum("SumCant", "max(ctde_cant)"), std::invalid_argument);
+
+    header->createDataSet();
+    EXPECT_TRUE(iva.isNull());
+    EXPECT_EQ(iva.asString(), "");
 }
 
 TEST_F(Quotations, ANewLineTakesItsHeadersIdAndFollowsItsChanges)

@@ -1,0 +1,41 @@
+#pragma once
+// Sum fields: a sum over the rows of a record set (for nested lines, over the
+// current header's lines), kept up to date by the record set and never stored.
+// They are read-only and never required, so posting never checks them.
+#include <cstddef>
+#include <string>
+
+namespace dataset {
+
+struct SumDef {
+    std::string name;
+    std::string expression;    // "sum(<field>)"
+    std::string displayLabel;  // empty: named by its name
+    bool required = false;
+    bool readOnly = true;
+
+    const std::string& label() const { return displayLabel.empty() ? name : displayLabel; }
+};
+
+class RecordSet;
+
+// A handle on one sum of a record set. Cheap to copy.
+class SumField {
+public:
+    SumField() = default;
+    SumField(const RecordSet* owner, std::size_t index) : owner_(owner), index_(index) {}
+
+    const SumDef& def() const;
+    const std::string& name() const { return def().name; }
+    // Null while there are no rows to sum.
+    bool isNull() const;
+    // "" while null; otherwise the sum as a money value, in text with the machine's
+    // decimal separator and no digit grouping.
+    std::string asString() const;
+
+private:
+    const RecordSet* owner_ = nullptr;
+    std::size_t index_ = 0;
+};
+
+}  // namespace dataset
