@@ -174,6 +174,9 @@ void Connection::raiseStatus()
         text = "dbExpress Error: Unknown Error Code '" + std::to_string(code) + "'";
     }
     lastError_ = text;
+    const ISC_STATUS* errors = status_->getErrors();
+    if (errors != nullptr && errors[0] == isc_arg_gds && errors[1] == isc_read_only_trans)
+        throw ReadOnlyTransactionError(text);
     throw platform::DatabaseError(text);
 }
 

@@ -12,6 +12,7 @@
 #include <firebird/Interface.h>
 
 #include "database/transaction.h"
+#include "platform/errors.h"
 
 namespace database {
 
@@ -24,6 +25,13 @@ struct ConnectionParameters {
     std::string user;
     std::string password;
     std::string role;
+};
+
+// A statement that wrote inside a read-only transaction ("attempted update during
+// read-only transaction"), as a procedure that logs its calls does.
+class ReadOnlyTransactionError : public platform::DatabaseError {
+public:
+    using platform::DatabaseError::DatabaseError;
 };
 
 class Connection {

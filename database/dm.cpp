@@ -1,5 +1,7 @@
 #include "database/dm.h"
 
+#include <algorithm>
+
 #include "database/queries.h"
 #include "database/statement.h"
 #include "database/transaction.h"
@@ -105,8 +107,22 @@ void Tfdm::readInto(dataset::RecordSet& recordSet, Statement& statement, const R
     try {
         // The connection's read-only read-committed transaction: it sees the same
         // committed rows as one of its own would, without a start and a commit for
-        // each of the thousands of look-ups of an import.
-        rows = statement.fetchAll(merkalo_.readTransaction(), parameters);
+        // each of the thousands of look-ups of an import. A look-up that writes is
+        // refused there before it changes anything; from then on it runs in a
+        // transaction of its own, committed at once.
+        const auto inOwnTransaction = [&] {
+            return merkalo_.inOwnTransaction([&](Transaction& own) { return statement.fetchAll(own, parameters); });
+        };
+        if (std::find(writingReads_.begin(), writingReads_.end(), &statement) != writingReads_.end()) {
+            rows = inOwnTransaction();
+        } else {
+            try {
+                rows = statement.fetchAll(merkalo_.readTransaction(), parameters);
+            } catch (const ReadOnlyTransactionError&) {
+                writingReads_.push_back(&statement);
+                rows = inOwnTransaction();
+            }
+        }
     } catch (const platform::DatabaseError& error) {
         throw platform::DatabaseError(trimReadError(error.what()));
     }
@@ -120,7 +136,21 @@ void Tfdm::readInto(dataset::RecordSet& recordSet, Statement& statement, const R
 
 std::string Tfdm::configuracion(const std::string& Modulo, const std::string& Categoria, const std::string& Pregunta)
 {
-    readInto(*CConfiguracion_, statement(QConfiguracion_, queries::QConfiguracion), {Modulo, Categoria, Pregunta});
+    Statement* bound = nullptr;
+    try {
+        bound = &statement(QConfiguracion_, queries::QConfiguracion);
+    } catch (const platform::DatabaseError&) {
+        // The table does not fit the statement: the error is the one the statement
+        // with its values written in gives, positions included.
+        try {
+            Statement literal(merkalo_, queries::QConfiguracionText(Modulo, Categoria, Pregunta));
+            readInto(*CConfiguracion_, literal, {});
+        } catch (const platform::DatabaseError& error) {
+            throw platform::DatabaseError(trimReadError(error.what()));
+        }
+    }
+    if (bound)
+        readInto(*CConfiguracion_, *bound, {Modulo, Categoria, Pregunta});
     if (CConfiguracion_->isEmpty()) {
         dialogs_.errorDialog("No se encontró la configuración " + platform::cp1252ToUtf8(Pregunta));
         return {};

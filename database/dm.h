@@ -91,6 +91,9 @@ private:
     std::unique_ptr<Statement> QArticulos_;
     std::unique_ptr<Statement> QFactor_;
     std::unique_ptr<Statement> SCambieidcot_;
+    // Look-ups that write (a procedure logging its calls): they run in a read-write
+    // transaction of their own, committed at once.
+    std::vector<const Statement*> writingReads_;
 };
 
 // A value in single quotes with every single quote inside it doubled.

@@ -34,9 +34,12 @@ std::string quotedName(const std::string& name)
 // the provider (they prepare again after a reconnect).
 struct Provider::Writer {
     struct Insert {
+        std::vector<dataset::ColumnInfo> columns;  // the query's, when it was built
         std::unique_ptr<Statement> statement;
         std::vector<int> fieldOfColumn;  // -1: the record set has no field for the column
         bool fieldsInColumnOrder = false;  // the row's values bind as they stand
+
+        void prepare(Connection& connection, dataset::RecordSet& recordSet, Statement& source);
     };
     std::map<const dataset::RecordSet*, Insert> inserts;
 };
@@ -134,33 +137,43 @@ void Provider::open(dataset::RecordSet& recordSet, const Row& parameters)
     recordSet.open(columns, std::move(rows), detailSql_.empty() ? nullptr : &detailColumns);
 }
 
+void Provider::Writer::Insert::prepare(Connection& connection, dataset::RecordSet& recordSet, Statement& source)
+{
+    // Every column of the table as the query returns it, in its order; a column
+    // without a field in the record set is written as NULL.
+    statement.reset();
+    columns = source.columns();
+    std::string names;
+    std::string marks;
+    fieldOfColumn.clear();
+    for (const auto& column : columns) {
+        names += (names.empty() ? "" : ", ") + quotedName(column.name);
+        marks += marks.empty() ? "?" : ", ?";
+        const auto field = recordSet.findField(column.name);
+        fieldOfColumn.push_back(field ? static_cast<int>(field->index()) : -1);
+    }
+    fieldsInColumnOrder = fieldOfColumn.size() == recordSet.fieldCount();
+    for (std::size_t i = 0; i < fieldOfColumn.size(); ++i)
+        fieldsInColumnOrder = fieldsInColumnOrder && fieldOfColumn[i] == static_cast<int>(i);
+    const std::string sql = "insert into " + quotedName(tableOfQuery(source.sql())) + "\n  (" + names
+                            + ")\nvalues\n  (" + marks + ")";
+    statement = std::make_unique<Statement>(connection, sql);
+}
+
 int Provider::writeRow(const dataset::LoggedRow& row, dataset::RecordSet& recordSet, Statement& source,
                        Transaction& transaction, int& errors, int maxErrors)
 {
     Writer::Insert& insert = writer_->inserts[&recordSet];
-    if (!insert.statement) {
-        // Every column of the table as the query returns it, in its order; a column
-        // without a field in the record set is written as NULL.
-        std::string names;
-        std::string marks;
-        insert.fieldOfColumn.clear();
-        for (const auto& column : source.columns()) {
-            names += (names.empty() ? "" : ", ") + quotedName(column.name);
-            marks += marks.empty() ? "?" : ", ?";
-            const auto field = recordSet.findField(column.name);
-            insert.fieldOfColumn.push_back(field ? static_cast<int>(field->index()) : -1);
-        }
-        insert.fieldsInColumnOrder = insert.fieldOfColumn.size() == recordSet.fieldCount();
-        for (std::size_t i = 0; i < insert.fieldOfColumn.size(); ++i)
-            insert.fieldsInColumnOrder = insert.fieldsInColumnOrder && insert.fieldOfColumn[i] == static_cast<int>(i);
-        const std::string sql = "insert into " + quotedName(tableOfQuery(source.sql())) + "\n  (" + names
-                                + ")\nvalues\n  (" + marks + ")";
-        insert.statement = std::make_unique<Statement>(connection_, sql);
-    }
-
     try {
         if (row.status != dataset::RowStatus::Inserted)
             throw platform::DatabaseError("Record not found or changed by another user");
+        // Built once per table and kept while the query's columns stay the same; a
+        // connection to another company may bring other columns. Preparing inside the
+        // guarded part: a statement the server refuses (a missing column, no right
+        // to insert) is a refused row like any other.
+        const std::vector<dataset::ColumnInfo>& columns = source.columns();
+        if (!insert.statement || insert.columns != columns)
+            insert.prepare(connection_, recordSet, source);
         // The header and line sets hold every column in the table's order: their rows
         // bind without a copy.
         Row values;

@@ -71,13 +71,6 @@ void resolveFields(const std::string& setName, const std::vector<FieldDef>& decl
     }
 }
 
-bool sameColumns(const std::vector<ColumnInfo>& a, const std::vector<ColumnInfo>& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ColumnInfo& x, const ColumnInfo& y) {
-        return x.kind == y.kind && x.size == y.size && x.name == y.name;
-    });
-}
-
 std::unique_ptr<Row> rowFrom(RowData& data, const std::vector<std::size_t>& columnOf, std::uint64_t readSeq)
 {
     auto row = std::make_unique<Row>();
@@ -181,7 +174,7 @@ RecordSet::Impl::Impl(RecordSet& owner, std::string setName, std::vector<FieldDe
 void RecordSet::Impl::resolve(const std::vector<ColumnInfo>& columns, std::vector<FieldDef>& outFields,
                               std::vector<std::size_t>& outColumnOf)
 {
-    if (!resolved || !sameColumns(resolved->columns, columns)) {
+    if (!resolved || resolved->columns != columns) {
         // Resolved apart first: a refused set of columns leaves the last one in place.
         Resolved fresh;
         resolveFields(name, declared, columns, fresh.fields, fresh.columnOf);

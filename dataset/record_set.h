@@ -34,6 +34,8 @@ struct ColumnInfo {
     std::string name;
     FieldKind kind = FieldKind::Text;
     int size = 0;  // as in FieldDef
+
+    bool operator==(const ColumnInfo&) const = default;
 };
 
 // A row read through a provider: one value per column, and for a header its lines.

@@ -17,14 +17,21 @@ Mapping::~Mapping() = default;
 
 void Mapping::load()
 {
-    PNomcampo_->open(*CNomcampos_);
+    // The mapping's rows are read first; the descriptions come with them, and a
+    // mapping without its descriptions is not open.
+    PImporinv_->open(*CImporinv_);
+    try {
+        PNomcampo_->open(*CNomcampos_);
+    } catch (...) {
+        CImporinv_->close();
+        throw;
+    }
     descriptions_.clear();
     dataset::Field nombre = CNomcampos_->field("NOMBRE");
     dataset::Field descripcion = CNomcampos_->field("DESCRIPCION");
     for (CNomcampos_->first(); !CNomcampos_->eof(); CNomcampos_->next())
         descriptions_.try_emplace(nombre.asString(), descripcion.asString());
 
-    PImporinv_->open(*CImporinv_);
     CImporinv_->first();
     CImportacion_->close();
     CImportacion_->createDataSet();

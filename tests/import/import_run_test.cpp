@@ -178,6 +178,66 @@ TEST_F(ImportRun, RefusedQuotationIsLeftOutAndTheRunGoesOn)
     EXPECT_EQ(session_.tally().refused, 2);
 }
 
+TEST_F(ImportRun, InsertTheServerRefusesToPrepareIsARefusedQuotation)
+{
+    // A user who may read and call the procedures but not insert: the server refuses
+    // the INSERT when it is prepared, which the error handler reports like any row
+    // the database refuses, and the run goes on.
+    testing_support::runSql(database_, R"(set term ^ ;
+        execute block as
+        declare name varchar(63);
+        begin
+          for select trim(rdb$relation_name) from rdb$relations where rdb$system_flag = 0 into :name do
+            execute statement 'grant select on "' || name || '" to LECTOR';
+          for select trim(rdb$procedure_name) from rdb$procedures where rdb$system_flag = 0 into :name do
+            execute statement 'grant execute on procedure "' || name || '" to LECTOR';
+          for select trim(rdb$generator_name) from rdb$generators where rdb$system_flag = 0 into :name do
+            execute statement 'grant usage on generator "' || name || '" to LECTOR';
+        end^
+        set term ; ^)");
+    host_.texts[FormField::Tusua] = "LECTOR";
+    connect();
+    const std::string file = dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}}))
+                             + dataLine(with(header("CT", "2"), {{"CTDE_CODBAR", "AZU-1K"}}));
+    ASSERT_TRUE(importFile(file));
+    const std::string refused = "SQL Server Error: no permission for INSERT access to TABLE COTIZACIONES";
+    EXPECT_EQ(shown(), (std::vector<Shown>{{Kind::Beep, ""},
+                                           {Kind::Error, refused},
+                                           {Kind::Beep, ""},
+                                           {Kind::Error, refused},
+                                           {Kind::Plain, "Importación finalizada."}}));
+    EXPECT_EQ(session_.tally().refused, 2);
+    EXPECT_EQ(query("select count(*) from COTIZACIONES"), (Rows{{"0"}}));
+}
+
+TEST_F(ImportRun, ArticleProcedureThatWritesHasItsWritesCommitted)
+{
+    // Some companies log every look-up from inside the article procedure: the look-up
+    // must then run where it may write, and what it writes stays.
+    testing_support::runSql(database_, R"(create table CONSULTAS (CODIGO varchar(15));
+        set term ^ ;
+        create or alter procedure VALIDE_ARTICULO (CODIGO varchar(15))
+        returns (TIPO char(1), DESCRIPCION varchar(60), UNIDAD varchar(8), ID varchar(15), LOTE char(1))
+        as
+        begin
+          insert into CONSULTAS values (:CODIGO);
+          TIPO = '0';
+          select first 1 a.ARTI_COD, a.ARTI_NOMBRE, a.ARTI_UNIDAD, a.ARTI_LOTE from ARTICULO a
+           where a.ARTI_CODBAR = :CODIGO or a.ARTI_COD = :CODIGO into :ID, :DESCRIPCION, :UNIDAD, :LOTE;
+          if (ID is not null) then TIPO = '1';
+          suspend;
+        end^
+        set term ; ^)");
+    connect();
+    const std::string file = dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}}))
+                             + dataLine({{"CTDE_CODBAR", "AZU-1K"}})
+                             + dataLine(with(header("CT", "2"), {{"CTDE_CODBAR", "ACE-1L"}}));
+    ASSERT_TRUE(importFile(file));
+    EXPECT_EQ(shown(), (std::vector<Shown>{{Kind::Plain, "Importación finalizada."}}));
+    EXPECT_EQ(query("select count(*) from COTIZACIONES_DETALLE"), (Rows{{"3"}}));
+    EXPECT_EQ(query("select CODIGO from CONSULTAS order by CODIGO"), (Rows{{"ACE-1L"}, {"AZU-1K"}, {"CAF-500"}}));
+}
+
 TEST_F(ImportRun, EmptyFileFailsTheRequiredCheckOfADefaultHeader)
 {
     connect();
@@ -228,6 +288,23 @@ TEST_F(ImportRun, MissingConfigurationRows)
     const Shown missing{Kind::Error, "No se encontró la configuración DIAS DE VALIDEZ"};
     EXPECT_EQ(shown(), (std::vector<Shown>{missing, missing, {Kind::Plain, "Importación finalizada."}}));
     EXPECT_EQ(query("select COTI_VALIDEZ from COTIZACIONES order by COTI_ID"), (Rows{{""}, {"15"}}));
+}
+
+TEST_F(ImportRun, ConfigurationTableThatDoesNotFitShowsTheStatementsOwnError)
+{
+    testing_support::runSql(database_, "drop table CONFIGURACION; create table CONFIGURACION (CONF_MODULO varchar(30), "
+                                       "CONF_CATEGORIA varchar(30), CONF_PREGUNTA varchar(60), CONF_VALOR varchar(60))");
+    connect();
+    EXPECT_FALSE(importFile(dataLine(header("CT", "1"))));
+    // The position is the column's in the statement with the values written in.
+    const std::string statement = "select conf_valor from configuracion where conf_modulo = 'FACTURACION' and "
+                                  "conf_categoria = 'DOCUMENTOS' and conf_propiedad = "
+                                  "'REDONDEO AL MULTIPLO DE DIEZ EN TOTALES'";
+    const std::string position = "-At line 1, column " + std::to_string(statement.find("conf_propiedad") + 1) + ".";
+    ASSERT_EQ(shown().size(), 1u);
+    EXPECT_EQ(shown()[0].kind, Kind::Default);
+    EXPECT_NE(shown()[0].text.find("-CONF_PROPIEDAD"), std::string::npos) << shown()[0].text;
+    EXPECT_EQ(shown()[0].text.substr(shown()[0].text.size() - position.size()), position) << shown()[0].text;
 }
 
 TEST_F(ImportRun, RoundingSettingMustBeAnInteger)
