@@ -14,6 +14,10 @@ std::optional<int> itemOf(const std::string& value, std::initializer_list<const 
     return std::nullopt;
 }
 
+constexpr const char* kPasswordRefused =
+    "la clave no se da en la línea de órdenes: se toma de la variable de entorno IMPORTARCOT_PASSWORD "
+    "o de --password-file F (la primera línea del archivo F)";
+
 } // namespace
 
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
@@ -24,8 +28,17 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
     bool help = false;
     bool version = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
+        // "--option=value" is the same as "--option value". Everything from the "="
+        // on is the value, also when it is empty; only the name before it is ever
+        // repeated in a message, since the value may be a password typed by mistake.
         const std::string& argument = arguments[i];
+        const std::size_t equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        const std::optional<std::string> attached =
+            equals == std::string::npos ? std::nullopt : std::optional(argument.substr(equals + 1));
         auto value = [&]() -> std::optional<std::string> {
+            if (attached)
+                return attached;
             if (i + 1 >= arguments.size())
                 return std::nullopt;
             return arguments[++i];
@@ -34,47 +47,49 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
             parsed.error = reason;
             return parsed;
         };
-        if (argument == "--preview") {
+        const bool isFlag = name == "--batch" || name == "--help" || name == "-h" || name == "--version";
+        if (isFlag && attached)
+            return fail(name + " no lleva valor");
+        if (name == "--preview") {
             const auto file = value();
             if (!file)
                 return fail("--preview necesita el archivo");
             line.mode = Mode::Preview;
             line.previewFile = *file;
-        } else if (argument == "--batch") {
+        } else if (name == "--batch") {
             line.mode = Mode::Batch;
-        } else if (argument == "--help" || argument == "-h") {
+        } else if (name == "--help" || name == "-h") {
             help = true;
-        } else if (argument == "--version") {
+        } else if (name == "--version") {
             version = true;
-        } else if (argument == "--separator" || argument == "--delimiter") {
-            const bool separator = argument == "--separator";
+        } else if (name == "--separator" || name == "--delimiter") {
+            const bool separator = name == "--separator";
             const auto given = value();
             const auto item = given ? (separator ? itemOf(*given, {"comma", "semicolon", "tab"})
                                                  : itemOf(*given, {"none", "double", "single"}))
                                     : std::nullopt;
             if (!item)
-                return fail(argument +
+                return fail(name +
                             (separator ? " toma comma, semicolon o tab" : " toma none, double o single"));
             (separator ? line.separatorItem : line.delimiterItem) = *item;
             (separator ? line.separatorGiven : line.delimiterGiven) = true;
-        } else if (argument == "--server" || argument == "--user" || argument == "--company" ||
-                   argument == "--file" || argument == "--password-file") {
+        } else if (name == "--server" || name == "--user" || name == "--company" || name == "--file" ||
+                   name == "--password-file") {
             const auto given = value();
             if (!given)
-                return fail(argument + " necesita un valor");
-            auto& target = argument == "--server"    ? line.server
-                           : argument == "--user"    ? line.user
-                           : argument == "--company" ? line.company
-                           : argument == "--file"    ? line.file
-                                                     : line.passwordFile;
+                return fail(name + " necesita un valor");
+            auto& target = name == "--server"    ? line.server
+                           : name == "--user"    ? line.user
+                           : name == "--company" ? line.company
+                           : name == "--file"    ? line.file
+                                                 : line.passwordFile;
             target = *given;
-        } else if (argument == "--password") {
+        } else if (name == "--password") {
             // A password on the command line would show in the process list and in
-            // the shell's history.
-            return fail(
-                "la clave no se da en la línea de órdenes: use IMPORTARCOT_PASSWORD o --password-file");
+            // the shell's history, so it is refused with or without its value.
+            return fail(std::string(kPasswordRefused));
         } else {
-            return fail("opción desconocida: " + argument);
+            return fail("opción desconocida: " + name);
         }
     }
     if (help || version) {
@@ -107,11 +122,14 @@ std::string usageText(const std::string& program)
            program +
            " --batch [--server S] [--user U] [--company C] [--file ARCHIVO]\n"
            "      [--separator comma|semicolon|tab] [--delimiter none|double|single] [--password-file F]\n"
-           "      importa sin ventana; la clave se toma de IMPORTARCOT_PASSWORD o de --password-file;\n"
+           "      importa sin ventana; la clave se toma de la variable de entorno IMPORTARCOT_PASSWORD\n"
+           "      o de --password-file F (su primera línea), nunca de la línea de órdenes;\n"
            "      lo que no se indique se toma de settings.conf; termina con 0 (importado), 1 (detenido),\n"
            "      2 (uso incorrecto) o 3 (importado con cotizaciones rechazadas)\n"
            "  " +
-           program + " --help | --version\n";
+           program +
+           " --help | --version\n"
+           "Las opciones con valor aceptan también la forma --opción=valor (--file=ARCHIVO).\n";
 }
 
 std::string versionText()

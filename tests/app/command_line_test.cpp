@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace app {
 namespace {
@@ -38,15 +39,64 @@ TEST(CommandLine, ModesAndValues)
     }
 }
 
+// Everything the parser fills, in one comparable value.
+auto fieldsOf(const CommandLine& line)
+{
+    return std::tuple(line.mode, line.previewFile, line.separatorItem, line.delimiterItem,
+                      line.separatorGiven, line.delimiterGiven, line.server, line.user, line.company,
+                      line.file, line.passwordFile);
+}
+
+TEST(CommandLine, AttachedValueIsTheSameAsTheNextArgument)
+{
+    const struct {
+        std::vector<std::string> attached;
+        std::vector<std::string> separate;
+    } cases[] = {
+        {{"--batch", "--server=srv", "--user=U", "--company=07", "--file=c.txt", "--separator=tab",
+          "--delimiter=single", "--password-file=clave"},
+         {"--batch", "--server", "srv", "--user", "U", "--company", "07", "--file", "c.txt", "--separator",
+          "tab", "--delimiter", "single", "--password-file", "clave"}},
+        {{"--preview=f.txt", "--separator=semicolon"}, {"--preview", "f.txt", "--separator", "semicolon"}},
+        // Only the first "=" splits; an empty value is a value.
+        {{"--batch", "--file=a=b.txt", "--user="}, {"--batch", "--file", "a=b.txt", "--user", ""}},
+        {{"--preview="}, {"--preview", ""}},
+        // A value that looks like an option is still the value.
+        {{"--batch", "--company=--file"}, {"--batch", "--company", "--file"}},
+    };
+    for (const auto& c : cases) {
+        const ParsedCommandLine attached = parseCommandLine(c.attached);
+        const ParsedCommandLine separate = parseCommandLine(c.separate);
+        ASSERT_TRUE(attached.commandLine) << testing::PrintToString(c.attached) << ": " << attached.error;
+        ASSERT_TRUE(separate.commandLine) << separate.error;
+        EXPECT_EQ(fieldsOf(*attached.commandLine), fieldsOf(*separate.commandLine))
+            << testing::PrintToString(c.attached);
+    }
+}
+
 TEST(CommandLine, UsageErrors)
 {
+    const std::string passwordRefused = "la clave no se da en la línea de órdenes: se toma de la variable de "
+                                        "entorno IMPORTARCOT_PASSWORD o de "
+                                        "--password-file F (la primera línea del archivo F)";
     const struct {
         std::vector<std::string> arguments;
         std::string error;
     } cases[] = {
         {{"--bogus"}, "opción desconocida: --bogus"},
-        {{"--batch", "--password", "x"},
-         "la clave no se da en la línea de órdenes: use IMPORTARCOT_PASSWORD o --password-file"},
+        // Only the name is repeated: what follows "=" may be a secret.
+        {{"--batch", "--bogus=s3cret"}, "opción desconocida: --bogus"},
+        {{"--batch", "--password", "s3cret"}, passwordRefused},
+        {{"--batch", "--password=s3cret"}, passwordRefused},
+        {{"--batch", "--password="}, passwordRefused},
+        {{"--batch", "--password"}, passwordRefused},
+        {{"--batch=1"}, "--batch no lleva valor"},
+        {{"--help=x"}, "--help no lleva valor"},
+        {{"-h=x"}, "-h no lleva valor"},
+        {{"--version="}, "--version no lleva valor"},
+        {{"--batch", "--separator="}, "--separator toma comma, semicolon o tab"},
+        {{"--batch", "--delimiter=s3cret"}, "--delimiter toma none, double o single"},
+        {{"--company=07"}, "--server, --user, --company, --file y --password-file van con --batch"},
         {{"--batch", "--company"}, "--company necesita un valor"},
         {{"--batch", "--delimiter", "backtick"}, "--delimiter toma none, double o single"},
         {{"--company", "07"}, "--server, --user, --company, --file y --password-file van con --batch"},
