@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <limits>
 
 // The button pictures are compiled into this static library; Qt needs to be told
 // to register them, outside any namespace.
@@ -42,20 +43,34 @@ QString qt(const std::string& utf8)
 constexpr const char* kFlatEdit = "QLineEdit { border: 1px solid palette(shadow); background: palette(base);"
                                   " padding: 0px 1px; }";
 
+// The password box shows "*" (42) for each character. Qt takes the masking
+// character from the style, which differs between styles (often a black circle);
+// a style sheet's own hint wins over whatever style lies beneath it.
+constexpr const char* kPasswordEdit =
+    "QLineEdit { border: 1px solid palette(shadow); background: palette(base);"
+    " padding: 0px 1px; lineedit-password-character: 42; }";
+
 QLabel* label(QWidget* parent, const char* name, const char* text, int left, int top)
 {
-    auto* result = new QLabel(QString::fromUtf8(text), parent);
+    auto* result = new QLabel(parent);
     result->setObjectName(QString::fromLatin1(name));
+    result->setTextFormat(Qt::PlainText);
+    result->setText(QString::fromUtf8(text));
     result->adjustSize();
     result->move(left, top);
     return result;
 }
 
-QLineEdit* edit(QWidget* parent, const char* name, QRect geometry)
+QLineEdit* edit(QWidget* parent, const char* name, QRect geometry, const char* styleSheet = kFlatEdit)
 {
     auto* result = new QLineEdit(parent);
     result->setObjectName(QString::fromLatin1(name));
-    result->setStyleSheet(QString::fromLatin1(kFlatEdit));
+    // Set once, here: Qt reads the masking character from the rules it has when the
+    // edit is made, and a second style sheet given before the edit is first shown
+    // would not reach it.
+    result->setStyleSheet(QString::fromLatin1(styleSheet));
+    // No length limit: a value is taken whole, however long (Qt's default cuts at 32767).
+    result->setMaxLength(std::numeric_limits<int>::max());
     result->setGeometry(geometry);
     return result;
 }
@@ -156,11 +171,12 @@ void Tfimportarcot::buildBands()
     bands->setSpacing(0);
 
     panel2_ = band(this, "Panel2", 34);
-    label2_ = new QLabel(
-        QStringLiteral("Este programa importa el archivo plano de cotizaciones a Merkalo. Indique el "
-                       "archivo a importar, marque las columnas y presione F2."),
-        panel2_);
+    label2_ = new QLabel(panel2_);
     label2_->setObjectName(QStringLiteral("Label2"));
+    label2_->setTextFormat(Qt::PlainText);
+    label2_->setText(
+        QStringLiteral("Este programa importa el archivo plano de cotizaciones a Merkalo. Indique el "
+                       "archivo a importar, marque las columnas y presione F2."));
     label2_->setWordWrap(true);
     label2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label2_->setGeometry(16, 2, 333, 31);
@@ -197,6 +213,8 @@ void Tfimportarcot::buildBands()
     // The status panel lies over the two group boxes, outside the bands.
     panel5_ = new QLabel(this);
     panel5_->setObjectName(QStringLiteral("Panel5"));
+    // The status text carries data (the company code): shown as it stands, never as markup.
+    panel5_->setTextFormat(Qt::PlainText);
     panel5_->setGeometry(8, 92, 337, 41);
     panel5_->setAlignment(Qt::AlignCenter);
     panel5_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -220,7 +238,7 @@ void Tfimportarcot::buildOrigin(QGroupBox* box)
     label(box, "Label8", "Usuario : ", 16, 40);
     tusua_ = edit(box, "Tusua", QRect(76, 32, 97, 21));
     label(box, "Label9", "Clave : ", 17, 64);
-    tclave_ = edit(box, "TClave", QRect(76, 56, 97, 21));
+    tclave_ = edit(box, "TClave", QRect(76, 56, 97, 21), kPasswordEdit);
     tclave_->setEchoMode(QLineEdit::Password);
     label(box, "Label6", "Compañía:", 17, 88);
     cia_ = edit(box, "Cia", QRect(76, 80, 45, 21));
@@ -302,9 +320,11 @@ bool Tfimportarcot::FormKeyDown(int key, Qt::KeyboardModifiers shift)
         // F2 does not look at the state of "F2: Generar": it runs also before any connect.
         if (key == Qt::Key_F2) {
             taken = true;
+            closePopups();
             SpeedButton3Click();
         } else if (key == Qt::Key_Escape) {
             taken = true;
+            closePopups();
             SpeedButton2Click();
         }
     });
@@ -348,9 +368,9 @@ void Tfimportarcot::FormClose()
 bool Tfimportarcot::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
-        // Keys inside a modal box or a popup belong to that window, not to this one.
+        // Keys inside a modal box belong to that box, not to this window.
         const auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget != nullptr && widget->window() == this) {
+        if (widget != nullptr && ownsKeysOf(widget)) {
             const auto* key = static_cast<QKeyEvent*>(event);
             if (FormKeyDown(key->key(), key->modifiers())) {
                 event->accept();
@@ -362,6 +382,36 @@ bool Tfimportarcot::eventFilter(QObject* watched, QEvent* event)
     if (watched == cia_ && isCiaExit(event))
         CiaExit();
     return QWidget::eventFilter(watched, event);
+}
+
+// A control of this window, or a popup that one of them opened: a combo box's list,
+// a line edit's context menu (or a menu opened from that). A popup is a window of its
+// own whose parent is the control that opened it, so the walk goes up from popup to
+// opener until it reaches this window; any other window on the way (a modal box, the
+// file dialog) keeps its keys.
+bool Tfimportarcot::ownsKeysOf(const QWidget* widget) const
+{
+    for (const QWidget* window = widget->window(); window != this; window = widget->window()) {
+        if (window->windowType() != Qt::Popup || window->parentWidget() == nullptr)
+            return false;
+        widget = window->parentWidget();
+    }
+    return true;
+}
+
+// The popups open over this window go before F2 or Esc acts: the run's message
+// boxes then get the keyboard, and the window does not close under an open list.
+void Tfimportarcot::closePopups()
+{
+    QWidget* popup = QApplication::activePopupWidget();
+    while (popup != nullptr) {
+        popup->close();
+        QWidget* next = QApplication::activePopupWidget();
+        // A popup that will not close is left alone rather than asked for ever.
+        if (next == popup)
+            break;
+        popup = next;
+    }
 }
 
 // The focus leaves Cia for another control of this window. When the window only

@@ -79,6 +79,8 @@ private:
     QLineEdit* editFor(importer::FormField field) const;
     void dropGridEditor();
     bool isCiaExit(QEvent* event) const;
+    bool ownsKeysOf(const QWidget* widget) const;
+    void closePopups();
 
     platform::Dialogs& dialogs_;
     importer::ImportSession session_;

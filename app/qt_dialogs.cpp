@@ -15,10 +15,19 @@ QString qt(const std::string& utf8)
     return QString::fromStdString(utf8);
 }
 
+// Messages carry data (codes, names, database texts) that may hold "<" or "&":
+// they are shown as they stand, never read as markup.
+void showAsPlainText(QMessageBox& box, const std::string& text)
+{
+    box.setTextFormat(Qt::PlainText);
+    box.setText(qt(text));
+}
+
 // A box with one "OK", over the window that is active, waiting for the user.
 void messageBox(QMessageBox::Icon icon, const std::string& title, const std::string& text)
 {
-    QMessageBox box(icon, qt(title), qt(text), QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(icon, qt(title), QString(), QMessageBox::Ok, QApplication::activeWindow());
+    showAsPlainText(box, text);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
@@ -49,8 +58,9 @@ void QtDialogs::beep()
 
 bool QtDialogs::confirm(const std::string& text)
 {
-    QMessageBox box(QMessageBox::Question, qt(programTitle_), qt(text), QMessageBox::Yes | QMessageBox::No,
+    QMessageBox box(QMessageBox::Question, qt(programTitle_), QString(), QMessageBox::Yes | QMessageBox::No,
                     QApplication::activeWindow());
+    showAsPlainText(box, text);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Sí"));
     box.button(QMessageBox::No)->setText(QStringLiteral("No"));
     box.setDefaultButton(QMessageBox::Yes);

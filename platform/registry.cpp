@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -117,17 +119,45 @@ std::string hexBytes(std::string_view list)
     return bytes;
 }
 
-// UTF-16LE bytes, ended by a zero character, to UTF-8.
-std::string utf16leToUtf8(const std::string& bytes)
+// UTF-16LE bytes to UTF-8, surrogate pairs joined; a lone half of a pair becomes
+// U+FFFD. With untilNul the text ends at the first zero character, as a string
+// value stored in the registry does.
+std::string utf16leToUtf8(std::string_view bytes, bool untilNul)
 {
     std::string out;
+    out.reserve(bytes.size() / 2);
+    const auto unitAt = [&bytes](std::size_t i) -> char32_t {
+        return static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+    };
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const char32_t unit = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-        if (unit == 0)
+        char32_t unit = unitAt(i);
+        if (unit == 0 && untilNul)
             break;
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
+            const char32_t low = unitAt(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        if (unit >= 0xD800 && unit <= 0xDFFF)
+            unit = 0xFFFD;
         appendUtf8(out, unit);
     }
     return out;
+}
+
+// The registry editor of current Windows versions exports UTF-16LE with a byte-order
+// mark; older exports and hand-written files are 8-bit text, possibly with a UTF-8
+// mark. The parser below works on 8-bit text, so the first kind is decoded to UTF-8
+// and a UTF-8 mark is dropped; anything else is taken as it stands.
+std::string standInText(std::string bytes)
+{
+    if (bytes.starts_with("\xFF\xFE"))
+        return utf16leToUtf8(std::string_view(bytes).substr(2), false);
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.erase(0, 3);
+    return bytes;
 }
 
 // Reads a quoted .reg string starting at text[pos] == '"'; returns the text and
@@ -200,7 +230,7 @@ std::optional<RegistryKey> RegistryKey::openLocalMachineReadOnly(std::string_vie
     bool inKey = false;
     bool found = false;
     std::string section;
-    for (const auto& line : logicalLines(content.str())) {
+    for (const auto& line : logicalLines(standInText(std::move(content).str()))) {
         const std::string text = trimmed(line);
         if (!text.empty() && text.front() == '[') {
             const auto close = text.find(']');
@@ -238,7 +268,7 @@ std::optional<RegistryValue> RegistryKey::value(std::string_view name) const
             value.text = quoted(data, start);
         } else if (lowered(data).rfind("hex(2):", 0) == 0) {
             value.type = RegistryValueType::ExpandString;
-            value.text = utf16leToUtf8(hexBytes(data.substr(7)));
+            value.text = utf16leToUtf8(hexBytes(data.substr(7)), true);
         } else {
             value.type = RegistryValueType::Other;
         }

@@ -11,7 +11,9 @@
 // String values are "..." (backslash and quote escaped with a backslash),
 // expandable strings hex(2):.. (UTF-16LE bytes), dwords dword:xxxxxxxx, other
 // types hex:.. or hex(n):... Key paths are compared without regard to case. The
-// file is /etc/importarcot/registry.reg unless IMPORTARCOT_REGISTRY names another.
+// file may be UTF-16LE with a byte-order mark, as the editor writes it, or 8-bit
+// text (with or without a UTF-8 mark), as older exports and hand-written files are.
+// It is /etc/importarcot/registry.reg unless IMPORTARCOT_REGISTRY names another.
 #include <optional>
 #include <stdexcept>
 #include <string>

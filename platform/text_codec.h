@@ -24,7 +24,7 @@ namespace platform {
 std::string systemTextToUtf8(std::string_view bytes);
 bool isValidUtf8(std::string_view bytes);
 
-// Appends the UTF-8 form of a code point of the Basic Multilingual Plane.
+// Appends the UTF-8 form of a code point (up to U+10FFFF).
 void appendUtf8(std::string& out, char32_t codePoint);
 
 }  // namespace platform

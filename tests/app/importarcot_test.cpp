@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,8 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QStandardItemModel>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -338,6 +341,62 @@ TEST_F(WindowTest, EditBoxesAndLists)
     EXPECT_EQ(bar->value(), 0);
 }
 
+TEST_F(WindowTest, PasswordShowsAStarForEachCharacterWhateverTheStyle)
+{
+    auto* clave = child<QLineEdit>("TClave");
+    clave->setText(QStringLiteral("contraseña"));
+    EXPECT_EQ(clave->displayText().toStdString(), "**********");
+    showActive();
+    const QString original = QApplication::style()->name();
+    QStringList styles = QStyleFactory::keys();
+    ASSERT_FALSE(styles.isEmpty());
+    for (const QString& style : styles) {
+        SCOPED_TRACE(style.toStdString());
+        QApplication::setStyle(style);
+        EXPECT_EQ(clave->displayText().toStdString(), "**********");
+        EXPECT_EQ(clave->text().toStdString(), "contraseña");
+    }
+    QApplication::setStyle(original);
+}
+
+// Qt cuts a line edit's text at 32767 characters unless told otherwise.
+TEST_F(WindowTest, EditBoxesHaveNoLengthLimit)
+{
+    showActive();
+    window_->showLineDisplay();
+    const QString longText(40000, QLatin1Char('x'));
+    for (const char* name : {"Servidor", "Tusua", "TClave", "Cia", "Ubicacion", "Edit1"}) {
+        SCOPED_TRACE(name);
+        auto* edit = child<QLineEdit>(name);
+        ASSERT_NE(edit, nullptr);
+        edit->setText(longText);
+        edit->end(false);
+        QTest::keyClick(edit, Qt::Key_Y);
+        EXPECT_EQ(edit->text().size(), 40001);
+        EXPECT_TRUE(edit->text().endsWith(QLatin1Char('y')));
+        edit->clear();
+    }
+}
+
+TEST_F(WindowTest, ALongSettingsLineIsTakenWhole)
+{
+    const std::string path = "/datos/" + std::string(40000, 'p') + ".txt";
+    recreateWithSettings("\n\n\n\n" + path + "\n");
+    EXPECT_EQ(window_->text(FormField::Ubicacion), path);
+}
+
+// Markup characters in data (a company code, a status) are shown as they stand.
+TEST_F(WindowTest, LabelsShowTheirTextsAsPlainText)
+{
+    showActive();
+    const auto labels = window_->findChildren<QLabel*>();
+    ASSERT_EQ(labels.size(), 10);
+    for (const QLabel* label : labels)
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+    window_->showStatus("Conectando a la base de datos <i> ...");
+    EXPECT_EQ(child<QLabel>("Panel5")->text().toStdString(), "Conectando a la base de datos <i> ...");
+}
+
 TEST_F(WindowTest, FlatPictureButtonsTakeNoFocus)
 {
     for (const char* name : {"SpeedButton1", "SpeedButton2", "SpeedButton3"}) {
@@ -457,6 +516,93 @@ TEST_F(WindowTest, KeysInsideAModalBoxAreTheBoxs)
     EXPECT_FALSE(freed());
     EXPECT_TRUE(dialogs_.shown.empty());
 }
+
+enum class Popup { SeparList, DelimList, ServidorMenu };
+
+struct PopupKeyCase {
+    const char* name;
+    Popup popup;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+};
+
+void PrintTo(const PopupKeyCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PopupKeyTest : public WindowTest, public ::testing::WithParamInterface<PopupKeyCase> {
+protected:
+    // Opens the popup and gives back the widget that its keys go to.
+    QWidget* openPopup()
+    {
+        switch (GetParam().popup) {
+        case Popup::SeparList:
+            child<QComboBox>("Separ")->showPopup();
+            break;
+        case Popup::DelimList:
+            child<QComboBox>("Delim")->showPopup();
+            break;
+        case Popup::ServidorMenu: {
+            QWidget* servidor = child("Servidor");
+            servidor->setFocus();
+            QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                   servidor->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(servidor, &menu);
+            break;
+        }
+        }
+        QWidget* popup = QApplication::activePopupWidget();
+        if (popup == nullptr)
+            return nullptr;
+        // Where Qt sends the keys while a popup is open.
+        return popup->focusWidget() != nullptr ? popup->focusWidget() : popup;
+    }
+};
+
+// With a list dropped down or a context menu open, F2 and Esc still act: the popup
+// closes and the run starts, or the window closes.
+TEST_P(PopupKeyTest, KeysInAPopupOfTheWindow)
+{
+    const PopupKeyCase& c = GetParam();
+    showActive();
+    QWidget* receiver = openPopup();
+    ASSERT_NE(receiver, nullptr);
+    ASSERT_NE(receiver->window(), window_.data());
+    QTest::keyClick(receiver, c.key, c.modifiers);
+    const bool held = c.modifiers != Qt::NoModifier;
+    if (held) {
+        EXPECT_FALSE(freed());
+        EXPECT_FALSE(child("Panel5")->isVisible());
+        EXPECT_TRUE(dialogs_.shown.empty());
+    } else if (c.key == Qt::Key_F2) {
+        // The run started: its status is up, and without a connection it stopped
+        // at its first read and said why.
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_EQ(child<QLabel>("Panel5")->text().toStdString(),
+                  "Importando cotizaciones. Espere un momento...");
+        EXPECT_TRUE(child("Panel5")->isVisible());
+        EXPECT_FALSE(dialogs_.shown.empty());
+    } else {
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_TRUE(freed());
+        EXPECT_TRUE(dialogs_.shown.empty());
+    }
+    if (QWidget* open = QApplication::activePopupWidget())
+        open->close();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Popups, PopupKeyTest,
+    ::testing::Values(PopupKeyCase{"F2InSeparList", Popup::SeparList, Qt::Key_F2, Qt::NoModifier},
+                      PopupKeyCase{"F2InDelimList", Popup::DelimList, Qt::Key_F2, Qt::NoModifier},
+                      PopupKeyCase{"F2InServidorMenu", Popup::ServidorMenu, Qt::Key_F2, Qt::NoModifier},
+                      PopupKeyCase{"EscInSeparList", Popup::SeparList, Qt::Key_Escape, Qt::NoModifier},
+                      PopupKeyCase{"EscInServidorMenu", Popup::ServidorMenu, Qt::Key_Escape, Qt::NoModifier},
+                      PopupKeyCase{"ShiftF2InSeparList", Popup::SeparList, Qt::Key_F2, Qt::ShiftModifier},
+                      PopupKeyCase{"CtrlEscInDelimList", Popup::DelimList, Qt::Key_Escape,
+                                   Qt::ControlModifier}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowTest, EscClosesAndFreesTheWindowWhileACellIsEdited)
 {

@@ -751,6 +751,8 @@ TEST(QtDialogsConfirm, AQuestionAnsweredSiOrNo)
     for (const char* answer : {"Sí", "No"}) {
         SCOPED_TRACE(answer);
         QString title;
+        QString text;
+        Qt::TextFormat format = Qt::AutoText;
         QStringList buttons;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         auto* timer = new QTimer;
@@ -762,6 +764,8 @@ TEST(QtDialogsConfirm, AQuestionAnsweredSiOrNo)
             timer->stop();
             timer->deleteLater();
             title = box->windowTitle();
+            text = box->text();
+            format = box->textFormat();
             icon = box->icon();
             for (QAbstractButton* button : box->buttons())
                 buttons << button->text();
@@ -773,6 +777,8 @@ TEST(QtDialogsConfirm, AQuestionAnsweredSiOrNo)
         const bool yes = dialogs.confirm("¿Borrar el registro?");
         EXPECT_EQ(yes, std::string(answer) == "Sí");
         EXPECT_EQ(title.toStdString(), "Importarcot");
+        EXPECT_EQ(text.toStdString(), "¿Borrar el registro?");
+        EXPECT_EQ(format, Qt::PlainText);
         EXPECT_EQ(icon, QMessageBox::Question);
         buttons.sort();
         EXPECT_EQ(buttons, (QStringList{QStringLiteral("No"), QStringLiteral("Sí")}));

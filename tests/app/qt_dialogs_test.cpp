@@ -40,6 +40,7 @@ struct Seen {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     std::string text;
     QStringList buttons;
+    Qt::TextFormat format = Qt::AutoText;
 };
 
 TEST(QtDialogs, MessageBoxes)
@@ -57,6 +58,13 @@ TEST(QtDialogs, MessageBoxes)
          QMessageBox::Critical},
         {"default", &app::QtDialogs::defaultErrorDisplay, "Floating point division by zero.", "Importarcot",
          QMessageBox::Critical},
+        // Data inside a message that looks like markup is shown as it stands.
+        {"plain with markup", &app::QtDialogs::plainMessage, "Código '<br>X' no encontrado.", "Importarcot",
+         QMessageBox::NoIcon},
+        {"error with markup", &app::QtDialogs::errorDialog, "Compañía <i> & <b>01</b>", "Error",
+         QMessageBox::Critical},
+        {"default with markup", &app::QtDialogs::defaultErrorDisplay, "<html>Tabla &lt;X&gt;.", "Importarcot",
+         QMessageBox::Critical},
     };
     app::QtDialogs dialogs("Importarcot");
     for (const auto& c : cases) {
@@ -70,6 +78,7 @@ TEST(QtDialogs, MessageBoxes)
                 return;
             }
             seen = {box->windowTitle().toStdString(), box->icon(), box->text().toStdString(), {}};
+            seen.format = box->textFormat();
             for (QAbstractButton* button : box->buttons())
                 seen.buttons << button->text();
             box->buttons().first()->click();
@@ -79,6 +88,7 @@ TEST(QtDialogs, MessageBoxes)
         EXPECT_EQ(seen.icon, c.icon);
         EXPECT_EQ(seen.text, c.text);
         EXPECT_EQ(seen.buttons, QStringList{QStringLiteral("OK")});
+        EXPECT_EQ(seen.format, Qt::PlainText);
     }
 }
 

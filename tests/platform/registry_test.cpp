@@ -1,0 +1,93 @@
+// The registry stand-in read from files in the forms the registry editor writes:
+// UTF-16LE with a byte-order mark (current editors), 8-bit text with or without a
+// UTF-8 mark (older exports, files written by hand).
+#include "platform/registry.h"
+#include "support/test_support.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using testing_support::TempDir;
+
+// The bytes of a UTF-16LE file with its byte-order mark.
+std::string utf16leFile(std::u16string_view text)
+{
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+struct EncodingCase {
+    const char* name;
+    std::string bytes;
+    std::string directorio; // the string value, UTF-8 where the file says which code it is in
+    std::string ruta;       // the expandable string value
+};
+
+// The expandable value "%D%\ñ" as the editor writes it, over two lines.
+#define RUTA_HEX "hex(2):25,00,44,00,25,00,5c,00,\\\r\n  f1,00,00,00"
+
+const EncodingCase kEncodingCases[] = {
+    {"utf16le_with_mark",
+     utf16leFile(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                 u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvan\\Merkalo2016]\r\n"
+                 u"\"Directorio\"=\"C:\\\\Compañía\"\r\n"
+                 u"\"Ruta\"=" RUTA_HEX "\r\n\r\n"),
+     "C:\\Compañía", "%D%\\ñ"},
+    {"utf16le_character_outside_the_first_plane",
+     utf16leFile(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                 u"[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\r\n"
+                 u"\"Directorio\"=\"/srv/m\U0001D11E\"\r\n"),
+     "/srv/m\U0001D11E", ""},
+    // Written by hand: the mark right before the key.
+    {"utf8_with_mark",
+     "\xEF\xBB\xBF[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\r\n"
+     "\"Directorio\"=\"C:\\\\Compañía\"\r\n\"Ruta\"=" RUTA_HEX "\r\n",
+     "C:\\Compañía", "%D%\\ñ"},
+    // Without a mark the bytes are taken as they stand, whatever their code.
+    {"eight_bit",
+     "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
+     "\"Directorio\"=\"C:\\\\Compa\xF1\xED\x61\"\n",
+     "C:\\Compa\xF1\xED\x61", ""},
+};
+
+#undef RUTA_HEX
+
+void PrintTo(const EncodingCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class RegistryEncodingTest : public ::testing::TestWithParam<EncodingCase> {
+protected:
+    void TearDown() override { unsetenv("IMPORTARCOT_REGISTRY"); }
+    TempDir dir_;
+};
+
+TEST_P(RegistryEncodingTest, ValuesReadFromTheFile)
+{
+    const auto file = dir_.write("registry.reg", GetParam().bytes);
+    setenv("IMPORTARCOT_REGISTRY", file.c_str(), 1);
+    const auto key = platform::RegistryKey::openLocalMachineReadOnly("\\Software\\Orvan\\Merkalo2016");
+    ASSERT_TRUE(key.has_value());
+    EXPECT_EQ(key->readString("Directorio"), GetParam().directorio);
+    EXPECT_EQ(key->readString("Ruta"), GetParam().ruta);
+    const auto directorio = key->value("Directorio");
+    ASSERT_TRUE(directorio.has_value());
+    EXPECT_EQ(directorio->type, platform::RegistryValueType::String);
+    // A key that the file does not hold stays missing, whatever the encoding.
+    EXPECT_FALSE(platform::RegistryKey::openLocalMachineReadOnly("\\Software\\Orvan").has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, RegistryEncodingTest, ::testing::ValuesIn(kEncodingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
