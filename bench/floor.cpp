@@ -1,34 +1,44 @@
 // The floor of the import benchmark: the database work that importing a quotation
-// file requires, done straight through the client layer and nothing else. Same
-// file, same rows written, same look-ups, but no record sets, no window, no change
-// log; every statement prepared once; the look-ups in one read-only read-committed
-// transaction for the whole run; each quotation's new identifier in a committed
-// transaction of its own and its INSERTs (header, then its lines, every column)
-// in one transaction. The import's time over this one says what its own machinery
-// costs.
+// file requires, done straight through the Firebird client library's own interfaces
+// (master, provider, attachment, transaction, statement, message metadata) and
+// nothing else. Same file, same rows written, same look-ups, but no record sets, no
+// window, no change log and none of the program's own database layer; every
+// statement prepared once, its input message laid out once from the statement's
+// input metadata and filled in place for each execution; the look-ups in one
+// read-only read-committed transaction for the whole run, read through cursors;
+// each quotation's new identifier in a committed transaction of its own and its
+// INSERTs (header, then its lines, every column) in one transaction, with no
+// affected-row counts asked for. The import's time over this one says what its own
+// machinery costs.
 //
 //   IMPORTARCOT_PASSWORD=... bench_floor --server S --user U --company C --file F
 //       [--separator comma|semicolon|tab] [--delimiter none|double|single]
 //
 // The file is read with the import's rules (delimiter stretches, comma to point,
 // CR, LF or CR LF line ends, empty cells keep the value before) and mapped with the
-// company's quotation mapping, as the import does.
+// company's quotation mapping, as the import does. Values are converted to the
+// column's type here as Firebird converts the import's: texts as they are, CHAR
+// padded with blanks, decimals to the column's scale rounded half away from zero.
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <map>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "database/connection.h"
+#include <firebird/Interface.h>
+
 #include "database/queries.h"
-#include "database/statement.h"
-#include "database/transaction.h"
 #include "dataset/date.h"
 #include "dataset/decimal.h"
 #include "dataset/integer_text.h"
@@ -37,11 +47,11 @@
 
 namespace {
 
-using database::Row;
 using dataset::Decimal;
 using dataset::Money;
 using dataset::Value;
-
+using Row = std::vector<Value>;
+using Rows = std::vector<Row>;
 // The data names of the quotation mapping, in the order of their values below.
 enum Name {
     PREF_PRE, COTI_NUMERO, COTI_FECHA, COTI_VALIDEZ, VEND_COD, PTVT_ID, TERC_NIT, COTI_NOMTERC, COTI_SUCURSAL,
@@ -173,19 +183,398 @@ template <typename OnLine> void readFile(const std::string& path, char separator
         endLine();
 }
 
+// ---- the client library --------------------------------------------------------
+
+using Firebird::FbException;
+using Firebird::IAttachment;
+using Firebird::IMessageMetadata;
+using Firebird::IStatement;
+using Firebird::ITransaction;
+using Firebird::ThrowStatusWrapper;
+
+constexpr unsigned kSqlDialect = 3;
+// A plain path opens with the embedded engine alone, as the program does, so that
+// it never ends up at a server that happens to run on this machine.
+constexpr const char* kEmbeddedConfig = "Providers = Engine12";
+// The import's transactions: read committed, record version, wait on locks.
+constexpr unsigned char kReadWrite[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
+                                        isc_tpb_rec_version, isc_tpb_wait};
+constexpr unsigned char kReadOnly[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                                       isc_tpb_rec_version, isc_tpb_wait};
+
+// Interfaces handed out with a reference, given back when their owner goes.
+struct Release {
+    template <typename T> void operator()(T* object) const { object->release(); }
+};
+template <typename T> using Owned = std::unique_ptr<T, Release>;
+
+// A value that its column cannot take: the quotation is refused, as the server
+// refuses it when the import sends the value (string truncation, numeric overflow).
+class Unfit : public std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The library's master and utility interfaces and the one status through which
+// every call reports; an error arrives as FbException.
+class Client {
+public:
+    Client()
+        : master_(Firebird::fb_get_master_interface()), util_(master_->getUtilInterface()),
+          status_(master_->getStatus())
+    {
+    }
+    ~Client() { status_.dispose(); }
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+
+    Firebird::IMaster* master() const { return master_; }
+    Firebird::IUtil* util() const { return util_; }
+    ThrowStatusWrapper* status() { return &status_; }
+
+    std::string message(const FbException& error) const
+    {
+        char buffer[4096];
+        util_->formatStatus(buffer, sizeof buffer, error.getStatus());
+        return buffer;
+    }
+
+private:
+    Firebird::IMaster* master_;
+    Firebird::IUtil* util_;
+    ThrowStatusWrapper status_;
+};
+
+bool throughServer(const std::string& path)
+{
+    // "host:/path"; "C:\..." is a drive letter, not a host.
+    const auto colon = path.find(':');
+    return !path.empty() && path.front() != '/' && colon != std::string::npos && colon > 1;
+}
+
+Owned<IAttachment> attach(Client& client, const std::string& path, const std::string& user,
+                          const std::string& password)
+{
+    auto* status = client.status();
+    Firebird::IXpbBuilder* dpb = client.util()->getXpbBuilder(status, Firebird::IXpbBuilder::DPB, nullptr, 0);
+    struct Dispose {
+        Firebird::IXpbBuilder* builder;
+        ~Dispose() { builder->dispose(); }
+    } dispose{dpb};
+    dpb->insertString(status, isc_dpb_user_name, user.c_str());
+    dpb->insertString(status, isc_dpb_password, password.c_str());
+    dpb->insertInt(status, isc_dpb_sql_dialect, kSqlDialect);
+    if (!throughServer(path))
+        dpb->insertString(status, isc_dpb_config, kEmbeddedConfig);
+    Owned<Firebird::IProvider> provider(client.master()->getDispatcher());
+    return Owned<IAttachment>(
+        provider->attachDatabase(status, path.c_str(), dpb->getBufferLength(status), dpb->getBuffer(status)));
+}
+
+class Transaction {
+public:
+    Transaction(Client& client, IAttachment* attachment, bool readOnly) : client_(client)
+    {
+        handle_ = readOnly ? attachment->startTransaction(client.status(), sizeof kReadOnly, kReadOnly)
+                           : attachment->startTransaction(client.status(), sizeof kReadWrite, kReadWrite);
+    }
+    ~Transaction()
+    {
+        if (handle_ == nullptr)
+            return;
+        Firebird::CheckStatusWrapper status(client_.master()->getStatus());
+        handle_->rollback(&status);
+        if (status.getState() & Firebird::IStatus::STATE_ERRORS)
+            handle_->release();
+        status.dispose();
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    ITransaction* handle() const { return handle_; }
+    // A successful commit or rollback also releases the interface.
+    void commit()
+    {
+        handle_->commit(client_.status());
+        handle_ = nullptr;
+    }
+    void rollback()
+    {
+        handle_->rollback(client_.status());
+        handle_ = nullptr;
+    }
+
+private:
+    Client& client_;
+    ITransaction* handle_ = nullptr;
+};
+
+template <typename T> T load(const unsigned char* at)
+{
+    T value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+template <typename T> void store(unsigned char* at, T value)
+{
+    std::memcpy(at, &value, sizeof value);
+}
+
+// The decimal as a column of the scale given holds it: the digits beyond the
+// scale dropped and the value rounded half away from zero on the first of them,
+// which is what Firebird does with a decimal of a finer scale.
+std::int64_t scaled(const Decimal& value, int columnScale)
+{
+    const int drop = value.scale() + columnScale; // digits beyond the column's scale
+    std::string kept = value.digits();
+    int first = 0;
+    if (drop > 0) {
+        const auto n = static_cast<std::size_t>(drop);
+        first = kept.size() >= n ? kept[kept.size() - n] - '0' : 0;
+        kept.resize(kept.size() > n ? kept.size() - n : 0);
+    } else {
+        kept.append(static_cast<std::size_t>(-drop), '0');
+    }
+    std::int64_t magnitude = 0;
+    bool overflow = false;
+    for (const char digit : kept)
+        overflow = overflow || __builtin_mul_overflow(magnitude, 10, &magnitude) ||
+                   __builtin_add_overflow(magnitude, digit - '0', &magnitude);
+    if (overflow || (first >= 5 && __builtin_add_overflow(magnitude, 1, &magnitude)))
+        throw Unfit("arithmetic exception, numeric overflow: " + value.toText('.'));
+    return value.isNegative() ? -magnitude : magnitude;
+}
+
+// A message laid out once from its metadata: each field's type, scale, length and
+// place, and the buffer that every execution or fetch reuses.
+class Message {
+public:
+    Message(Client& client, IMessageMetadata* metadata) : client_(client), metadata_(metadata)
+    {
+        auto* status = client.status();
+        const unsigned count = metadata->getCount(status);
+        for (unsigned i = 0; i < count; ++i)
+            fields_.push_back({metadata->getType(status, i) & ~1u, metadata->getScale(status, i),
+                               metadata->getLength(status, i), metadata->getCharSet(status, i),
+                               metadata->getOffset(status, i), metadata->getNullOffset(status, i),
+                               metadata->getAlias(status, i)});
+        buffer_.resize(metadata->getMessageLength(status));
+    }
+
+    // No metadata for a message without fields, as for a statement without inputs.
+    IMessageMetadata* metadata() const { return fields_.empty() ? nullptr : metadata_.get(); }
+    unsigned char* data() { return buffer_.data(); }
+    std::size_t size() const { return fields_.size(); }
+    const std::string& name(std::size_t index) const { return fields_[index].name; }
+
+    // Puts the values in the fields, in order, converted to each field's type.
+    void set(const Row& values)
+    {
+        if (values.size() != fields_.size())
+            throw std::logic_error(std::to_string(fields_.size()) + " parameters, " +
+                                   std::to_string(values.size()) + " values");
+        for (std::size_t i = 0; i < values.size(); ++i)
+            set(fields_[i], values[i]);
+    }
+
+    // The fields as values: null, texts (fixed ones with their blanks), integers,
+    // decimals with the column's scale, dates.
+    Row get() const
+    {
+        Row row;
+        row.reserve(fields_.size());
+        for (const Field& field : fields_) {
+            const unsigned char* at = buffer_.data() + field.offset;
+            if (load<short>(buffer_.data() + field.nullOffset) != 0) {
+                row.emplace_back();
+                continue;
+            }
+            switch (field.type) {
+            case SQL_TEXT:
+                row.emplace_back(std::string(reinterpret_cast<const char*>(at), field.length));
+                break;
+            case SQL_VARYING:
+                row.emplace_back(std::string(reinterpret_cast<const char*>(at + sizeof(ISC_USHORT)),
+                                             load<ISC_USHORT>(at)));
+                break;
+            case SQL_SHORT:
+                row.push_back(number(load<ISC_SHORT>(at), field.scale, true));
+                break;
+            case SQL_LONG:
+                row.push_back(number(load<ISC_LONG>(at), field.scale, true));
+                break;
+            case SQL_INT64:
+                row.push_back(number(load<ISC_INT64>(at), field.scale, false));
+                break;
+            case SQL_TYPE_DATE: {
+                unsigned year = 0, month = 0, day = 0;
+                client_.util()->decodeDate(load<ISC_DATE>(at), &year, &month, &day);
+                row.emplace_back(
+                    dataset::Date{static_cast<int>(year), static_cast<int>(month), static_cast<int>(day)});
+                break;
+            }
+            default:
+                throw std::runtime_error("column " + field.name + " has a type that the floor does not read");
+            }
+        }
+        return row;
+    }
+
+private:
+    struct Field {
+        unsigned type;
+        int scale;
+        unsigned length;
+        unsigned charSet;
+        unsigned offset;
+        unsigned nullOffset;
+        std::string name;
+    };
+
+    static Value number(std::int64_t unscaled, int scale, bool integerKind)
+    {
+        if (scale == 0 && integerKind)
+            return static_cast<std::int32_t>(unscaled);
+        if (scale > 0)
+            throw std::runtime_error("positive scales are not read");
+        return Decimal::fromUnscaled(unscaled, -scale);
+    }
+
+    void setInteger(const Field& field, unsigned char* at, std::int64_t value)
+    {
+        switch (field.type) {
+        case SQL_SHORT:
+            if (value < std::numeric_limits<ISC_SHORT>::min() ||
+                value > std::numeric_limits<ISC_SHORT>::max())
+                throw Unfit("arithmetic exception, numeric overflow in " + field.name);
+            store(at, static_cast<ISC_SHORT>(value));
+            break;
+        case SQL_LONG:
+            if (value < std::numeric_limits<ISC_LONG>::min() || value > std::numeric_limits<ISC_LONG>::max())
+                throw Unfit("arithmetic exception, numeric overflow in " + field.name);
+            store(at, static_cast<ISC_LONG>(value));
+            break;
+        case SQL_INT64:
+            store(at, static_cast<ISC_INT64>(value));
+            break;
+        default:
+            throw std::logic_error("a number for " + field.name + ", which takes none");
+        }
+    }
+
+    void set(const Field& field, const Value& value)
+    {
+        unsigned char* at = buffer_.data() + field.offset;
+        store(buffer_.data() + field.nullOffset, static_cast<short>(dataset::isNull(value) ? -1 : 0));
+        if (dataset::isNull(value))
+            return;
+        if (const auto* text = std::get_if<std::string>(&value)) {
+            if (text->size() > field.length)
+                throw Unfit("string right truncation in " + field.name + ": " + *text);
+            if (field.type == SQL_VARYING) {
+                store(at, static_cast<ISC_USHORT>(text->size()));
+                std::memcpy(at + sizeof(ISC_USHORT), text->data(), text->size());
+            } else if (field.type == SQL_TEXT) {
+                // Single-byte character sets only: a CHAR is padded with blanks.
+                std::memcpy(at, text->data(), text->size());
+                std::memset(at + text->size(), ' ', field.length - text->size());
+            } else {
+                throw std::logic_error("a text for " + field.name + ", which takes none");
+            }
+        } else if (const auto* integer = std::get_if<std::int32_t>(&value)) {
+            setInteger(field, at, scaled(Decimal::fromUnscaled(*integer, 0), field.scale));
+        } else if (const auto* decimal = std::get_if<Decimal>(&value)) {
+            setInteger(field, at, scaled(*decimal, field.scale));
+        } else if (const auto* date = std::get_if<dataset::Date>(&value)) {
+            if (field.type != SQL_TYPE_DATE)
+                throw std::logic_error("a date for " + field.name + ", which takes none");
+            store(at, client_.util()->encodeDate(static_cast<unsigned>(date->year),
+                                                 static_cast<unsigned>(date->month),
+                                                 static_cast<unsigned>(date->day)));
+        } else {
+            throw std::logic_error("a value for " + field.name + " of a kind that the floor does not write");
+        }
+    }
+
+    Client& client_;
+    Owned<IMessageMetadata> metadata_;
+    std::vector<Field> fields_;
+    std::vector<unsigned char> buffer_;
+};
+
+// A statement prepared once, with its input and output messages.
+class Query {
+public:
+    Query(Client& client, IAttachment* attachment, ITransaction* transaction, const std::string& sql)
+        : client_(client),
+          handle_(attachment->prepare(client.status(), transaction, static_cast<unsigned>(sql.size()),
+                                      sql.data(), kSqlDialect, IStatement::PREPARE_PREFETCH_METADATA)),
+          input_(client, handle_->getInputMetadata(client.status())),
+          output_(client, handle_->getOutputMetadata(client.status()))
+    {
+    }
+
+    // The names of the columns of the rows (or of the output parameters).
+    std::vector<std::string> columns() const
+    {
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < output_.size(); ++i)
+            names.push_back(output_.name(i));
+        return names;
+    }
+
+    // All rows of a select or selectable procedure, through a cursor.
+    Rows fetchAll(ITransaction* transaction, const Row& parameters = {})
+    {
+        auto* status = client_.status();
+        input_.set(parameters);
+        Owned<Firebird::IResultSet> cursor(handle_->openCursor(status, transaction, input_.metadata(),
+                                                               input_.data(), output_.metadata(), 0));
+        Rows rows;
+        while (cursor->fetchNext(status, output_.data()) == Firebird::IStatus::RESULT_OK)
+            rows.push_back(output_.get());
+        cursor->close(status);
+        (void)cursor.release(); // a successful close released the interface
+        return rows;
+    }
+
+    // An executable procedure's output parameters.
+    Row executeProcedure(ITransaction* transaction)
+    {
+        input_.set({});
+        handle_->execute(client_.status(), transaction, input_.metadata(), input_.data(), output_.metadata(),
+                         output_.data());
+        return output_.get();
+    }
+
+    // An INSERT with the values bound to its parameters in order.
+    void execute(ITransaction* transaction, const Row& parameters)
+    {
+        input_.set(parameters);
+        handle_->execute(client_.status(), transaction, input_.metadata(), input_.data(), nullptr, nullptr);
+    }
+
+private:
+    Client& client_;
+    Owned<IStatement> handle_;
+    Message input_, output_;
+};
+
 // ---- the run -------------------------------------------------------------------
 
 class Floor {
 public:
-    Floor(database::Connection& connection, std::string user)
-        : connection_(connection),
+    // Every statement is prepared here, once, within the reading transaction.
+    Floor(Client& client, IAttachment* attachment, std::string user)
+        : client_(client),
+          attachment_(attachment),
           user_(std::move(user)),
-          reads_(connection, database::TransactionAccess::ReadOnly),
-          configuration_(connection, database::queries::QConfiguracion),
-          validate_(connection, database::queries::QValarticulo),
-          taxes_(connection, database::queries::QArticulos),
-          factor_(connection, database::queries::QFactor),
-          newId_(connection, database::queries::SCambieidcot),
+          reads_(client, attachment, true),
+          configuration_(prepare(database::queries::QConfiguracion)),
+          validate_(prepare(database::queries::QValarticulo)),
+          taxes_(prepare(database::queries::QArticulos)),
+          factor_(prepare(database::queries::QFactor)),
+          newId_(prepare(database::queries::SCambieidcot)),
           headerInsert_(insertFor("COTIZACIONES")),
           lineInsert_(insertFor("COTIZACIONES_DETALLE"))
     {
@@ -227,19 +616,24 @@ public:
     long quotationLines() const { return quotationLines_; }
 
 private:
-    std::unique_ptr<database::Statement> insertFor(const std::string& table)
+    std::unique_ptr<Query> prepare(const std::string& sql)
     {
-        // Every column of the table in the order of SELECT *, as the provider writes.
-        database::Statement columns(connection_, "SELECT * FROM " + table + " WHERE 1 = 0");
+        return std::make_unique<Query>(client_, attachment_, reads_.handle(), sql);
+    }
+
+    std::unique_ptr<Query> insertFor(const std::string& table)
+    {
+        // Every column of the table in the order of SELECT *, as the provider writes:
+        // the select is prepared for its column list only and never run.
+        const Query columns(client_, attachment_, reads_.handle(), "SELECT * FROM " + table + " WHERE 1 = 0");
         std::string names, marks;
         auto& list = table == "COTIZACIONES" ? headerColumns_ : lineColumns_;
-        for (const auto& column : columns.columns()) {
-            names += (names.empty() ? "\"" : ", \"") + column.name + "\"";
+        for (const std::string& column : columns.columns()) {
+            names += (names.empty() ? "\"" : ", \"") + column + "\"";
             marks += marks.empty() ? "?" : ", ?";
-            list.push_back(column.name);
+            list.push_back(column);
         }
-        return std::make_unique<database::Statement>(
-            connection_, "insert into \"" + table + "\"\n  (" + names + ")\nvalues\n  (" + marks + ")");
+        return prepare("insert into \"" + table + "\"\n  (" + names + ")\nvalues\n  (" + marks + ")");
     }
 
     static std::size_t indexOf(const std::vector<std::string>& columns, std::string_view name)
@@ -252,11 +646,11 @@ private:
 
     void readMapping()
     {
-        database::Statement mapping(connection_, database::queries::TImporinv);
-        const auto columns = mapping.columns();
-        const std::size_t dato = indexOf(namesOf(columns), "IMIN_DATO");
-        const std::size_t columna = indexOf(namesOf(columns), "IMIN_COLUMNA");
-        for (const Row& row : mapping.fetchAll(reads_)) {
+        const auto mapping = prepare(database::queries::TImporinv);
+        const auto columns = mapping->columns();
+        const std::size_t dato = indexOf(columns, "IMIN_DATO");
+        const std::size_t columna = indexOf(columns, "IMIN_COLUMNA");
+        for (const Row& row : mapping->fetchAll(reads_.handle())) {
             const std::string name = asText(row[dato]);
             const auto* column = std::get_if<std::int32_t>(&row[columna]);
             for (std::size_t n = 0; n < kNames; ++n)
@@ -265,17 +659,9 @@ private:
         }
     }
 
-    static std::vector<std::string> namesOf(const std::vector<dataset::ColumnInfo>& columns)
-    {
-        std::vector<std::string> names;
-        for (const auto& column : columns)
-            names.push_back(column.name);
-        return names;
-    }
-
     std::string configuration(const std::string& category, const std::string& question)
     {
-        const auto rows = configuration_.fetchAll(reads_, {std::string("FACTURACION"), category, question});
+        const auto rows = configuration_->fetchAll(reads_.handle(), {std::string("FACTURACION"), category, question});
         return rows.empty() ? std::string() : asText(rows[0][0]);
     }
 
@@ -337,7 +723,7 @@ private:
         set("CTDE_TRANSMIT", std::string("N"));
         set("CTDE_CODBAR", text(v[CTDE_CODBAR], 15));
 
-        const auto found = validate_.fetchAll(reads_, {v[CTDE_CODBAR].substr(0, 15)});
+        const auto found = validate_->fetchAll(reads_.handle(), {v[CTDE_CODBAR].substr(0, 15)});
         const Row& article = found.at(0);
         const std::string tipo = asText(article[0]);
         if (tipo != "1" && tipo != "2")
@@ -348,7 +734,7 @@ private:
         std::string unit = asText(article[2]);
 
         Money vatRate = 0, consumptionPerUnit = 0;
-        const auto taxes = taxes_.fetchAll(reads_, {code});
+        const auto taxes = taxes_->fetchAll(reads_.handle(), {code});
         if (!taxes.empty()) {
             vatRate = asMoney(taxes[0][0]);
             consumptionPerUnit = asMoney(taxes[0][1]);
@@ -362,7 +748,7 @@ private:
             set("LIPR_COD", integer(v[LIPR_COD]));
         Money factor = dataset::kMoneyOne;
         if (!code.empty() && !unit.empty()) {
-            const auto factors = factor_.fetchAll(reads_, {code, unit});
+            const auto factors = factor_->fetchAll(reads_.handle(), {code, unit});
             if (!factors.empty())
                 factor = asMoney(factors[0][0]);
         }
@@ -409,34 +795,45 @@ private:
 
     void save()
     {
-        const Row id = newId_.executeProcedure();
+        // The identifier in a committed transaction of its own: one handed out stays
+        // used up even when its quotation is refused.
+        Row id;
+        {
+            Transaction own(client_, attachment_, false);
+            id = newId_->executeProcedure(own.handle());
+            own.commit();
+        }
         const std::int32_t coti = std::get<std::int32_t>(id.at(0));
         setHeader("COTI_ID", coti);
         setHeader("COTI_IVAMONTO", sum(vatSum_));
         setHeader("COTI_TOTAL", sum(totalSum_));
         const std::size_t link = indexOf(lineColumns_, "COTI_ID");
-        database::Transaction write(connection_);
+        Transaction write(client_, attachment_, false);
         try {
-            headerInsert_->execute(write, header_);
+            headerInsert_->execute(write.handle(), header_);
             for (Row& line : lineRows_) {
                 line[link] = coti;
-                lineInsert_->execute(write, line);
+                lineInsert_->execute(write.handle(), line);
             }
             write.commit();
             ++quotations_;
             quotationLines_ += static_cast<long>(lineRows_.size());
-        } catch (const platform::DatabaseError& error) {
+        } catch (const FbException& error) {
+            std::cerr << "bench_floor: quotation refused: " << client_.message(error) << "\n";
+            write.rollback();
+        } catch (const Unfit& error) {
             std::cerr << "bench_floor: quotation refused: " << error.what() << "\n";
             write.rollback();
         }
     }
 
-    database::Connection& connection_;
+    Client& client_;
+    IAttachment* attachment_;
     std::string user_;
-    database::Transaction reads_;
-    database::Statement configuration_, validate_, taxes_, factor_, newId_;
+    Transaction reads_;
+    std::unique_ptr<Query> configuration_, validate_, taxes_, factor_, newId_;
     std::vector<std::string> headerColumns_, lineColumns_;
-    std::unique_ptr<database::Statement> headerInsert_, lineInsert_;
+    std::unique_ptr<Query> headerInsert_, lineInsert_;
     std::vector<std::pair<std::size_t, Name>> mapping_;
 
     std::array<std::string, kNames> values_;
@@ -487,20 +884,31 @@ int main(int argc, char** argv)
         }
     const char* password = std::getenv("IMPORTARCOT_PASSWORD");
     const auto started = std::chrono::steady_clock::now();
+    Client client;
     try {
-        database::Connection connection;
-        connection.open(options["--server"] + "/datos/" + options["--company"] + "/merkalo.fdb", options["--user"],
-                        password != nullptr ? password : "", "");
-        Floor floor(connection, options["--user"]);
-        floor.start();
-        readFile(options["--file"], separatorByName(options["--separator"]), delimiterByName(options["--delimiter"]),
-                 [&](const std::vector<std::string>& slots) { floor.line(slots); });
-        floor.finish();
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        std::printf("floor: %ld lines, %ld quotations, %ld quotation lines stored in %.2f s: %.0f lines/s\n",
-                    floor.lines(), floor.quotations(), floor.quotationLines(), seconds,
-                    static_cast<double>(floor.lines()) / seconds);
+        Owned<IAttachment> attachment =
+            attach(client, options["--server"] + "/datos/" + options["--company"] + "/merkalo.fdb",
+                   options["--user"], password != nullptr ? password : "");
+        {
+            // Its statements go before the attachment does.
+            Floor floor(client, attachment.get(), options["--user"]);
+            floor.start();
+            readFile(options["--file"], separatorByName(options["--separator"]),
+                     delimiterByName(options["--delimiter"]),
+                     [&](const std::vector<std::string>& slots) { floor.line(slots); });
+            floor.finish();
+            const double seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            std::printf("floor: %ld lines, %ld quotations, %ld quotation lines stored in %.2f s: %.0f lines/s\n",
+                        floor.lines(), floor.quotations(), floor.quotationLines(), seconds,
+                        static_cast<double>(floor.lines()) / seconds);
+        }
+        attachment->detach(client.status());
+        (void)attachment.release(); // a successful detach released the interface
         return 0;
+    } catch (const FbException& error) {
+        std::cerr << "bench_floor: " << client.message(error) << "\n";
+        return 1;
     } catch (const std::exception& error) {
         std::cerr << "bench_floor: " << error.what() << "\n";
         return 1;

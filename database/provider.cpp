@@ -182,14 +182,12 @@ int Provider::writeRow(const dataset::LoggedRow& row, dataset::RecordSet& record
             for (int field : insert.fieldOfColumn)
                 values.push_back(field < 0 ? dataset::Value{} : (*row.values)[static_cast<std::size_t>(field)]);
         }
-        const std::uint64_t affected =
-            insert.statement->execute(transaction, insert.fieldsInColumnOrder ? *row.values : values);
-        if (affected == 0)
-            throw platform::DatabaseError("Record not found or changed by another user");
-        if (affected > 1) {
-            transaction.rollback();
-            throw platform::DatabaseError("Update affected more than 1 record.");
-        }
+        // An INSERT ... VALUES that succeeds stores one row, as Firebird counts it:
+        // into a table, and into a view whatever its triggers do. Its count ("Record
+        // not found or changed by another user" for none, "Update affected more than
+        // 1 record." for several) is therefore not asked for, a round trip per row
+        // saved.
+        insert.statement->executeOne(transaction, insert.fieldsInColumnOrder ? *row.values : values);
         return 0;
     } catch (const platform::DatabaseError& error) {
         const UpdateResponse preset = errors < maxErrors ? UpdateResponse::Skip : UpdateResponse::Abort;

@@ -631,7 +631,7 @@ Row Statement::Prepared::decodeRow(Connection& connection, Firebird::ITransactio
     return row;
 }
 
-std::uint64_t Statement::execute(Transaction& transaction, const Row& parameters)
+void Statement::run(Transaction& transaction, const Row& parameters)
 {
     Prepared& p = prepared(&transaction);
     Connection& connection = *connection_;
@@ -648,13 +648,24 @@ std::uint64_t Statement::execute(Transaction& transaction, const Row& parameters
             cursor->release();
             connection.raiseStatus();
         }
-        return 0;
+        return;
     }
     const bool outputs = p.isProcedure() && !p.output.empty();
     p.handle->execute(status, handle, input, inBuffer, outputs ? p.outputMetadata : nullptr,
                       outputs ? p.outBuffer.data() : nullptr);
     connection.check();
-    return affectedRows(p.handle, connection);
+}
+
+std::uint64_t Statement::execute(Transaction& transaction, const Row& parameters)
+{
+    run(transaction, parameters);
+    Prepared& p = prepared(&transaction);
+    return p.isSelect() ? 0 : affectedRows(p.handle, *connection_);
+}
+
+void Statement::executeOne(Transaction& transaction, const Row& parameters)
+{
+    run(transaction, parameters);
 }
 
 std::uint64_t Statement::execute(const Row& parameters)
