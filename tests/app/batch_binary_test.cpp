@@ -2,6 +2,7 @@
 // display, and the progress line that only a terminal gets.
 #include "app/batch.h"
 #include "batch_fixture.h"
+#include "support/child_process.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,7 +12,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
 
 namespace app {
 namespace {
@@ -23,29 +23,6 @@ struct Finished {
     std::string out;
     std::string err; // what the error stream received: a file, or the terminal
 };
-
-// The test's environment without anything that could lead to a display, plus more.
-std::vector<std::string> environmentWithout(const std::vector<std::string>& more)
-{
-    std::vector<std::string> variables;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string variable = *entry;
-        const std::string name = variable.substr(0, variable.find('='));
-        if (name != "DISPLAY" && name != "WAYLAND_DISPLAY" && name != "QT_QPA_PLATFORM")
-            variables.push_back(variable);
-    }
-    variables.insert(variables.end(), more.begin(), more.end());
-    return variables;
-}
-
-std::vector<char*> pointers(std::vector<std::string>& texts)
-{
-    std::vector<char*> result;
-    for (auto& text : texts)
-        result.push_back(text.data());
-    result.push_back(nullptr);
-    return result;
-}
 
 int exitStatus(pid_t child)
 {
@@ -62,9 +39,9 @@ Finished runProgram(const testing_support::TempDir& dir, std::vector<std::string
 {
     EXPECT_TRUE(std::filesystem::exists(kProgram)) << kProgram << " is built with the tests";
     arguments.insert(arguments.begin(), kProgram.string());
-    std::vector<std::string> variables = environmentWithout(environment);
-    const std::vector<char*> argv = pointers(arguments);
-    const std::vector<char*> envp = pointers(variables);
+    std::vector<std::string> variables = testing_support::environmentWithoutDisplay(environment);
+    const std::vector<char*> argv = testing_support::pointers(arguments);
+    const std::vector<char*> envp = testing_support::pointers(variables);
     const std::string outPath = (dir.path() / "stdout").string();
     const std::string errPath = (dir.path() / "stderr").string();
 

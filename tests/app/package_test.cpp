@@ -2,6 +2,7 @@
 // folder as dpkg would lay it out: the program runs from there, its menu entry and
 // icon are in it, and its control data names what the program loads at run time.
 #include "app/command_line.h"
+#include "support/child_process.h"
 #include "support/test_support.h"
 
 #include <fcntl.h>
@@ -36,10 +37,7 @@ Finished run(const testing_support::TempDir& dir, std::vector<std::string> argum
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = testing_support::pointers(arguments);
 
     Finished finished;
     pid_t child = 0;

@@ -12,6 +12,7 @@
 #include "database/dm.h"
 #include "database/statement.h"
 #include "database/transaction.h"
+#include "support/child_process.h"
 #include "support/recording_dialogs.h"
 
 #include <QApplication>
@@ -34,7 +35,6 @@
 #include <thread>
 #include <unistd.h>
 
-extern char** environ;
 
 namespace app {
 namespace {
@@ -117,22 +117,9 @@ public:
         : out_(folder / (name + ".out")), err_(folder / (name + ".err"))
     {
         arguments.insert(arguments.begin(), kProgram.string());
-        std::vector<std::string> variables;
-        for (char** entry = environ; *entry != nullptr; ++entry) {
-            const std::string variable = *entry;
-            const std::string key = variable.substr(0, variable.find('='));
-            if (key != "DISPLAY" && key != "WAYLAND_DISPLAY" && key != "QT_QPA_PLATFORM")
-                variables.push_back(variable);
-        }
-        variables.insert(variables.end(), environment.begin(), environment.end());
-        std::vector<char*> argv;
-        for (auto& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (auto& variable : variables)
-            envp.push_back(variable.data());
-        envp.push_back(nullptr);
+        std::vector<std::string> variables = testing_support::environmentWithoutDisplay(environment);
+        const std::vector<char*> argv = testing_support::pointers(arguments);
+        const std::vector<char*> envp = testing_support::pointers(variables);
         const std::string outPath = out_.string();
         const std::string errPath = err_.string();
         pid_ = fork();
