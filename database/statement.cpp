@@ -631,7 +631,7 @@ Row Statement::Prepared::decodeRow(Connection& connection, Firebird::ITransactio
     return row;
 }
 
-void Statement::run(Transaction& transaction, const Row& parameters)
+Statement::Prepared& Statement::run(Transaction& transaction, const Row& parameters)
 {
     Prepared& p = prepared(&transaction);
     Connection& connection = *connection_;
@@ -648,18 +648,18 @@ void Statement::run(Transaction& transaction, const Row& parameters)
             cursor->release();
             connection.raiseStatus();
         }
-        return;
+        return p;
     }
     const bool outputs = p.isProcedure() && !p.output.empty();
     p.handle->execute(status, handle, input, inBuffer, outputs ? p.outputMetadata : nullptr,
                       outputs ? p.outBuffer.data() : nullptr);
     connection.check();
+    return p;
 }
 
 std::uint64_t Statement::execute(Transaction& transaction, const Row& parameters)
 {
-    run(transaction, parameters);
-    Prepared& p = prepared(&transaction);
+    Prepared& p = run(transaction, parameters);
     return p.isSelect() ? 0 : affectedRows(p.handle, *connection_);
 }
 

@@ -48,8 +48,8 @@ public:
     std::uint64_t execute(Transaction& transaction, const Row& parameters = {});
     // The same in a transaction of its own, committed at once.
     std::uint64_t execute(const Row& parameters = {});
-    // Runs a statement that affects exactly one row whenever it succeeds, an
-    // INSERT ... VALUES into a table: no count is asked of the server, which saves a
+    // Runs a statement that affects exactly one row whenever it succeeds, as Firebird
+    // counts an INSERT ... VALUES: no count is asked of the server, which saves a
     // round trip per row over a network.
     void executeOne(Transaction& transaction, const Row& parameters);
 
@@ -65,11 +65,12 @@ public:
     Row executeProcedure(const Row& parameters = {});
 
 private:
-    // Binds and runs; for a select, opens and closes its cursor.
-    void run(Transaction& transaction, const Row& parameters);
-
     friend class Connection;
     struct Prepared;
+
+    // Binds and runs; for a select, opens and closes its cursor. Gives the prepared
+    // statement it ran.
+    Prepared& run(Transaction& transaction, const Row& parameters);
 
     // Frees the prepared statement; the next use prepares it again.
     void unprepare();
