@@ -171,8 +171,7 @@ RecordSet::Impl::Impl(RecordSet& owner, std::string setName, std::vector<FieldDe
 {
 }
 
-void RecordSet::Impl::resolve(const std::vector<ColumnInfo>& columns, std::vector<FieldDef>& outFields,
-                              std::vector<std::size_t>& outColumnOf)
+const RecordSet::Impl::Resolved& RecordSet::Impl::resolve(const std::vector<ColumnInfo>& columns)
 {
     if (!resolved || resolved->columns != columns) {
         // Resolved apart first: a refused set of columns leaves the last one in place.
@@ -181,8 +180,7 @@ void RecordSet::Impl::resolve(const std::vector<ColumnInfo>& columns, std::vecto
         fresh.columns = columns;
         resolved = std::move(fresh);
     }
-    outFields = resolved->fields;
-    outColumnOf = resolved->columnOf;
+    return *resolved;
 }
 
 Rows* RecordSet::Impl::level() const
@@ -564,16 +562,16 @@ void RecordSet::open(const std::vector<ColumnInfo>& columns, std::vector<RowData
     if (d.master)
         throw std::logic_error("a nested record set opens with its header set");
 
-    std::vector<FieldDef> fields;
-    std::vector<std::size_t> columnOf;
-    d.resolve(columns, fields, columnOf);
+    const Impl::Resolved& header = d.resolve(columns);
 
     Impl* lines = d.detailImpl();
     std::vector<FieldDef> lineFields;
     std::vector<std::size_t> lineColumnOf;
     if (lines) {
         if (detailColumns) {
-            lines->resolve(*detailColumns, lineFields, lineColumnOf);
+            const Impl::Resolved& resolvedLines = lines->resolve(*detailColumns);
+            lineFields = resolvedLines.fields;
+            lineColumnOf = resolvedLines.columnOf;
         } else {
             lineFields = lines->declared;
             for (std::size_t i = 0; i < lineFields.size(); ++i)
@@ -583,10 +581,10 @@ void RecordSet::open(const std::vector<ColumnInfo>& columns, std::vector<RowData
 
     // Every check passed: only now does the set let go of what it held.
     d.dropRows();
-    d.fields = std::move(fields);
+    d.fields = header.fields;
     std::uint64_t seq = 0;
     for (RowData& data : rows) {
-        auto row = rowFrom(data, columnOf, seq++);
+        auto row = rowFrom(data, header.columnOf, seq++);
         if (lines && !data.details.empty()) {
             row->lines = std::make_unique<Rows>();
             std::uint64_t lineSeq = 0;
@@ -924,7 +922,8 @@ void RecordSet::addSum(std::string sumName, std::string expression)
     };
     text = trimmed(text);
     if (text.size() < 5 || !sameName(text.substr(0, 4), "sum(") || text.back() != ')')
-        throw std::invalid_argument(d.name + ": a sum needs an expression sum(<field>), not '" + expression + "'");
+        throw std::invalid_argument(d.name + ": a sum needs an expression sum(<field>), not '" + expression +
+                                    "'");
     const std::string_view fieldName = trimmed(text.substr(4, text.size() - 5));
     const auto index = d.findFieldIndex(fieldName);
     if (!index)

@@ -82,8 +82,7 @@ struct RecordSet::Impl {
     std::optional<Resolved> resolved;
     // The fields in force over these columns and the column of each (the checks of
     // open), from the last resolution when the columns are the same.
-    void resolve(const std::vector<ColumnInfo>& columns, std::vector<FieldDef>& outFields,
-                 std::vector<std::size_t>& outColumnOf);
+    const Resolved& resolve(const std::vector<ColumnInfo>& columns);
 
     // Rows of this set as they stand: null for a nested set whose header has no lines.
     Rows* level() const;
