@@ -40,15 +40,13 @@ QString qt(const std::string& utf8)
 }
 
 // The edit boxes are flat with a single-line border, as the suite draws them.
-constexpr const char* kFlatEdit = "QLineEdit { border: 1px solid palette(shadow); background: palette(base);"
-                                  " padding: 0px 1px; }";
+constexpr const char* kFlatEditRules =
+    "border: 1px solid palette(shadow); background: palette(base); padding: 0px 1px;";
 
 // The password box shows "*" (42) for each character. Qt takes the masking
 // character from the style, which differs between styles (often a black circle);
 // a style sheet's own hint wins over whatever style lies beneath it.
-constexpr const char* kPasswordEdit =
-    "QLineEdit { border: 1px solid palette(shadow); background: palette(base);"
-    " padding: 0px 1px; lineedit-password-character: 42; }";
+constexpr const char* kPasswordRule = "lineedit-password-character: 42;";
 
 QLabel* label(QWidget* parent, const char* name, const char* text, int left, int top)
 {
@@ -61,14 +59,16 @@ QLabel* label(QWidget* parent, const char* name, const char* text, int left, int
     return result;
 }
 
-QLineEdit* edit(QWidget* parent, const char* name, QRect geometry, const char* styleSheet = kFlatEdit)
+// extraRules: style rules of this edit besides the flat look.
+QLineEdit* edit(QWidget* parent, const char* name, QRect geometry, const char* extraRules = "")
 {
     auto* result = new QLineEdit(parent);
     result->setObjectName(QString::fromLatin1(name));
     // Set once, here: Qt reads the masking character from the rules it has when the
     // edit is made, and a second style sheet given before the edit is first shown
     // would not reach it.
-    result->setStyleSheet(QString::fromLatin1(styleSheet));
+    result->setStyleSheet(QStringLiteral("QLineEdit { %1 %2 }")
+                              .arg(QString::fromLatin1(kFlatEditRules), QString::fromLatin1(extraRules)));
     // No length limit: a value is taken whole, however long (Qt's default cuts at 32767).
     result->setMaxLength(std::numeric_limits<int>::max());
     result->setGeometry(geometry);
@@ -238,7 +238,7 @@ void Tfimportarcot::buildOrigin(QGroupBox* box)
     label(box, "Label8", "Usuario : ", 16, 40);
     tusua_ = edit(box, "Tusua", QRect(76, 32, 97, 21));
     label(box, "Label9", "Clave : ", 17, 64);
-    tclave_ = edit(box, "TClave", QRect(76, 56, 97, 21), kPasswordEdit);
+    tclave_ = edit(box, "TClave", QRect(76, 56, 97, 21), kPasswordRule);
     tclave_->setEchoMode(QLineEdit::Password);
     label(box, "Label6", "Compañía:", 17, 88);
     cia_ = edit(box, "Cia", QRect(76, 80, 45, 21));

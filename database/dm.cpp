@@ -113,15 +113,12 @@ void Tfdm::readInto(dataset::RecordSet& recordSet, Statement& statement, const R
         const auto inOwnTransaction = [&] {
             return merkalo_.inOwnTransaction([&](Transaction& own) { return statement.fetchAll(own, parameters); });
         };
-        if (std::find(writingReads_.begin(), writingReads_.end(), &statement) != writingReads_.end()) {
+        const bool writes = std::find(writingReads_.begin(), writingReads_.end(), &statement) != writingReads_.end();
+        try {
+            rows = writes ? inOwnTransaction() : statement.fetchAll(merkalo_.readTransaction(), parameters);
+        } catch (const ReadOnlyTransactionError&) {
+            writingReads_.push_back(&statement);
             rows = inOwnTransaction();
-        } else {
-            try {
-                rows = statement.fetchAll(merkalo_.readTransaction(), parameters);
-            } catch (const ReadOnlyTransactionError&) {
-                writingReads_.push_back(&statement);
-                rows = inOwnTransaction();
-            }
         }
     } catch (const platform::DatabaseError& error) {
         throw platform::DatabaseError(trimReadError(error.what()));
