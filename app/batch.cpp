@@ -1,7 +1,7 @@
 #include "app/batch.h"
 
+#include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 
 #ifndef _WIN32
@@ -14,6 +14,8 @@
 #include "import/quotation_save.h"
 #include "import/session.h"
 #include "platform/guard.h"
+#include "platform/small_file.h"
+#include "platform/stop_request.h"
 #include "platform/text_codec.h"
 
 namespace app {
@@ -21,19 +23,23 @@ namespace {
 
 constexpr const char* kProgram = "importarcot";
 
-// The first line of the password file, without its line end.
-std::optional<std::string> readPasswordFile(const std::string& path)
+// The first line of the password file's text, without its line end.
+std::string firstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+
+// The name of a signal that stops the run, for its message.
+std::string signalName(int signal)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    std::string line;
-    char c;
-    while (file.get(c) && c != '\r' && c != '\n')
-        line += c;
-    if (file.bad())
-        return std::nullopt;
-    return line;
+    switch (signal) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+#ifdef SIGHUP
+    case SIGHUP:
+        return "SIGHUP";
+#endif
+    }
+    return std::to_string(signal);
 }
 
 } // namespace
@@ -49,13 +55,31 @@ std::string summaryLine(const importer::SaveTally& tally)
 
 int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int progressWidth)
 {
+    // Ctrl+C, kill and a terminal that goes away stop the run between two lines:
+    // the quotations stored so far are named in the summary.
+#ifdef SIGHUP
+    const platform::StopOnSignals stopOnSignals({SIGINT, SIGTERM, SIGHUP});
+#else
+    const platform::StopOnSignals stopOnSignals({SIGINT, SIGTERM});
+#endif
+    ConsoleHost host(err, progressWidth);
+
     // The password never comes from the command line, where the process list and
     // the shell's history would show it.
     std::optional<std::string> password;
     if (line.passwordFile) {
-        password = readPasswordFile(*line.passwordFile);
-        if (!password) {
-            err << kProgram << ": no se puede leer el archivo de la clave " << *line.passwordFile << "\n";
+        platform::SmallFileError problem = platform::SmallFileError::None;
+        const bool read = platform::runGuarded(host.dialogs(), [&] {
+            const platform::SmallFile file =
+                platform::readSmallFile(*line.passwordFile, platform::ExclusiveFile::Sharing::Readers);
+            problem = file.error;
+            if (problem == platform::SmallFileError::None)
+                password = firstLine(file.content);
+        });
+        if (!read || !password) {
+            if (problem != platform::SmallFileError::None)
+                err << kProgram << ": no se puede leer el archivo de la clave " << *line.passwordFile << ": "
+                    << platform::smallFileReason(problem) << "\n";
             return kBatchStopped;
         }
     } else if (const char* variable = std::getenv(kPasswordVariable);
@@ -63,7 +87,6 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
         password = variable;
     }
 
-    ConsoleHost host(err, progressWidth);
     host.setSeparatorIndex(line.separatorItem);
     host.setDelimiterIndex(line.delimiterItem);
     database::Tfdm fdm(host.dialogs());
@@ -71,8 +94,13 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     host.followTally(&session.tally());
 
     // The settings as the window reads them at its creation; what the command line
-    // gives replaces them. A failure here leaves the fields empty, as in the window.
-    platform::runGuarded(host.dialogs(), [&] { session.FormCreate(); });
+    // gives replaces them. The window goes on with empty fields after a failure
+    // here; unattended, a registry or settings file that cannot be read stops
+    // before anything is tried, rather than run with values nobody chose.
+    if (!platform::runGuarded(host.dialogs(), [&] { session.FormCreate(); })) {
+        out << summaryLine(session.tally()) << "\n" << std::flush;
+        return kBatchStopped;
+    }
     const std::pair<const std::optional<std::string>&, importer::FormField> given[] = {
         {line.server, importer::FormField::Servidor},
         {line.user, importer::FormField::Tusua},
@@ -109,6 +137,8 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
         ran = platform::runGuarded(host.dialogs(), [&] { session.SpeedButton3Click(); });
     host.endProgress();
 
+    if (platform::stopRequested())
+        err << kProgram << ": importación detenida por la señal " << signalName(platform::stopSignal()) << "\n";
     out << summaryLine(session.tally()) << "\n" << std::flush;
     if (!ran || !session.finished())
         return kBatchStopped;

@@ -1,5 +1,6 @@
 #include "app/gui_main.h"
 
+#include "app/close_on_signals.h"
 #include "app/importarcot.h"
 #include "app/qt_dialogs.h"
 #include "database/dm.h"
@@ -26,6 +27,8 @@ int runWindow(int argc, char** argv)
     // The window frees itself when it closes (FormClose); should the loop end some
     // other way, it goes here, before the data module and the dialogs it uses.
     QPointer<app::Tfimportarcot> window = new app::Tfimportarcot(dialogs, fdm);
+    // Asked to end by a signal, the window closes as if the user had closed it.
+    new app::CloseOnSignals(window);
     window->show();
     const int exitCode = QApplication::exec();
     delete window.data();

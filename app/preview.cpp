@@ -1,6 +1,7 @@
 #include "app/preview.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "import/data_file.h"
 #include "platform/text_codec.h"
@@ -37,16 +38,23 @@ int runPreview(const std::string& path, const importer::ReaderOptions& options, 
         err << opening.refusal << "\n";
         return 1;
     }
-    importer::FileByteSource source(*opening.opened->file);
-    importer::DelimitedReader(options).run(
-        source, opening.opened->size,
-        [&](const importer::Slots& slots, int count, std::int64_t line) {
-            out << "{\"line\": " << line << ", \"fields\": [";
-            for (int k = 0; k < count; ++k)
-                out << (k ? ", " : "") << jsonString(platform::cp1252ToUtf8(slots[k]));
-            out << "]}\n";
-        },
-        [](std::int64_t) {});
+    try {
+        importer::FileByteSource source = opening.opened->bytes();
+        importer::DelimitedReader(opening.opened->options).run(
+            source, opening.opened->size,
+            [&](const importer::Slots& slots, int count, std::int64_t line) {
+                out << "{\"line\": " << line << ", \"fields\": [";
+                for (int k = 0; k < count; ++k)
+                    out << (k ? ", " : "") << jsonString(platform::cp1252ToUtf8(slots[k]));
+                out << "]}\n";
+            },
+            [](std::int64_t) {});
+    } catch (const std::runtime_error& error) {
+        // The file changed while it was read: what was shown stands, the rest is not there.
+        out.flush();
+        err << error.what() << "\n";
+        return 1;
+    }
     out.flush();
     return 0;
 }

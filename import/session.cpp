@@ -8,6 +8,8 @@
 #include "import/quotation_assembly.h"
 #include "import/quotation_save.h"
 #include "import/settings_file.h"
+#include "platform/errors.h"
+#include "platform/stop_request.h"
 
 namespace importer {
 
@@ -106,9 +108,16 @@ void ImportSession::SpeedButton3Click()
         // run stops.
         OpenedDataFile data = std::move(*opening.opened);
         const std::int64_t step = progressStepSize(data.size);
-        FileByteSource source(*data.file);
-        DelimitedReader(options).run(
-            source, data.size, [this](const Slots& slots, int, std::int64_t) { assembly_->lineStep(slots); },
+        FileByteSource source = data.bytes();
+        DelimitedReader(data.options).run(
+            source, data.size,
+            [this](const Slots& slots, int, std::int64_t) {
+                // A stop asked for by a signal ends the run between two lines, so
+                // the quotations stored so far stay whole; the front end says why.
+                if (platform::stopRequested())
+                    throw platform::SilentAbort();
+                assembly_->lineStep(slots);
+            },
             // Called for every byte: no division below the next multiple of the step
             // (a count may jump over it: the LF of a CR LF is counted, not tested).
             [this, step, next = step](std::int64_t count) mutable {

@@ -1,11 +1,11 @@
 #include "platform/registry.h"
 
+#include "platform/small_file.h"
 #include "platform/text_codec.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string_view>
 #include <utility>
@@ -218,19 +218,22 @@ std::string registryStandInPath()
 
 std::optional<RegistryKey> RegistryKey::openLocalMachineReadOnly(std::string_view path)
 {
-    std::ifstream in(registryStandInPath(), std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad())
+    // A stand-in that is missing or cannot be opened is a missing key, as on a
+    // machine without the suite; one that cannot be a registry export at all (a
+    // pipe, a device, an endless file) is an error with its own message.
+    const std::string standIn = registryStandInPath();
+    SmallFile content = readSmallFile(standIn, ExclusiveFile::Sharing::Readers);
+    if (content.error == SmallFileError::NotRegular || content.error == SmallFileError::TooLarge)
+        throw RegistryError("No se puede leer el registro " + systemTextToUtf8(standIn) + ": "
+                            + smallFileReason(content.error) + ".");
+    if (content.error != SmallFileError::None)
         return std::nullopt;
 
     const std::string wanted = lowered("hkey_local_machine\\" + withoutLeadingBackslash(path));
     bool inKey = false;
     bool found = false;
     std::string section;
-    for (const auto& line : logicalLines(standInText(std::move(content).str()))) {
+    for (const auto& line : logicalLines(standInText(std::move(content.content)))) {
         const std::string text = trimmed(line);
         if (!text.empty() && text.front() == '[') {
             const auto close = text.find(']');

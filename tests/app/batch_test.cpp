@@ -4,7 +4,14 @@
 #include "batch_fixture.h"
 #include "import/quotation_save.h"
 
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <functional>
 #include <sstream>
+#include <streambuf>
+#include <utility>
+#include <sys/stat.h>
 
 namespace app {
 namespace {
@@ -28,6 +35,53 @@ protected:
         const int status = runBatch(*parsed.commandLine, out, err);
         return {status, out.str(), err.str()};
     }
+
+    // The same with a progress line on the error stream: the first progress line
+    // drawn calls duringRun, a deterministic moment inside the run.
+    Outcome runWithProgress(const std::vector<std::string>& arguments, const std::function<void()>& duringRun)
+    {
+        const ParsedCommandLine parsed = parseCommandLine(arguments);
+        EXPECT_TRUE(parsed.commandLine) << parsed.error;
+        if (!parsed.commandLine)
+            return {-1, "", ""};
+        std::ostringstream out;
+        std::ostringstream err;
+        OnFirstProgress hook(err, duringRun);
+        const int status = runBatch(*parsed.commandLine, out, hook.stream, 80);
+        return {status, out.str(), err.str()};
+    }
+
+    // An error stream that calls back once when the progress line is first drawn.
+    struct OnFirstProgress : std::streambuf {
+        OnFirstProgress(std::ostream& target, std::function<void()> callback)
+            : target_(target), callback_(std::move(callback))
+        {
+        }
+        int overflow(int c) override
+        {
+            if (c != EOF)
+                seen(std::string(1, static_cast<char>(c)));
+            return c;
+        }
+        std::streamsize xsputn(const char* text, std::streamsize count) override
+        {
+            seen(std::string(text, static_cast<std::size_t>(count)));
+            return count;
+        }
+        void seen(const std::string& text)
+        {
+            target_ << text;
+            written_ += text;
+            if (callback_ && written_.find("Importando") != std::string::npos)
+                std::exchange(callback_, nullptr)();
+        }
+        std::ostream stream{this};
+
+    private:
+        std::ostream& target_;
+        std::function<void()> callback_;
+        std::string written_;
+    };
 
     // The company database of the fixture, with the password from the environment.
     std::vector<std::string> connectionArguments()
@@ -210,6 +264,172 @@ TEST_F(BatchTest, UnreadablePasswordFileStopsBeforeAnything)
     EXPECT_NE(outcome.err.find("no se puede leer el archivo de la clave"), std::string::npos) << outcome.err;
     EXPECT_EQ(storedQuotations(), "");
 }
+
+// Inputs that are not what they should be, and files that change under the run:
+// each ends with a clear message and the right status, never a hang, a crash, all
+// memory eaten or a wrong row.
+enum class Odd { None, Fifo, Device, Oversized };
+enum class Place { DataFile, Settings, Registry, PasswordFile };
+enum class During { Nothing, CutShort, Hangup };
+
+struct HostileCase {
+    const char* name;
+    Place place;
+    Odd odd;
+    std::string data; // the data file when it is not the odd one
+    During during;
+    int status;
+    std::string errPart;
+    std::string last;   // the summary's last quotation stored; empty: no summary line
+    std::string stored; // prefix, number and third party's name of the stored quotations
+    friend void PrintTo(const HostileCase& c, std::ostream* out) { *out << c.name; }
+};
+
+const std::string kThreeQuotations =
+    quotationLine("CT", "1", "CAF-500") + quotationLine("CT", "2", "AZU-1K") + quotationLine("CT", "3", "ACE-1L");
+
+// A quotation line whose third party's name is the given text.
+std::string namedQuotation(const std::string& number, const std::string& name)
+{
+    return importer::dataLine({{"PREF_PRE", "CT"},
+                               {"COTI_NUMERO", number},
+                               {"COTI_FECHA", "05/03/2024"},
+                               {"VEND_COD", "7"},
+                               {"TERC_NIT", "900123"},
+                               {"COTI_NOMTERC", name},
+                               {"CTDE_CODBAR", "CAF-500"},
+                               {"CTDE_CANT", "2"},
+                               {"CTDE_PRUNIT", "100"}});
+}
+
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
+
+const HostileCase kHostileCases[] = {
+    {"fifo_as_data_file", Place::DataFile, Odd::Fifo, "", During::Nothing, kBatchStopped,
+     "no es un archivo común: es una tubería, un dispositivo o un socket.", "ninguna", ""},
+    {"device_as_data_file", Place::DataFile, Odd::Device, "", During::Nothing, kBatchStopped,
+     "no es un archivo común: es una tubería, un dispositivo o un socket.", "ninguna", ""},
+    {"fifo_as_settings", Place::Settings, Odd::Fifo, kThreeQuotations, During::Nothing, kBatchStopped,
+     "Error: No se puede leer el archivo de configuración", "ninguna", ""},
+    {"fifo_as_registry", Place::Registry, Odd::Fifo, kThreeQuotations, During::Nothing, kBatchStopped,
+     "Error: No se puede leer el registro", "ninguna", ""},
+    {"endless_registry", Place::Registry, Odd::Oversized, kThreeQuotations, During::Nothing, kBatchStopped,
+     ": tiene más de 1 MiB.", "ninguna", ""},
+    {"endless_password_device", Place::PasswordFile, Odd::Device, kThreeQuotations, During::Nothing,
+     kBatchStopped, "importarcot: no se puede leer el archivo de la clave /dev/zero: no es un archivo común", "",
+     ""},
+    {"endless_password_file", Place::PasswordFile, Odd::Oversized, kThreeQuotations, During::Nothing,
+     kBatchStopped, ": tiene más de 1 MiB\n", "", ""},
+    {"cut_short_during_the_run", Place::DataFile, Odd::None, "", During::CutShort, kBatchStopped,
+     "se acortó mientras se importaba", "ninguna", ""},
+    {"hangup_during_the_run", Place::DataFile, Odd::None, kThreeQuotations, During::Hangup, kBatchStopped,
+     "importarcot: importación detenida por la señal SIGHUP\n", "ninguna", ""},
+    // "Año Ñandú €" in UTF-8 after the mark, stored as its Windows-1252 bytes.
+    {"utf8_mark_with_accents", Place::DataFile, Odd::None,
+     kUtf8Mark + namedQuotation("1", "A\xC3\xB1o \xC3\x91" "and\xC3\xBA \xE2\x82\xAC") + namedQuotation("2", "Ana"),
+     During::Nothing, kBatchImported, "Importación finalizada.\n", "CT2",
+     "CT1 A\xF1o \xD1" "and\xFA \x80\nCT2 Ana\n"},
+    // U+03A9 has no Windows-1252 byte: the whole file is refused, also its good lines.
+    {"utf8_mark_with_a_character_outside_windows_1252", Place::DataFile, Odd::None,
+     kUtf8Mark + namedQuotation("1", "Ana") + namedQuotation("2", "Eva") + namedQuotation("3", "\xCE\xA9mega"),
+     During::Nothing, kBatchStopped,
+     "El archivo no se puede importar: la línea 3 tiene el carácter «Ω» (U+03A9), que no existe en Windows-1252",
+     "ninguna", ""},
+};
+
+class HostileInput : public BatchTest, public ::testing::WithParamInterface<HostileCase> {
+protected:
+    // A FIFO, a device, or a file far beyond any real one, at the given path.
+    std::string odd(Odd kind, const std::filesystem::path& path)
+    {
+        std::filesystem::create_directories(path.parent_path());
+        switch (kind) {
+        case Odd::Fifo:
+            EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+            return path.string();
+        case Odd::Device:
+            return "/dev/zero";
+        case Odd::Oversized:
+            dir_.write(path.lexically_relative(dir_.path()).string(), "x");
+            std::filesystem::resize_file(path, 3 * 1024 * 1024);
+            return path.string();
+        case Odd::None:
+            break;
+        }
+        return path.string();
+    }
+};
+
+TEST_P(HostileInput, ClearMessageRightStatusNoWrongRow)
+{
+    const HostileCase& c = GetParam();
+    std::vector<std::string> arguments = connectionArguments();
+    std::string data = c.data;
+    std::string expectedStored = c.stored;
+    std::string cutAt;
+    std::function<void()> duringRun;
+    if (c.during == During::CutShort) {
+        // Lines of about a kilobyte (a long unmapped last column), so that the file
+        // is read in more than one block; it is cut in the middle of a line past the
+        // first block while the first is being imported.
+        const std::string padding = ";" + std::string(1000, 'x');
+        std::vector<std::size_t> ends;
+        for (int number = 1; number <= 100; ++number) {
+            const std::string line = quotationLine("CT", std::to_string(number), "CAF-500");
+            data += line.substr(0, line.size() - 2) + padding + "\r\n";
+            ends.push_back(data.size());
+        }
+        const std::size_t cut = 80 * 1024;
+        // Quotations whose line ends before the cut, less the last: it is still
+        // being assembled when the read finds the end.
+        const auto whole = static_cast<int>(std::count_if(ends.begin(), ends.end(), [&](std::size_t end) { return end <= cut; }));
+        ASSERT_GT(whole, 2);
+        for (int number = 1; number < whole; ++number)
+            expectedStored += "CT" + std::to_string(number) + "\n";
+        cutAt = "CT" + std::to_string(whole - 1);
+        duringRun = [this, cut] { std::filesystem::resize_file(dir_.path() / "cotizaciones.csv", cut); };
+    } else if (c.during == During::Hangup) {
+        duringRun = [] { std::raise(SIGHUP); };
+    }
+    switch (c.place) {
+    case Place::DataFile:
+        arguments.insert(arguments.end(),
+                         {"--file", c.odd == Odd::None ? writeData(data) : odd(c.odd, dir_.path() / "fifo.csv")});
+        break;
+    case Place::Settings:
+        odd(c.odd, suite() / "settings.conf");
+        break;
+    case Place::Registry:
+        setenv("IMPORTARCOT_REGISTRY", odd(c.odd, dir_.path() / "odd.reg").c_str(), 1);
+        break;
+    case Place::PasswordFile:
+        arguments.insert(arguments.end(), {"--password-file", odd(c.odd, dir_.path() / "clave")});
+        break;
+    }
+    if (c.place != Place::DataFile)
+        arguments.insert(arguments.end(), {"--file", writeData(data)});
+
+    const Outcome outcome = runWithProgress(arguments, duringRun);
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_NE(outcome.err.find(c.errPart), std::string::npos) << outcome.err;
+    if (c.status != kBatchImported) {
+        EXPECT_EQ(outcome.err.find("Importación finalizada."), std::string::npos) << outcome.err;
+    }
+    const std::string last = cutAt.empty() ? c.last : cutAt;
+    const auto named = outcome.out.find("última grabada: ");
+    EXPECT_EQ(named == std::string::npos ? outcome.out : outcome.out.substr(named),
+              last.empty() ? "" : "última grabada: " + last + "\n")
+        << outcome.out;
+    // The bytes of the third party's name where the case says them, the quotations otherwise.
+    const bool withNames = c.stored.find(' ') != std::string::npos;
+    EXPECT_EQ(withNames ? testing_support::querySql(database_, "select PREF_PRE || COTI_NUMERO || ' ' || "
+                                                              "COTI_NOMTERC from COTIZACIONES order by COTI_ID")
+                        : storedQuotations(),
+              expectedStored);
+}
+
+INSTANTIATE_TEST_SUITE_P(Batch, HostileInput, ::testing::ValuesIn(kHostileCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BatchSummary, LastStoredFromTheSuitesCodePage)
 {

@@ -1,5 +1,6 @@
 // The main window, real, on Qt's offscreen platform: its controls as the suite lays
 // them out, its keys, the file dialog and what it lends to the import.
+#include "app/close_on_signals.h"
 #include "app/importarcot.h"
 #include "database/dm.h"
 #include "platform/regional_settings.h"
@@ -23,6 +24,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -617,7 +619,7 @@ TEST_F(WindowTest, EscClosesAndFreesTheWindowWhileACellIsEdited)
     EXPECT_TRUE(dialogs_.shown.empty());
 }
 
-enum class CloseWay { EscInServidor, CancelButton, TitleBar, FromTheRun };
+enum class CloseWay { EscInServidor, CancelButton, TitleBar, FromTheRun, Terminated };
 
 class CloseTest : public WindowTest, public ::testing::WithParamInterface<CloseWay> {};
 
@@ -639,6 +641,13 @@ TEST_P(CloseTest, ClosingFreesTheWindow)
     case CloseWay::FromTheRun:
         window_->closeForm();
         break;
+    case CloseWay::Terminated:
+        // As the program's start-up wires it: SIGTERM closes the window through the
+        // event loop, as if the user had closed it.
+        new app::CloseOnSignals(window_);
+        ASSERT_EQ(std::raise(SIGTERM), 0);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return freed(); }));
+        break;
     }
     EXPECT_TRUE(freed());
     EXPECT_TRUE(dialogs_.shown.empty());
@@ -646,7 +655,7 @@ TEST_P(CloseTest, ClosingFreesTheWindow)
 
 INSTANTIATE_TEST_SUITE_P(Ways, CloseTest,
                          ::testing::Values(CloseWay::EscInServidor, CloseWay::CancelButton,
-                                           CloseWay::TitleBar, CloseWay::FromTheRun));
+                                           CloseWay::TitleBar, CloseWay::FromTheRun, CloseWay::Terminated));
 
 TEST_F(WindowTest, ExplorarPutsTheChosenFileIntoUbicacion)
 {
