@@ -22,23 +22,43 @@ struct Outcome {
     std::string err;
 };
 
+// An error stream that calls back once when the progress line is first drawn.
+struct OnFirstProgress : std::streambuf {
+    OnFirstProgress(std::ostream& target, std::function<void()> callback)
+        : target_(target), callback_(std::move(callback))
+    {
+    }
+    int overflow(int c) override
+    {
+        if (c != EOF)
+            seen(std::string(1, static_cast<char>(c)));
+        return c;
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override
+    {
+        seen(std::string(text, static_cast<std::size_t>(count)));
+        return count;
+    }
+    void seen(const std::string& text)
+    {
+        target_ << text;
+        written_ += text;
+        if (callback_ && written_.find("Importando") != std::string::npos)
+            std::exchange(callback_, nullptr)();
+    }
+    std::ostream stream{this};
+
+private:
+    std::ostream& target_;
+    std::function<void()> callback_;
+    std::string written_;
+};
+
 class BatchTest : public BatchFixture {
 protected:
-    Outcome run(const std::vector<std::string>& arguments)
-    {
-        const ParsedCommandLine parsed = parseCommandLine(arguments);
-        EXPECT_TRUE(parsed.commandLine) << parsed.error;
-        if (!parsed.commandLine)
-            return {-1, "", ""};
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = runBatch(*parsed.commandLine, out, err);
-        return {status, out.str(), err.str()};
-    }
-
-    // The same with a progress line on the error stream: the first progress line
-    // drawn calls duringRun, a deterministic moment inside the run.
-    Outcome runWithProgress(const std::vector<std::string>& arguments, const std::function<void()>& duringRun)
+    // With duringRun, the error stream gets a progress line too, and the first one
+    // drawn calls duringRun: a deterministic moment inside the run.
+    Outcome run(const std::vector<std::string>& arguments, const std::function<void()>& duringRun = nullptr)
     {
         const ParsedCommandLine parsed = parseCommandLine(arguments);
         EXPECT_TRUE(parsed.commandLine) << parsed.error;
@@ -47,41 +67,10 @@ protected:
         std::ostringstream out;
         std::ostringstream err;
         OnFirstProgress hook(err, duringRun);
-        const int status = runBatch(*parsed.commandLine, out, hook.stream, 80);
+        const int status = duringRun ? runBatch(*parsed.commandLine, out, hook.stream, 80)
+                                     : runBatch(*parsed.commandLine, out, err);
         return {status, out.str(), err.str()};
     }
-
-    // An error stream that calls back once when the progress line is first drawn.
-    struct OnFirstProgress : std::streambuf {
-        OnFirstProgress(std::ostream& target, std::function<void()> callback)
-            : target_(target), callback_(std::move(callback))
-        {
-        }
-        int overflow(int c) override
-        {
-            if (c != EOF)
-                seen(std::string(1, static_cast<char>(c)));
-            return c;
-        }
-        std::streamsize xsputn(const char* text, std::streamsize count) override
-        {
-            seen(std::string(text, static_cast<std::size_t>(count)));
-            return count;
-        }
-        void seen(const std::string& text)
-        {
-            target_ << text;
-            written_ += text;
-            if (callback_ && written_.find("Importando") != std::string::npos)
-                std::exchange(callback_, nullptr)();
-        }
-        std::ostream stream{this};
-
-    private:
-        std::ostream& target_;
-        std::function<void()> callback_;
-        std::string written_;
-    };
 
     // The company database of the fixture, with the password from the environment.
     std::vector<std::string> connectionArguments()
@@ -409,7 +398,7 @@ TEST_P(HostileInput, ClearMessageRightStatusNoWrongRow)
     if (c.place != Place::DataFile)
         arguments.insert(arguments.end(), {"--file", writeData(data)});
 
-    const Outcome outcome = runWithProgress(arguments, duringRun);
+    const Outcome outcome = run(arguments, duringRun);
     EXPECT_EQ(outcome.status, c.status);
     EXPECT_NE(outcome.err.find(c.errPart), std::string::npos) << outcome.err;
     if (c.status != kBatchImported) {
