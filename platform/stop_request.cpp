@@ -60,7 +60,10 @@ StopOnSignals::~StopOnSignals()
 {
     for (int i = 0; i < count_; ++i)
         ::sigaction(signals_[i], &saved_[i], nullptr);
+    // The request belonged to whoever installed the handlers and has been answered;
+    // a later run in the same process starts without it.
     notifyTo = -1;
+    requestedBy = 0;
 }
 
 #endif

@@ -19,7 +19,7 @@ int stopSignal() noexcept;
 // at once; when notifyFd is not -1, each one also writes a byte there (the read end
 // of that pipe wakes an event loop). A second signal of the same kind ends the
 // process as usual, for a run that does not come back. The previous handlers
-// return when it goes.
+// return when it goes, and the request with them.
 class StopOnSignals {
 public:
     explicit StopOnSignals(std::initializer_list<int> signalNumbers, int notifyFd = -1);
