@@ -304,7 +304,7 @@ std::string limitMessage(const LimitViolation& violation)
     case LimitViolation::Kind::NotUtf8:
         break;
     }
-    return start + " no es texto UTF-8 válido, y el archivo empieza con la marca de UTF-8.";
+    return start + " no es texto UTF-8 válido.";
 }
 
 TextCheck checkText(ByteSource& source, std::int64_t size, const ReaderOptions& options)

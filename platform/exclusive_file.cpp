@@ -15,12 +15,6 @@ namespace platform {
 
 #ifdef _WIN32
 
-bool fileExists(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 PathKind pathKind(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -66,12 +60,6 @@ std::int64_t ExclusiveFile::read(char* buffer, std::size_t count)
 }
 
 #else
-
-bool fileExists(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
 
 PathKind pathKind(const std::string& path)
 {

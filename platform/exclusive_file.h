@@ -11,9 +11,6 @@
 
 namespace platform {
 
-// A regular file exists at the path (a folder does not count).
-bool fileExists(const std::string& path);
-
 // What is at a path, symbolic links followed. Only a regular file is data: a pipe
 // or a device would block the reader or never end, a socket cannot be read.
 enum class PathKind { Missing, RegularFile, Folder, Other };

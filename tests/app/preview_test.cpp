@@ -57,8 +57,7 @@ TEST(Preview, RefusedFilesGiveTheirMessage)
          "El archivo no se puede importar: la línea 2 tiene el carácter «Ω» (U+03A9), que no existe en "
          "Windows-1252, la codificación de la base de datos."},
         {dir.write("broken.csv", "\xEF\xBB\xBF" "a\nb\nc\xE9\n").string(),
-         "El archivo no se puede importar: la línea 3 no es texto UTF-8 válido, y el archivo empieza con la "
-         "marca de UTF-8."},
+         "El archivo no se puede importar: la línea 3 no es texto UTF-8 válido."},
         {"/dev/zero", "El archivo a importar \"/dev/zero\" no es un archivo común: es una tubería, un dispositivo "
                       "o un socket."},
     };
