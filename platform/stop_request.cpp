@@ -11,9 +11,10 @@ namespace platform {
 namespace {
 
 volatile std::sig_atomic_t requestedBy = 0;
-volatile std::sig_atomic_t notifyTo = -1;
 
 #ifndef _WIN32
+volatile std::sig_atomic_t notifyTo = -1;
+
 extern "C" void noteStop(int signal)
 {
     const int savedErrno = errno;
