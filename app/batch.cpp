@@ -12,6 +12,7 @@
 #include "app/console_host.h"
 #include "database/dm.h"
 #include "import/quotation_save.h"
+#include "import/rejected_lines.h"
 #include "import/session.h"
 #include "platform/guard.h"
 #include "platform/small_file.h"
@@ -44,13 +45,21 @@ std::string signalName(int signal)
 
 } // namespace
 
-std::string summaryLine(const importer::SaveTally& tally)
+std::string summaryLine(const importer::SaveTally& tally, bool check, bool skipExisting)
 {
     const std::string last =
         tally.lastStored.empty() ? "ninguna" : platform::systemTextToUtf8(tally.lastStored);
-    return "Cotizaciones grabadas: " + std::to_string(tally.stored) +
-           ", rechazadas: " + std::to_string(tally.refused) +
-           ", líneas grabadas: " + std::to_string(tally.linesStored) + ", última grabada: " + last;
+    std::string line =
+        check ? "Cotizaciones que se grabarían: " + std::to_string(tally.stored) +
+                    ", con problemas: " + std::to_string(tally.refused + tally.problems) +
+                    ", líneas que se grabarían: " + std::to_string(tally.linesStored) +
+                    ", última que se grabaría: " + last
+              : "Cotizaciones grabadas: " + std::to_string(tally.stored) +
+                    ", rechazadas: " + std::to_string(tally.refused) +
+                    ", líneas grabadas: " + std::to_string(tally.linesStored) + ", última grabada: " + last;
+    if (skipExisting)
+        line += ", omitidas: " + std::to_string(tally.skipped);
+    return line;
 }
 
 int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int progressWidth)
@@ -92,6 +101,8 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     database::Tfdm fdm(host.dialogs());
     importer::ImportSession session(host, fdm);
     host.followTally(&session.tally());
+    host.followPlace(&session.place());
+    session.setRunOptions({line.check, line.skipExisting, line.skipLines, line.rejects.has_value()});
 
     // The settings as the window reads them at its creation; what the command line
     // gives replaces them. The window goes on with empty fields after a failure
@@ -139,10 +150,26 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
 
     if (platform::stopRequested())
         err << kProgram << ": importación detenida por la señal " << signalName(platform::stopSignal()) << "\n";
-    out << summaryLine(session.tally()) << "\n" << std::flush;
-    if (!ran || !session.finished())
+
+    // The lines not stored, also after a stop: fixed and imported, they complete
+    // the import.
+    bool rejectsWritten = true;
+    if (line.rejects) {
+        const importer::RejectsFileRequest request{
+            *line.rejects, host.text(importer::FormField::Ubicacion),
+            {importer::separatorForItem(line.separatorItem), importer::delimiterForItem(line.delimiterItem)},
+            line.skipLines};
+        if (const auto failure = importer::writeRejectsFile(request, session.rejectedLines())) {
+            err << kProgram << ": " << *failure << "\n";
+            rejectsWritten = false;
+        }
+    }
+
+    const importer::SaveTally& tally = session.tally();
+    out << summaryLine(tally, line.check, line.skipExisting) << "\n" << std::flush;
+    if (!ran || !session.finished() || !rejectsWritten)
         return kBatchStopped;
-    return session.tally().refused > 0 ? kBatchWithRefusals : kBatchImported;
+    return tally.refused + tally.problems > 0 ? kBatchWithRefusals : kBatchImported;
 }
 
 int terminalWidth(int fd)

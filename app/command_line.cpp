@@ -14,6 +14,14 @@ std::optional<int> itemOf(const std::string& value, std::initializer_list<const 
     return std::nullopt;
 }
 
+// A count of lines: decimal digits only, within 64 bits.
+std::optional<std::int64_t> lineCountOf(const std::string& text)
+{
+    if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoll(text);
+}
+
 constexpr const char* kPasswordRefused =
     "la clave no se da en la línea de órdenes: se toma de la variable de entorno IMPORTARCOT_PASSWORD "
     "o de --password-file F (la primera línea del archivo F)";
@@ -47,7 +55,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
             parsed.error = reason;
             return parsed;
         };
-        const bool isFlag = name == "--batch" || name == "--help" || name == "-h" || name == "--version";
+        const bool isFlag = name == "--batch" || name == "--help" || name == "-h" || name == "--version" ||
+                            name == "--check" || name == "--skip-existing";
         if (isFlag && attached)
             return fail(name + " no lleva valor");
         if (name == "--preview") {
@@ -73,6 +82,29 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
                             (separator ? " toma comma, semicolon o tab" : " toma none, double o single"));
             (separator ? line.separatorItem : line.delimiterItem) = *item;
             (separator ? line.separatorGiven : line.delimiterGiven) = true;
+        } else if (name == "--check") {
+            line.check = true;
+        } else if (name == "--skip-existing") {
+            line.skipExisting = true;
+        } else if (name == "--skip-lines") {
+            const auto given = value();
+            const auto count = given ? lineCountOf(*given) : std::nullopt;
+            if (!count)
+                return fail("--skip-lines toma un número de líneas (0 o más)");
+            line.skipLines = *count;
+            line.skipLinesGiven = true;
+        } else if (name == "--encoding") {
+            const auto given = value();
+            const auto item = given ? itemOf(*given, {"windows-1252", "utf-8"}) : std::nullopt;
+            if (!item)
+                return fail("--encoding toma windows-1252 o utf-8");
+            line.encodingItem = *item;
+            line.encodingGiven = true;
+        } else if (name == "--rejects") {
+            const auto given = value();
+            if (!given || given->empty())
+                return fail("--rejects necesita el archivo");
+            line.rejects = *given;
         } else if (name == "--server" || name == "--user" || name == "--company" || name == "--file" ||
                    name == "--password-file") {
             const auto given = value();
@@ -101,9 +133,13 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
     if (batchOptions && line.mode != Mode::Batch)
         return (parsed.error = "--server, --user, --company, --file y --password-file van con --batch",
                 parsed);
-    if ((line.separatorGiven || line.delimiterGiven) && line.mode != Mode::Batch &&
-        line.mode != Mode::Preview)
+    if ((line.check || line.skipExisting || line.rejects) && line.mode != Mode::Batch)
+        return (parsed.error = "--check, --skip-existing y --rejects van con --batch", parsed);
+    const bool reading = line.mode == Mode::Batch || line.mode == Mode::Preview;
+    if ((line.separatorGiven || line.delimiterGiven) && !reading)
         return (parsed.error = "--separator y --delimiter van con --preview o --batch", parsed);
+    if ((line.skipLinesGiven || line.encodingGiven) && !reading)
+        return (parsed.error = "--skip-lines y --encoding van con --preview o --batch", parsed);
     parsed.commandLine = line;
     return parsed;
 }
@@ -117,6 +153,7 @@ std::string usageText(const std::string& program)
            "  " +
            program +
            " --preview ARCHIVO [--separator comma|semicolon|tab] [--delimiter none|double|single]\n"
+           "      [--skip-lines N] [--encoding windows-1252|utf-8]\n"
            "      muestra cómo se leerá el archivo, una línea JSON por línea de datos\n"
            "  " +
            program +
@@ -126,6 +163,15 @@ std::string usageText(const std::string& program)
            "      o de --password-file F (su primera línea), nunca de la línea de órdenes;\n"
            "      lo que no se indique se toma de settings.conf; termina con 0 (importado), 1 (detenido),\n"
            "      2 (uso incorrecto) o 3 (importado con cotizaciones rechazadas)\n"
+           "      [--check]          comprueba todo el archivo sin grabar nada: cada cotización se escribe\n"
+           "                         y se deshace; informa de cada problema y sigue; termina con 0 (sin\n"
+           "                         problemas), 3 (con problemas) o 1 (no pudo seguir)\n"
+           "      [--skip-existing]  no graba de nuevo una cotización cuyo prefijo y número ya están grabados\n"
+           "      [--rejects F]      deja en F las líneas de las cotizaciones no grabadas, para corregirlas\n"
+           "                         e importarlas de nuevo (vacío si no hubo ninguna)\n"
+           "      [--skip-lines N]   no importa las N primeras líneas (un encabezado)\n"
+           "      [--encoding windows-1252|utf-8]  codificación del archivo (windows-1252 si no se indica;\n"
+           "                         un archivo con marca de orden de bytes UTF-8 es siempre UTF-8)\n"
            "  " +
            program +
            " --help | --version\n"

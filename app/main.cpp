@@ -32,7 +32,7 @@ int main(int argc, char** argv)
         return app::runPreview(
             line.previewFile,
             {importer::separatorForItem(line.separatorItem), importer::delimiterForItem(line.delimiterItem)},
-            std::cout, std::cerr);
+            std::cout, std::cerr, line.skipLines);
     case app::Mode::Batch:
         return app::runBatch(line, std::cout, std::cerr, app::terminalWidth(fileno(stderr)));
     case app::Mode::Help:

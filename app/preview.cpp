@@ -27,7 +27,8 @@ std::string jsonString(const std::string& text)
     return out + "\"";
 }
 
-int runPreview(const std::string& path, const importer::ReaderOptions& options, std::ostream& out, std::ostream& err)
+int runPreview(const std::string& path, const importer::ReaderOptions& options, std::ostream& out, std::ostream& err,
+               std::int64_t skipLines)
 {
     if (const auto refusal = importer::checkDataFilePath(path)) {
         err << *refusal << "\n";
@@ -43,6 +44,8 @@ int runPreview(const std::string& path, const importer::ReaderOptions& options, 
         importer::DelimitedReader(opening.opened->options).run(
             source, opening.opened->size,
             [&](const importer::Slots& slots, int count, std::int64_t line) {
+                if (line <= skipLines)
+                    return;
                 out << "{\"line\": " << line << ", \"fields\": [";
                 for (int k = 0; k < count; ++k)
                     out << (k ? ", " : "") << jsonString(platform::cp1252ToUtf8(slots[k]));

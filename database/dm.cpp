@@ -115,10 +115,13 @@ void Tfdm::readInto(dataset::RecordSet& recordSet, Statement& statement, const R
         };
         const bool writes = std::find(writingReads_.begin(), writingReads_.end(), &statement) != writingReads_.end();
         try {
-            rows = writes ? inOwnTransaction() : statement.fetchAll(merkalo_.readTransaction(), parameters);
+            if (writes && rehearsing_)
+                rows = statement.fetchAll(*rehearsal(), parameters);
+            else
+                rows = writes ? inOwnTransaction() : statement.fetchAll(merkalo_.readTransaction(), parameters);
         } catch (const ReadOnlyTransactionError&) {
             writingReads_.push_back(&statement);
-            rows = inOwnTransaction();
+            rows = rehearsing_ ? statement.fetchAll(*rehearsal(), parameters) : inOwnTransaction();
         }
     } catch (const platform::DatabaseError& error) {
         throw platform::DatabaseError(trimReadError(error.what()));
@@ -207,12 +210,45 @@ std::string Tfdm::SCambieidcot()
 {
     if (!SCambieidcot_)
         SCambieidcot_ = std::make_unique<Statement>(merkalo_, queries::SCambieidcot);
-    const Row output = SCambieidcot_->executeProcedure();
+    const Row output =
+        rehearsing_ ? SCambieidcot_->executeProcedure(*rehearsal()) : SCambieidcot_->executeProcedure();
     if (output.empty())
         return {};
     if (const auto* id = std::get_if<std::int32_t>(&output[0]))
         return std::to_string(*id);
     return {};
+}
+
+bool Tfdm::cotizacion_grabada(const std::string& prefix, const std::string& number)
+{
+    Statement& exists = statement(QCotizacionGrabada_, queries::QCotizacionGrabada);
+    try {
+        return !exists.fetchAll(merkalo_.readTransaction(), {prefix, number}).empty();
+    } catch (const platform::DatabaseError& error) {
+        throw platform::DatabaseError(trimReadError(error.what()));
+    }
+}
+
+void Tfdm::setRehearsing(bool rehearsing)
+{
+    endRehearsal();
+    rehearsing_ = rehearsing;
+}
+
+Transaction* Tfdm::rehearsal()
+{
+    if (!rehearsing_)
+        return nullptr;
+    if (!rehearsal_ || !rehearsal_->isActive())
+        rehearsal_ = std::make_unique<Transaction>(merkalo_);
+    return rehearsal_.get();
+}
+
+void Tfdm::endRehearsal()
+{
+    if (rehearsal_ && rehearsal_->isActive())
+        rehearsal_->rollback();
+    rehearsal_.reset();
 }
 
 }  // namespace database

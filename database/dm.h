@@ -64,6 +64,18 @@ public:
     // its output parameter ID as text ("" for null).
     std::string SCambieidcot();
 
+    // Whether COTIZACIONES holds a quotation with this prefix and number.
+    bool cotizacion_grabada(const std::string& prefix, const std::string& number);
+
+    // A check runs the work of each quotation (its identifier, the look-ups that
+    // write, its INSERTs) in one transaction that endRehearsal rolls back, so that
+    // the database's constraints and triggers speak and nothing of it stays.
+    void setRehearsing(bool rehearsing);
+    // The transaction of the quotation under a check, started on first use;
+    // nothing outside a check.
+    Transaction* rehearsal();
+    void endRehearsal();
+
     // Installs ManejarError in every provider and ManejarClientError in every record
     // set among the components, in their order.
     void ConfigurarProviders(const std::vector<Component>& Componente);
@@ -91,6 +103,9 @@ private:
     std::unique_ptr<Statement> QArticulos_;
     std::unique_ptr<Statement> QFactor_;
     std::unique_ptr<Statement> SCambieidcot_;
+    std::unique_ptr<Statement> QCotizacionGrabada_;
+    bool rehearsing_ = false;
+    std::unique_ptr<Transaction> rehearsal_;
     // Look-ups that write (a procedure logging its calls): they run in a read-write
     // transaction of their own, committed at once.
     std::vector<const Statement*> writingReads_;

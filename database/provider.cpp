@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <map>
+#include <optional>
 
 #include "database/connection.h"
 #include "database/statement.h"
@@ -199,7 +200,7 @@ int Provider::writeRow(const dataset::LoggedRow& row, dataset::RecordSet& record
     }
 }
 
-int Provider::applyUpdates(dataset::RecordSet& recordSet, int maxErrors)
+int Provider::applyUpdates(dataset::RecordSet& recordSet, int maxErrors, Transaction* within)
 {
     if (recordSet.state() == dataset::State::Edit || recordSet.state() == dataset::State::Insert) {
         if (recordSet.modified())
@@ -211,7 +212,8 @@ int Provider::applyUpdates(dataset::RecordSet& recordSet, int maxErrors)
         return 0;
 
     const std::vector<dataset::LoggedHeader> log = recordSet.changeLog();
-    Transaction transaction(connection_);
+    std::optional<Transaction> own;
+    Transaction& transaction = within != nullptr ? *within : own.emplace(connection_);
     int errors = 0;
     bool stopped = false;
     for (const auto& header : log) {
@@ -226,7 +228,7 @@ int Provider::applyUpdates(dataset::RecordSet& recordSet, int maxErrors)
         if (stopped)
             break;
     }
-    if (transaction.isActive()) {
+    if (own && transaction.isActive()) {
         if (errors <= maxErrors)
             transaction.commit();
         else

@@ -49,7 +49,9 @@ public:
     // row goes to onUpdateError and ends the writing when its answer is abort or the
     // errors exceed maxErrors. Commits when the errors do not exceed maxErrors,
     // rolls back otherwise. Without errors the log is merged. Gives the error count.
-    int applyUpdates(dataset::RecordSet& recordSet, int maxErrors);
+    // Given a transaction (a check's), the rows are written in it and it is left
+    // for its owner to end.
+    int applyUpdates(dataset::RecordSet& recordSet, int maxErrors, Transaction* within = nullptr);
 
     UpdateErrorHook onUpdateError;
 

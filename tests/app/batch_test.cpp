@@ -16,70 +16,7 @@
 namespace app {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// An error stream that calls back once when the progress line is first drawn.
-struct OnFirstProgress : std::streambuf {
-    OnFirstProgress(std::ostream& target, std::function<void()> callback)
-        : target_(target), callback_(std::move(callback))
-    {
-    }
-    int overflow(int c) override
-    {
-        if (c != EOF)
-            seen(std::string(1, static_cast<char>(c)));
-        return c;
-    }
-    std::streamsize xsputn(const char* text, std::streamsize count) override
-    {
-        seen(std::string(text, static_cast<std::size_t>(count)));
-        return count;
-    }
-    void seen(const std::string& text)
-    {
-        target_ << text;
-        written_ += text;
-        if (callback_ && written_.find("Importando") != std::string::npos)
-            std::exchange(callback_, nullptr)();
-    }
-    std::ostream stream{this};
-
-private:
-    std::ostream& target_;
-    std::function<void()> callback_;
-    std::string written_;
-};
-
-class BatchTest : public BatchFixture {
-protected:
-    // With duringRun, the error stream gets a progress line too, and the first one
-    // drawn calls duringRun: a deterministic moment inside the run.
-    Outcome run(const std::vector<std::string>& arguments, const std::function<void()>& duringRun = nullptr)
-    {
-        const ParsedCommandLine parsed = parseCommandLine(arguments);
-        EXPECT_TRUE(parsed.commandLine) << parsed.error;
-        if (!parsed.commandLine)
-            return {-1, "", ""};
-        std::ostringstream out;
-        std::ostringstream err;
-        OnFirstProgress hook(err, duringRun);
-        const int status = duringRun ? runBatch(*parsed.commandLine, out, hook.stream, 80)
-                                     : runBatch(*parsed.commandLine, out, err);
-        return {status, out.str(), err.str()};
-    }
-
-    // The company database of the fixture, with the password from the environment.
-    std::vector<std::string> connectionArguments()
-    {
-        setenv("IMPORTARCOT_PASSWORD", "masterkey", 1);
-        return {"--batch",   "--server", dir_.path().string(), "--user",   "SYSDBA",
-                "--company", "01",       "--separator",        "semicolon"};
-    }
-};
+class BatchTest : public BatchFixture {};
 
 std::string summary(int stored, int refused, int lines, const std::string& last)
 {
@@ -113,7 +50,7 @@ const RunCase kRunCases[] = {
          quotationLine("A", "1", "ACE-1L"),
      {},
      kBatchWithRefusals,
-     "Error: Ya existe el registro en la tabla Cotizaci\nImportación finalizada.\n",
+     "Error: línea 3, cotización A 1: Ya existe el registro en la tabla Cotizaci\nImportación finalizada.\n",
      false,
      summary(2, 1, 2, "B1"),
      "A1\nB1\n"},
@@ -122,7 +59,8 @@ const RunCase kRunCases[] = {
          quotationLine("CT", "3", "AZU-1K"),
      {},
      kBatchStopped,
-     "Código 'NO''EXISTE' no encontrado.\nError: Los campos ARTI_COD,  son obligatorios.\n",
+     "línea 2, cotización CT 2: Código 'NO''EXISTE' no encontrado.\n"
+     "Error: línea 2, cotización CT 2: Los campos ARTI_COD,  son obligatorios.\n",
      false,
      summary(1, 0, 1, "CT1"),
      "CT1\n"},

@@ -20,6 +20,14 @@ TEST(CommandLine, ModesAndValues)
               (std::vector<std::optional<std::string>>{"srv", "U", "07", "c.txt", "clave"}));
     EXPECT_EQ(std::pair(line.separatorItem, line.delimiterItem), std::pair(2, 2));
 
+    const ParsedCommandLine options =
+        parseCommandLine({"--batch", "--check", "--skip-existing", "--rejects=r.txt", "--skip-lines", "2",
+                          "--encoding=utf-8"});
+    ASSERT_TRUE(options.commandLine) << options.error;
+    EXPECT_EQ(std::tuple(options.commandLine->check, options.commandLine->skipExisting, options.commandLine->rejects,
+                         options.commandLine->skipLines, options.commandLine->encodingItem),
+              std::tuple(true, true, std::optional<std::string>("r.txt"), std::int64_t{2}, 1));
+
     const struct {
         std::vector<std::string> arguments;
         Mode mode;
@@ -27,6 +35,7 @@ TEST(CommandLine, ModesAndValues)
         {{}, Mode::Window},
         {{"--batch"}, Mode::Batch},
         {{"--preview", "f.txt", "--separator", "semicolon"}, Mode::Preview},
+        {{"--preview", "f.txt", "--skip-lines", "1", "--encoding", "windows-1252"}, Mode::Preview},
         {{"--version"}, Mode::Version},
         {{"-h"}, Mode::Help},
         {{"--batch", "--company", "07", "--help"}, Mode::Help},
@@ -102,6 +111,16 @@ TEST(CommandLine, UsageErrors)
         {{"--company", "07"}, "--server, --user, --company, --file y --password-file van con --batch"},
         {{"--separator", "tab"}, "--separator y --delimiter van con --preview o --batch"},
         {{"--preview"}, "--preview necesita el archivo"},
+        {{"--batch", "--check=1"}, "--check no lleva valor"},
+        {{"--batch", "--skip-existing=no"}, "--skip-existing no lleva valor"},
+        {{"--preview", "f.txt", "--check"}, "--check, --skip-existing y --rejects van con --batch"},
+        {{"--rejects", "r.txt"}, "--check, --skip-existing y --rejects van con --batch"},
+        {{"--batch", "--rejects="}, "--rejects necesita el archivo"},
+        {{"--batch", "--skip-lines", "-1"}, "--skip-lines toma un número de líneas (0 o más)"},
+        {{"--batch", "--skip-lines=1x"}, "--skip-lines toma un número de líneas (0 o más)"},
+        {{"--batch", "--skip-lines", "99999999999999999999"}, "--skip-lines toma un número de líneas (0 o más)"},
+        {{"--batch", "--encoding", "latin1"}, "--encoding toma windows-1252 o utf-8"},
+        {{"--skip-lines", "1"}, "--skip-lines y --encoding van con --preview o --batch"},
     };
     for (const auto& c : cases) {
         const ParsedCommandLine parsed = parseCommandLine(c.arguments);
