@@ -201,5 +201,25 @@ TEST_F(BatchOptions, SkipExistingStoresEachQuotationOnceWithoutAUniqueKey)
                          "última que se grabaría: ninguna, omitidas: 5\n");
 }
 
+TEST_F(BatchOptions, SkippedHeaderLineLeavesNothingBehind)
+{
+    // A header line naming all 28 columns, then data lines that stop after the
+    // price: the names in the columns beyond must not become discounts or taxes.
+    std::string header;
+    for (const auto& name : importer::kDemoColumns)
+        header += (header.empty() ? "" : ";") + name;
+    std::string line = quotationLine("CT", "1", "CAF-500");
+    std::size_t cut = 0;
+    for (int field = 0; field < 21; ++field)
+        cut = line.find(';', cut) + 1;
+    line = line.substr(0, cut - 1) + "\r\n";
+    const Outcome outcome = runWith(dir_.write("cotizaciones.csv", header + "\r\n" + line).string(),
+                                    {"--skip-lines", "1"});
+    EXPECT_EQ(outcome.status, kBatchImported) << outcome.err;
+    EXPECT_EQ(testing_support::querySql(database_, "select CTDE_DTOPORC, CTDE_IVAPORC, CTDE_REFERENCIA "
+                                                   "from COTIZACIONES_DETALLE"),
+              "0.0000|5.0000|<null>\n");
+}
+
 }  // namespace
 }  // namespace app

@@ -43,6 +43,27 @@ TEST(Preview, Utf8MarkedFileReadsAsItsWindows1252Twin)
     EXPECT_EQ(err.str(), "");
 }
 
+TEST(Preview, SkippedLinesAreLeftOutButCounted)
+{
+    testing_support::TempDir dir;
+    const auto file = dir.write("q.csv", "Prefijo;Numero\r\n\r\nCT;1\r\nCT;2\r\n");
+    const struct {
+        std::int64_t skipLines;
+        std::string shown;
+    } cases[] = {
+        {0, "{\"line\": 1, \"fields\": [\"Prefijo\", \"Numero\"]}\n{\"line\": 3, \"fields\": [\"CT\", \"1\"]}\n"
+            "{\"line\": 4, \"fields\": [\"CT\", \"2\"]}\n"},
+        {3, "{\"line\": 4, \"fields\": [\"CT\", \"2\"]}\n"},
+        {9, ""},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(runPreview(file.string(), {';', '"'}, out, err, c.skipLines), 0);
+        EXPECT_EQ(out.str(), c.shown) << c.skipLines;
+    }
+}
+
 TEST(Preview, RefusedFilesGiveTheirMessage)
 {
     testing_support::TempDir dir;
