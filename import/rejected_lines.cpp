@@ -1,5 +1,7 @@
 #include "import/rejected_lines.h"
 
+#include "import/data_file.h"
+
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -9,42 +11,32 @@ namespace {
 
 constexpr std::size_t kBlockSize = 64 * 1024;
 
-// The data file's bytes for the reader.
-class StreamByteSource : public ByteSource {
-public:
-    explicit StreamByteSource(std::istream& in) : in_(in) {}
-    std::size_t read(char* buffer, std::size_t count) override
-    {
-        in_.read(buffer, static_cast<std::streamsize>(count));
-        return static_cast<std::size_t>(in_.gcount());
-    }
-
-private:
-    std::istream& in_;
-};
-
 // The lines from `from` on that the reader hands to the line step: the ones with
-// text, past the skipped lines at the start.
-std::vector<std::int64_t> linesWithText(const RejectsFileRequest& request, std::int64_t from)
-{
+// text, past the skipped lines at the start. The file is opened as the run opens
+// it; nothing when it cannot be, and every line when the reader cannot hold it (it
+// was refused before anything was imported).
+struct LinesWithText {
     std::vector<std::int64_t> lines;
-    std::ifstream in(request.dataPath, std::ios::binary);
-    if (!in)
-        return lines;
-    std::error_code error;
-    const auto size = std::filesystem::file_size(request.dataPath, error);
-    if (error)
-        return lines;
-    StreamByteSource source(in);
+    bool everyLine = false;
+};
+LinesWithText linesWithText(const RejectsFileRequest& request, std::int64_t from)
+{
+    LinesWithText result;
+    DataFileOpening opening = openDataFile(request.dataPath, request.options);
+    if (!opening.opened) {
+        result.everyLine = platform::fileExists(request.dataPath);
+        return result;
+    }
+    FileByteSource source(*opening.opened->file);
     DelimitedReader(request.options)
         .run(
-            source, static_cast<std::int64_t>(size),
+            source, opening.opened->size,
             [&](const Slots&, int, std::int64_t line) {
                 if (line >= from && line > request.skipLines)
-                    lines.push_back(line);
+                    result.lines.push_back(line);
             },
             [](std::int64_t) {});
-    return lines;
+    return result;
 }
 
 // Calls onLine(number, content, lineEnd) for every line of the file, the line ends
@@ -161,16 +153,9 @@ std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, c
 {
     const std::vector<RejectedLines::Line> kept = rejected.lines();
     const std::optional<std::int64_t> restFrom = rejected.restFrom();
-    std::vector<std::int64_t> rest;
-    bool everyLine = false;
-    try {
-        if (restFrom)
-            rest = linesWithText(request, *restFrom);
-    } catch (const std::exception&) {
-        // A file beyond the reader's limits was refused before anything was
-        // imported: every line of it is rest, as it stands.
-        everyLine = true;
-    }
+    LinesWithText rest;
+    if (restFrom)
+        rest = linesWithText(request, *restFrom);
 
     const std::filesystem::path target(request.rejectsPath);
     std::filesystem::path temporary = target;
@@ -181,22 +166,22 @@ std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, c
         if (!out)
             return failure;
         auto keptAt = kept.begin();
-        auto restAt = rest.begin();
+        auto restAt = rest.lines.begin();
         // A data file that is not there (the run could not open it either) leaves
         // nothing to copy.
-        const bool read = (kept.empty() && !restFrom) || !std::filesystem::exists(request.dataPath) ||
+        const bool read = (kept.empty() && !restFrom) || !platform::fileExists(request.dataPath) ||
                           forEachRawLine(request.dataPath, [&](std::int64_t number, const std::string& content,
                                                                const std::string& end) {
                               while (keptAt != kept.end() && keptAt->number < number)
                                   ++keptAt;
-                              while (restAt != rest.end() && *restAt < number)
+                              while (restAt != rest.lines.end() && *restAt < number)
                                   ++restAt;
                               if (keptAt != kept.end() && keptAt->number == number) {
                                   out << (keptAt->filledFields ? joinFields(*keptAt->filledFields, request.options)
                                                                : content)
                                       << end;
-                              } else if ((restAt != rest.end() && *restAt == number) ||
-                                         (everyLine && number >= *restFrom && number > request.skipLines)) {
+                              } else if ((restAt != rest.lines.end() && *restAt == number) ||
+                                         (rest.everyLine && number >= *restFrom && number > request.skipLines)) {
                                   out << content << end;
                               }
                           });
