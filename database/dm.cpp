@@ -232,6 +232,9 @@ bool Tfdm::cotizacion_grabada(const std::string& prefix, const std::string& numb
 void Tfdm::setRehearsing(bool rehearsing)
 {
     endRehearsal();
+    if (rehearsal_ && rehearsal_->isActive())
+        rehearsal_->rollback();
+    rehearsal_.reset();
     rehearsing_ = rehearsing;
 }
 
@@ -239,16 +242,24 @@ Transaction* Tfdm::rehearsal()
 {
     if (!rehearsing_)
         return nullptr;
-    if (!rehearsal_ || !rehearsal_->isActive())
+    if (!rehearsal_ || !rehearsal_->isActive()) {
         rehearsal_ = std::make_unique<Transaction>(merkalo_);
+        savepointSet_ = false;
+    }
+    if (!savepointSet_) {
+        statement(savepoint_, queries::SavepointCheck).execute(*rehearsal_);
+        savepointSet_ = true;
+    }
     return rehearsal_.get();
 }
 
 void Tfdm::endRehearsal()
 {
+    if (!savepointSet_)
+        return;
+    savepointSet_ = false;
     if (rehearsal_ && rehearsal_->isActive())
-        rehearsal_->rollback();
-    rehearsal_.reset();
+        statement(rollbackToSavepoint_, queries::RollbackToSavepointCheck).execute(*rehearsal_);
 }
 
 }  // namespace database

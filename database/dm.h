@@ -68,11 +68,14 @@ public:
     bool cotizacion_grabada(const std::string& prefix, const std::string& number);
 
     // A check runs the work of each quotation (its identifier, the look-ups that
-    // write, its INSERTs) in one transaction that endRehearsal rolls back, so that
-    // the database's constraints and triggers speak and nothing of it stays.
+    // write, its INSERTs) inside a savepoint that endRehearsal rolls back, so that
+    // the database's constraints and triggers speak and nothing of it stays. The
+    // savepoints live in one transaction for the whole check, rolled back when the
+    // check ends: a transaction ended per quotation would cost a synchronous write
+    // each, as a commit does.
     void setRehearsing(bool rehearsing);
-    // The transaction of the quotation under a check, started on first use;
-    // nothing outside a check.
+    // The check's transaction with the current quotation's savepoint set, both
+    // started on first use; nothing outside a check.
     Transaction* rehearsal();
     void endRehearsal();
 
@@ -106,6 +109,9 @@ private:
     std::unique_ptr<Statement> QCotizacionGrabada_;
     bool rehearsing_ = false;
     std::unique_ptr<Transaction> rehearsal_;
+    std::unique_ptr<Statement> savepoint_;
+    std::unique_ptr<Statement> rollbackToSavepoint_;
+    bool savepointSet_ = false;
     // Look-ups that write (a procedure logging its calls): they run in a read-write
     // transaction of their own, committed at once.
     std::vector<const Statement*> writingReads_;

@@ -31,6 +31,10 @@ inline constexpr const char* QFactor = "SELECT * FROM FACTOR_UNIDAD_CANT(?,?)";
 // unique pair, one look-up per quotation.
 inline constexpr const char* QCotizacionGrabada =
     "select first 1 1 from COTIZACIONES where PREF_PRE = ? and COTI_NUMERO = ?";
+// The savepoint around one quotation's work under a check; setting it again
+// replaces it.
+inline constexpr const char* SavepointCheck = "SAVEPOINT COMPROBACION";
+inline constexpr const char* RollbackToSavepointCheck = "ROLLBACK TO SAVEPOINT COMPROBACION";
 inline constexpr const char* SCambieidcot = "EXECUTE PROCEDURE \"CAMBIE_ID_COTIZACI\"";
 
 }  // namespace database::queries

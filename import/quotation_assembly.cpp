@@ -148,7 +148,8 @@ void QuotationAssembly::beginQuotation()
 {
     passingOver_ = false;
     problem_ = false;
-    key_ = storedKey();
+    if (options_.skipExisting)
+        key_ = storedKey();
     if (options_.skipExisting &&
         (storedInCheck_.count(key_) > 0 || fdm_.cotizacion_grabada(key_.first, key_.second))) {
         host_.dialogs().plainMessage("ya está grabada, se omite.");
@@ -176,7 +177,7 @@ void QuotationAssembly::endQuotation(bool last)
         if (last && CFacturas_.active())
             CFacturas_.close();
         rejected = !stored;
-        if (stored && options_.check)
+        if (stored && options_.check && options_.skipExisting)
             storedInCheck_.insert(key_);
     }
     rejected_.quotationEnds(rejected);
