@@ -102,7 +102,8 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     importer::ImportSession session(host, fdm);
     host.followTally(&session.tally());
     host.followPlace(&session.place());
-    session.setRunOptions({line.check, line.skipExisting, line.skipLines, line.rejects.has_value()});
+    const bool utf8 = line.encodingItem == 1;
+    session.setRunOptions({line.check, line.skipExisting, line.skipLines, line.rejects.has_value(), utf8});
 
     // The settings as the window reads them at its creation; what the command line
     // gives replaces them. The window goes on with empty fields after a failure
@@ -157,7 +158,7 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     if (line.rejects) {
         const importer::RejectsFileRequest request{
             *line.rejects, host.text(importer::FormField::Ubicacion),
-            {importer::separatorForItem(line.separatorItem), importer::delimiterForItem(line.delimiterItem)},
+            {importer::separatorForItem(line.separatorItem), importer::delimiterForItem(line.delimiterItem), utf8},
             line.skipLines};
         if (const auto failure = importer::writeRejectsFile(request, session.rejectedLines())) {
             err << kProgram << ": " << *failure << "\n";

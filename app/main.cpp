@@ -31,7 +31,8 @@ int main(int argc, char** argv)
     case app::Mode::Preview:
         return app::runPreview(
             line.previewFile,
-            {importer::separatorForItem(line.separatorItem), importer::delimiterForItem(line.delimiterItem)},
+            {importer::separatorForItem(line.separatorItem), importer::delimiterForItem(line.delimiterItem),
+             line.encodingItem == 1},
             std::cout, std::cerr, line.skipLines);
     case app::Mode::Batch:
         return app::runBatch(line, std::cout, std::cerr, app::terminalWidth(fileno(stderr)));

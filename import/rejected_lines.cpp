@@ -1,6 +1,7 @@
 #include "import/rejected_lines.h"
 
 #include "import/data_file.h"
+#include "platform/text_codec.h"
 
 #include <filesystem>
 #include <fstream>
@@ -12,25 +13,19 @@ namespace {
 constexpr std::size_t kBlockSize = 64 * 1024;
 
 // The lines from `from` on that the reader hands to the line step: the ones with
-// text, past the skipped lines at the start. The file is opened as the run opens
-// it; nothing when it cannot be, and every line when the reader cannot hold it (it
-// was refused before anything was imported).
+// text, past the skipped lines at the start; or every line, for a file that the
+// run refused before anything was imported.
 struct LinesWithText {
     std::vector<std::int64_t> lines;
     bool everyLine = false;
 };
-LinesWithText linesWithText(const RejectsFileRequest& request, std::int64_t from)
+LinesWithText linesWithText(const OpenedDataFile& data, const RejectsFileRequest& request, std::int64_t from)
 {
     LinesWithText result;
-    DataFileOpening opening = openDataFile(request.dataPath, request.options);
-    if (!opening.opened) {
-        result.everyLine = platform::fileExists(request.dataPath);
-        return result;
-    }
-    FileByteSource source(*opening.opened->file);
-    DelimitedReader(request.options)
+    FileByteSource source = data.bytes();
+    DelimitedReader(data.options)
         .run(
-            source, opening.opened->size,
+            source, data.size,
             [&](const Slots&, int, std::int64_t line) {
                 if (line >= from && line > request.skipLines)
                     result.lines.push_back(line);
@@ -42,10 +37,10 @@ LinesWithText linesWithText(const RejectsFileRequest& request, std::int64_t from
 // Calls onLine(number, content, lineEnd) for every line of the file, the line ends
 // being CR, LF or CR LF as the reader takes them.
 template <class OnLine>
-bool forEachRawLine(const std::string& path, OnLine onLine)
+bool forEachRawLine(const std::string& path, std::int64_t start, OnLine onLine)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!in || !in.seekg(start))
         return false;
     std::vector<char> block(kBlockSize);
     std::string content;
@@ -87,6 +82,11 @@ bool forEachRawLine(const std::string& path, OnLine onLine)
     else if (!content.empty())
         flush("");
     return true;
+}
+
+bool isRegularFile(const std::string& path)
+{
+    return platform::pathKind(path) == platform::PathKind::RegularFile;
 }
 
 }  // namespace
@@ -153,9 +153,18 @@ std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, c
 {
     const std::vector<RejectedLines::Line> kept = rejected.lines();
     const std::optional<std::int64_t> restFrom = rejected.restFrom();
+    // The file opened as the run opens it: the same text (a UTF-8 file turned into
+    // Windows-1252 for the reader), the same refusals. A file that cannot be opened
+    // has nothing to copy; one the run refused was never imported, so all of it is
+    // rest.
+    DataFileOpening opening = openDataFile(request.dataPath, request.options);
     LinesWithText rest;
-    if (restFrom)
-        rest = linesWithText(request, *restFrom);
+    if (opening.opened && restFrom)
+        rest = linesWithText(*opening.opened, request, *restFrom);
+    rest.everyLine = !opening.opened && isRegularFile(request.dataPath);
+    const bool utf8 = opening.opened && opening.opened->options.utf8;
+    const std::int64_t start = opening.opened ? opening.opened->start : 0;
+    opening.opened.reset();  // the raw pass reads the file again, and the lock is no longer needed
 
     const std::filesystem::path target(request.rejectsPath);
     std::filesystem::path temporary = target;
@@ -167,22 +176,33 @@ std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, c
             return failure;
         auto keptAt = kept.begin();
         auto restAt = rest.lines.begin();
-        // A data file that is not there (the run could not open it either) leaves
-        // nothing to copy.
-        const bool read = (kept.empty() && !restFrom) || !platform::fileExists(request.dataPath) ||
-                          forEachRawLine(request.dataPath, [&](std::int64_t number, const std::string& content,
-                                                               const std::string& end) {
+        bool written = false;
+        auto write = [&](const std::string& content, const std::string& end) {
+            // A file marked as UTF-8 keeps its mark, so that the rejects read alone
+            // are taken for UTF-8 too.
+            if (!written && start > 0)
+                out << "\xEF\xBB\xBF";
+            written = true;
+            out << content << end;
+        };
+        const bool read = (kept.empty() && !restFrom) || !isRegularFile(request.dataPath) ||
+                          forEachRawLine(request.dataPath, start, [&](std::int64_t number, const std::string& content,
+                                                                      const std::string& end) {
                               while (keptAt != kept.end() && keptAt->number < number)
                                   ++keptAt;
                               while (restAt != rest.lines.end() && *restAt < number)
                                   ++restAt;
                               if (keptAt != kept.end() && keptAt->number == number) {
-                                  out << (keptAt->filledFields ? joinFields(*keptAt->filledFields, request.options)
-                                                               : content)
-                                      << end;
+                                  if (!keptAt->filledFields)
+                                      write(content, end);
+                                  else if (utf8)
+                                      write(platform::cp1252ToUtf8(joinFields(*keptAt->filledFields, request.options)),
+                                            end);
+                                  else
+                                      write(joinFields(*keptAt->filledFields, request.options), end);
                               } else if ((restAt != rest.lines.end() && *restAt == number) ||
                                          (rest.everyLine && number >= *restFrom && number > request.skipLines)) {
-                                  out << content << end;
+                                  write(content, end);
                               }
                           });
         out.flush();

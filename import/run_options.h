@@ -18,6 +18,8 @@ struct RunOptions {
     std::int64_t skipLines = 0;
     // Keep, per quotation, the file lines that were not stored.
     bool keepRejected = false;
+    // The file is UTF-8 text, with or without a byte-order mark.
+    bool utf8 = false;
 };
 
 }  // namespace importer

@@ -101,7 +101,8 @@ void ImportSession::SpeedButton3Click()
         finishRun();
         return;
     }
-    const ReaderOptions options{separatorForItem(host_.separatorIndex()), delimiterForItem(host_.delimiterIndex())};
+    const ReaderOptions options{separatorForItem(host_.separatorIndex()), delimiterForItem(host_.delimiterIndex()),
+                                options_.utf8};
     PFacturas_->open(*CFacturas_, {kHeaderReadId});
 
     DataFileOpening opening = openDataFile(path, options);

@@ -221,5 +221,28 @@ TEST_F(BatchOptions, SkippedHeaderLineLeavesNothingBehind)
               "0.0000|5.0000|<null>\n");
 }
 
+TEST_F(BatchOptions, Utf8FileWithTheOptionAndItsRejects)
+{
+    // UTF-8 without a mark: only the option says so. The second quotation, refused,
+    // takes its customer's name from the first; its line in the rejects file gets
+    // the name written in, in UTF-8 like the rest of the file.
+    const std::string name = "P\xC3\xA9rez \xC3\x91";
+    std::map<std::string, std::string> first = {{"PREF_PRE", "CT"},      {"COTI_NUMERO", "1"},  {"COTI_FECHA", "05/03/2024"},
+                                                {"VEND_COD", "7"},       {"TERC_NIT", "900123"}, {"COTI_NOMTERC", name},
+                                                {"CTDE_CODBAR", "CAF-500"}, {"CTDE_CANT", "2"},  {"CTDE_PRUNIT", "100"}};
+    std::map<std::string, std::string> second = first;
+    second.erase("COTI_NOMTERC");
+    second["COTI_NUMERO"] = "2";
+    second["CTDE_CANT"] = "-1";
+    const std::string data = dir_.write("cotizaciones.csv", importer::dataLine(first) + importer::dataLine(second)).string();
+    const std::string rejects = (dir_.path() / "rechazadas.csv").string();
+
+    const Outcome outcome = runWith(data, {"--encoding", "utf-8", "--rejects", rejects});
+    EXPECT_EQ(outcome.status, kBatchWithRefusals) << outcome.err;
+    EXPECT_EQ(testing_support::querySql(database_, "select COTI_NOMTERC from COTIZACIONES"), "P\xE9rez \xD1\n");
+    second["COTI_NOMTERC"] = name;
+    EXPECT_EQ(testing_support::readFile(rejects), importer::dataLine(second));
+}
+
 }  // namespace
 }  // namespace app
