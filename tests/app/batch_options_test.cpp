@@ -4,6 +4,7 @@
 #include "batch_fixture.h"
 
 #include <algorithm>
+#include <csignal>
 
 namespace app {
 namespace {
@@ -242,6 +243,24 @@ TEST_F(BatchOptions, Utf8FileWithTheOptionAndItsRejects)
     EXPECT_EQ(testing_support::querySql(database_, "select COTI_NOMTERC from COTIZACIONES"), "P\xE9rez \xD1\n");
     second["COTI_NOMTERC"] = name;
     EXPECT_EQ(testing_support::readFile(rejects), importer::dataLine(second));
+}
+
+TEST_F(BatchOptions, RunStoppedBySignalLeavesTheRestInTheRejects)
+{
+    // The signal comes while the first line is imported; the run stops before the
+    // second, in the middle of the first quotation.
+    const std::string file = quotationLine("CT", "1", "CAF-500") + articleLine("AZU-1K") + quotationLine("CT", "2", "ACE-1L");
+    const std::string rejects = (dir_.path() / "rechazadas.csv").string();
+    std::vector<std::string> arguments = connectionArguments();
+    arguments.insert(arguments.end(), {"--file", writeData(file), "--rejects", rejects});
+    const Outcome stopped = run(arguments, [] { std::raise(SIGHUP); });
+    EXPECT_EQ(stopped.status, kBatchStopped) << stopped.err;
+    EXPECT_EQ(storedQuotations(), "");
+    EXPECT_EQ(testing_support::readFile(rejects), file);
+
+    const Outcome rest = runWith(dir_.write("resto.csv", testing_support::readFile(rejects)).string(), {});
+    EXPECT_EQ(rest.status, kBatchImported) << rest.err;
+    EXPECT_EQ(storedQuotations(), "CT1\nCT2\n");
 }
 
 }  // namespace
