@@ -100,12 +100,20 @@ std::string summary(int stored, int lines, const std::string& last)
 
 // A message line with the client library's words for a connection that broke off
 // while a request was under way.
-bool brokenConnectionReported(const std::string& err)
+// The connection's error as a line of its own, naming the line of the file and the
+// quotation being written ("Error: línea 148, cotización KL 50: SQL Server Error: ...").
+bool brokenConnectionReported(const std::string& err, const std::string& quotation)
 {
-    for (const char* text : {"Error: SQL Server Error: Error reading data from the connection.\n",
-                             "Error: SQL Server Error: Error writing data to the connection.\n"})
-        if (err.find(text) != std::string::npos)
+    for (const char* text : {": SQL Server Error: Error reading data from the connection.\n",
+                             ": SQL Server Error: Error writing data to the connection.\n"}) {
+        const auto found = err.find(text);
+        if (found == std::string::npos)
+            continue;
+        const auto start = err.rfind('\n', found) == std::string::npos ? 0 : err.rfind('\n', found) + 1;
+        const std::string place = err.substr(start, found - start);
+        if (place.rfind("Error: línea ", 0) == 0 && place.ends_with(", cotización " + quotation))
             return true;
+    }
     return false;
 }
 
@@ -319,7 +327,7 @@ TEST_F(ServerFaults, ServerKilledInTheMiddleOfAnImport)
     const std::string out = import->out();
     EXPECT_EQ(out.rfind("Cotizaciones grabadas: 49, ", 0), 0u) << out;
     EXPECT_TRUE(out.ends_with(", última grabada: KL49\n")) << out;
-    EXPECT_TRUE(brokenConnectionReported(import->err())) << import->err();
+    EXPECT_TRUE(brokenConnectionReported(import->err(), "KL 50")) << import->err();
     const std::vector<Quotation> stored(file.begin(), file.begin() + (held - 1));
     EXPECT_EQ(storedRows(), wholeRows(stored)) << "a quotation half written";
 
