@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "database/environment_failures.h"
 #include "database/fb_client.h"
 #include "database/statement.h"
 #include "database/transaction.h"
@@ -177,7 +178,8 @@ void Connection::raiseStatus()
     const ISC_STATUS* errors = status_->getErrors();
     if (errors != nullptr && errors[0] == isc_arg_gds && errors[1] == isc_read_only_trans)
         throw ReadOnlyTransactionError(text);
-    throw platform::DatabaseError(text);
+    throw platform::DatabaseError(text, isEnvironmentFailure(errors) ? platform::DatabaseError::Kind::Environment
+                                                                      : platform::DatabaseError::Kind::Data);
 }
 
 void Connection::enlist(Statement* statement)

@@ -90,6 +90,7 @@ public:
     // Raises platform::DatabaseError with the text composed from status(): "SQL Server
     // Error: " and the client library's message; without a message the previous error
     // text, or "dbExpress Error: Unknown Error Code '%s'". The text becomes lastError().
+    // Its kind is Environment when the status holds a code of environment_failures.h.
     [[noreturn]] void raiseStatus();
 
 private:

@@ -95,7 +95,7 @@ Statement& Tfdm::statement(std::unique_ptr<Statement>& slot, const char* sql)
         try {
             slot = std::make_unique<Statement>(merkalo_, sql);
         } catch (const platform::DatabaseError& error) {
-            throw platform::DatabaseError(trimReadError(error.what()));
+            throw platform::DatabaseError(trimReadError(error.what()), error.kind());
         }
     }
     return *slot;
@@ -124,7 +124,7 @@ void Tfdm::readInto(dataset::RecordSet& recordSet, Statement& statement, const R
             rows = rehearsing_ ? statement.fetchAll(*rehearsal(), parameters) : inOwnTransaction();
         }
     } catch (const platform::DatabaseError& error) {
-        throw platform::DatabaseError(trimReadError(error.what()));
+        throw platform::DatabaseError(trimReadError(error.what()), error.kind());
     }
     std::vector<dataset::RowData> data;
     data.reserve(rows.size());
@@ -146,7 +146,7 @@ std::string Tfdm::configuracion(const std::string& Modulo, const std::string& Ca
             Statement literal(merkalo_, queries::QConfiguracionText(Modulo, Categoria, Pregunta));
             readInto(*CConfiguracion_, literal, {});
         } catch (const platform::DatabaseError& error) {
-            throw platform::DatabaseError(trimReadError(error.what()));
+            throw platform::DatabaseError(trimReadError(error.what()), error.kind());
         }
     }
     if (bound)

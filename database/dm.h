@@ -84,7 +84,8 @@ public:
     void ConfigurarProviders(const std::vector<Component>& Componente);
     // The record-set hook: abort, after ManejarError without a sender.
     dataset::HookAction ManejarClientError(dataset::RecordSet& DataSet, const platform::DatabaseError& E);
-    // The provider hook: a Spanish message, a beep and the error dialog; abort.
+    // The provider hook: a Spanish message, a beep and the error dialog; abort. An
+    // error of the Environment kind is raised again instead, unreported.
     UpdateResponse ManejarError(Provider* Sender, dataset::RecordSet& DataSet,
                                 const platform::DatabaseError& E, UpdateKind kind);
 

@@ -132,7 +132,7 @@ void Provider::open(dataset::RecordSet& recordSet, const Row& parameters)
             }
         }
     } catch (const platform::DatabaseError& error) {
-        throw platform::DatabaseError(trimReadError(error.what()));
+        throw platform::DatabaseError(trimReadError(error.what()), error.kind());
     }
     recordSet.close();
     recordSet.open(columns, std::move(rows), detailSql_.empty() ? nullptr : &detailColumns);

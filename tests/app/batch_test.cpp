@@ -7,10 +7,13 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <sstream>
 #include <streambuf>
 #include <utility>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace app {
@@ -356,6 +359,139 @@ TEST_P(HostileInput, ClearMessageRightStatusNoWrongRow)
 }
 
 INSTANTIATE_TEST_SUITE_P(Batch, HostileInput, ::testing::ValuesIn(kHostileCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The disk under the database fills up, or a page of the database is damaged:
+// failures of the environment, not refusals of one quotation. The run stops at
+// the first with its message, once; nothing more is tried, there is no closing
+// message, and the summary names the last quotation stored.
+class EnvironmentFailure : public BatchTest {
+public:
+    void TearDown() override
+    {
+        if (!mounted_.empty())
+            ::umount2(mounted_.c_str(), MNT_DETACH);
+        if (limited_) {
+            ::setrlimit(RLIMIT_FSIZE, &fileSizeLimit_);
+            std::signal(SIGXFSZ, SIG_DFL);
+        }
+        BatchTest::TearDown();
+    }
+
+    // A copy of the company database on a disk with little room beyond it: a small
+    // tmpfs where the test may mount one, else the system's limit on the size of
+    // the files this process writes, which fails the engine's writes the same way.
+    std::filesystem::path fullDisk()
+    {
+        constexpr std::uintmax_t kRoom = 64 * 1024;
+        const std::filesystem::path disk = dir_.path() / "disk";
+        std::filesystem::create_directories(disk);
+        const std::uintmax_t size = std::filesystem::file_size(database_) + kRoom;
+        const std::string options = "size=" + std::to_string(size);
+        if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, options.c_str()) == 0) {
+            mounted_ = disk;
+        } else {
+            EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &fileSizeLimit_), 0);
+            rlimit limit = fileSizeLimit_;
+            limit.rlim_cur = size;
+            EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+            // A write beyond the limit then fails with EFBIG instead of ending the process.
+            std::signal(SIGXFSZ, SIG_IGN);
+            limited_ = true;
+        }
+        std::filesystem::create_directories(disk / "datos" / "01");
+        std::filesystem::copy_file(database_, disk / "datos" / "01" / "merkalo.fdb");
+        database_ = disk / "datos" / "01" / "merkalo.fdb";
+        return disk;
+    }
+
+    // Every index page of the lines' table marked as a page of another kind (a blob
+    // page): the first line written meets one. The header page holds the page size
+    // at offset 16; a page's first byte is its type, and an index page names its
+    // table at offset 28 (both little-endian).
+    std::filesystem::path damagedLinesIndex()
+    {
+        constexpr char kIndexPage = 7;
+        constexpr char kBlobPage = 8;
+        const int table = std::stoi(testing_support::querySql(
+            database_, "select RDB$RELATION_ID from RDB$RELATIONS where RDB$RELATION_NAME = 'COTIZACIONES_DETALLE'"));
+        std::string bytes = testing_support::readFile(database_);
+        const auto word = [&](std::size_t at) {
+            return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8;
+        };
+        const std::size_t pageSize = word(16);
+        int damaged = 0;
+        for (std::size_t page = 0; pageSize > 0 && page + pageSize <= bytes.size(); page += pageSize) {
+            if (bytes[page] == kIndexPage && word(page + 28) == table) {
+                bytes[page] = kBlobPage;
+                ++damaged;
+            }
+        }
+        EXPECT_GT(damaged, 0);
+        std::ofstream(database_, std::ios::binary | std::ios::trunc) << bytes;
+        return dir_.path();
+    }
+
+protected:
+    std::filesystem::path mounted_;
+    bool limited_ = false;
+    rlimit fileSizeLimit_{};
+};
+
+struct EnvironmentCase {
+    const char* name;
+    std::filesystem::path (EnvironmentFailure::*prepare)(); // gives the server folder
+    std::string data;
+    std::string err; // how the one message starts
+    friend void PrintTo(const EnvironmentCase& c, std::ostream* out) { *out << c.name; }
+};
+
+std::string manyQuotations(int count)
+{
+    std::string data;
+    for (int n = 1; n <= count; ++n)
+        data += quotationLine("CT", std::to_string(n), "CAF-500");
+    return data;
+}
+
+const EnvironmentCase kEnvironmentCases[] = {
+    {"full_disk", &EnvironmentFailure::fullDisk, manyQuotations(1000),
+     "Error: SQL Server Error: I/O error during \"write\" operation for file"},
+    // A quotation without lines is stored; the next one's line meets the damaged index.
+    {"damaged_index", &EnvironmentFailure::damagedLinesIndex,
+     importer::dataLine({{"PREF_PRE", "CT"}, {"COTI_NUMERO", "1"}, {"COTI_FECHA", "05/03/2024"},
+                         {"VEND_COD", "7"}, {"TERC_NIT", "900123"}}) +
+         quotationLine("CT", "2", "CAF-500") + quotationLine("CT", "3", "AZU-1K"),
+     "Error: SQL Server Error: "},
+};
+
+class EnvironmentRun : public EnvironmentFailure, public ::testing::WithParamInterface<EnvironmentCase> {};
+
+TEST_P(EnvironmentRun, EndsTheRunOnceAndNamesTheLastQuotationStored)
+{
+    const EnvironmentCase& c = GetParam();
+    const std::filesystem::path server = (this->*c.prepare)();
+    std::vector<std::string> arguments = connectionArguments();
+    arguments.insert(arguments.end(), {"--server", server.string(), "--file", writeData(c.data)});
+
+    const Outcome outcome = run(arguments);
+    EXPECT_EQ(outcome.status, kBatchStopped);
+    EXPECT_EQ(outcome.err.rfind(c.err, 0), 0u) << outcome.err;
+    EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+
+    const std::string stored = testing_support::querySql(
+        database_, "select count(*), (select first 1 PREF_PRE || COTI_NUMERO from COTIZACIONES order by "
+                   "COTI_ID desc) from COTIZACIONES");
+    const std::size_t bar = stored.find('|');
+    ASSERT_NE(bar, std::string::npos) << stored;
+    const std::string count = stored.substr(0, bar);
+    const std::string last = stored.substr(bar + 1, stored.size() - bar - 2);
+    EXPECT_NE(count, "0") << "the failure came before anything was stored: " << outcome.err;
+    EXPECT_EQ(outcome.out.rfind("Cotizaciones grabadas: " + count + ", rechazadas: 0, ", 0), 0u) << outcome.out;
+    EXPECT_TRUE(outcome.out.ends_with(", última grabada: " + last + "\n")) << outcome.out << last;
+}
+
+INSTANTIATE_TEST_SUITE_P(Environment, EnvironmentRun, ::testing::ValuesIn(kEnvironmentCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BatchSummary, LastStoredFromTheSuitesCodePage)
