@@ -77,11 +77,15 @@ protected:
         unsetenv("IMPORTARCOT_REGISTRY");
     }
 
+    // Shown, active, and through its first activation, which comes once the window
+    // is exposed on the screen.
     void showActive()
     {
         window_->show();
         window_->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_));
+        QCoreApplication::processEvents();
     }
 
     // A window freed on close goes at the next pass of the event loop.
