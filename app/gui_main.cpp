@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTranslator>
 
 int runWindow(int argc, char** argv)
 {
@@ -20,6 +21,10 @@ int runWindow(int argc, char** argv)
     if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows")))
         application.setStyle(classic);
     application.setFont(app::windowFont());
+    // Qt's own dialogs and buttons (the file dialog) speak the program's language;
+    // without the translations they stay in English.
+    QTranslator qtSpanish;
+    app::installQtSpanish(qtSpanish);
     application.setQuitOnLastWindowClosed(true);
 
     app::QtDialogs dialogs(platform::programTitle());
