@@ -111,10 +111,7 @@ protected:
     {
         platform::setRegionalSettings({'.', "dd/MM/yyyy", '/'});
         database_ = testing_support::createCompanyDatabase(dir_.path(), "01", true);
-        registry_ = dir_.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                               "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
-                                               "\"Directorio\"=\"" +
-                                                   suite().string() + "\"\n");
+        registry_ = testing_support::writeRegistry(dir_, suite());
         setenv("IMPORTARCOT_REGISTRY", registry_.c_str(), 1);
         unsetenv("IMPORTARCOT_PASSWORD");
     }

@@ -60,11 +60,7 @@ protected:
     {
         // A suite directory without settings.conf: the window starts with empty fields.
         std::filesystem::create_directories(dir_.path() / "suite");
-        const auto registry =
-            dir_.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                       "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
-                                       "\"Directorio\"=\"" +
-                                           (dir_.path() / "suite").string() + "\"\n");
+        const auto registry = testing_support::writeRegistry(dir_, dir_.path() / "suite");
         setenv("IMPORTARCOT_REGISTRY", registry.c_str(), 1);
         window_ = new app::Tfimportarcot(dialogs_, fdm_);
         grid_ = window_->findChild<QTableView*>(QStringLiteral("DBGridEh1"));

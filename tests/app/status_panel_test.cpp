@@ -75,11 +75,7 @@ protected:
         const auto data = dir_.write("cotizaciones.csv", line);
         dir_.write("suite/settings.conf", dir_.path().string() + "\nSYSDBA\nmasterkey\n01\n" + data.string() +
                                               "\n" + (GetParam().unattended ? "1" : "0") + "\n");
-        const auto registry =
-            dir_.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                       "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
-                                       "\"Directorio\"=\"" +
-                                           (dir_.path() / "suite").string() + "\"\n");
+        const auto registry = testing_support::writeRegistry(dir_, dir_.path() / "suite");
         setenv("IMPORTARCOT_REGISTRY", registry.c_str(), 1);
     }
     void TearDown() override { unsetenv("IMPORTARCOT_REGISTRY"); }

@@ -35,6 +35,14 @@ std::filesystem::path TempDir::write(const std::string& name, const std::string&
     return file;
 }
 
+std::filesystem::path writeRegistry(const TempDir& folder, const std::filesystem::path& suite)
+{
+    return folder.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
+                                        "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
+                                        "\"Directorio\"=\"" +
+                                            suite.string() + "\"\n");
+}
+
 std::string readFile(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
