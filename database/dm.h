@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "database/connection.h"
+#include "database/lazy_statement.h"
 #include "database/parameter_list.h"
 #include "database/provider.h"
 #include "dataset/field.h"
@@ -17,8 +18,6 @@
 #include "platform/dialogs.h"
 
 namespace database {
-
-class Statement;
 
 // A component that ConfigurarProviders looks at: a provider or a record set.
 using Component = std::variant<Provider*, dataset::RecordSet*>;
@@ -91,8 +90,14 @@ public:
 
 private:
     void syncParameters();
-    Statement& statement(std::unique_ptr<Statement>& slot, const char* sql);
-    void readInto(dataset::RecordSet& recordSet, Statement& statement, const Row& parameters);
+    // Reads the statement's rows into the record set; an error reaches the caller as
+    // a provider's reading gives it (trimReadError).
+    void readInto(dataset::RecordSet& recordSet, LazyStatement& statement, const Row& parameters);
+    // For a table that does not fit the configuration statement: reads through the
+    // statement with its values written in, whose error, positions included ("At
+    // line 1, column n"), is the one the user sees.
+    void readConfigurationWithValuesWrittenIn(const std::string& Modulo, const std::string& Categoria,
+                                              const std::string& Pregunta);
 
     platform::Dialogs& dialogs_;
     ParameterList params_;
@@ -102,16 +107,16 @@ private:
     std::unique_ptr<dataset::RecordSet> CValarticulo_;
     std::unique_ptr<dataset::RecordSet> CArticulo_;
     std::unique_ptr<dataset::RecordSet> CFactor_;
-    std::unique_ptr<Statement> QConfiguracion_;
-    std::unique_ptr<Statement> QValarticulo_;
-    std::unique_ptr<Statement> QArticulos_;
-    std::unique_ptr<Statement> QFactor_;
-    std::unique_ptr<Statement> SCambieidcot_;
-    std::unique_ptr<Statement> QCotizacionGrabada_;
+    LazyStatement QConfiguracion_;
+    LazyStatement QValarticulo_;
+    LazyStatement QArticulos_;
+    LazyStatement QFactor_;
+    LazyStatement SCambieidcot_;
+    LazyStatement QCotizacionGrabada_;
     bool rehearsing_ = false;
     std::unique_ptr<Transaction> rehearsal_;
-    std::unique_ptr<Statement> savepoint_;
-    std::unique_ptr<Statement> rollbackToSavepoint_;
+    LazyStatement savepoint_;
+    LazyStatement rollbackToSavepoint_;
     bool savepointSet_ = false;
     // Look-ups that write (a procedure logging its calls): they run in a read-write
     // transaction of their own, committed at once.

@@ -2,6 +2,11 @@
 // The Firebird client library, loaded at run time so that a machine without it gets
 // a clear message instead of a program that does not start. Everything else of the
 // library is reached through the interfaces that its master interface hands out.
+// Internal to this library, like client.h.
+#ifndef IMPORTARCOT_DATABASE_INTERNAL
+#error "database/fb_client.h belongs to the database library alone"
+#endif
+
 #include <string>
 
 #include <firebird/Interface.h>

@@ -225,6 +225,15 @@ fs::path createCompanyDatabase(const fs::path& folder, const std::string& compan
     return target;
 }
 
+void createEmptyDatabase(const std::string& name, const std::string& password)
+{
+    const IsqlResult created = runIsqlScript("create database " + sqlQuote(name) + " user '" + kUser +
+                                             "' password " + sqlQuote(password) +
+                                             " page_size 8192 default character set WIN1252;\n");
+    if (!created.ok)
+        throw std::runtime_error("cannot create " + name + ": " + created.output);
+}
+
 void runSql(const fs::path& database, const std::string& sql)
 {
     runOrThrow(database, connectScript(database) + terminated(sql) + "commit;\n");

@@ -15,6 +15,11 @@ namespace testing_support {
 std::filesystem::path createCompanyDatabase(const std::filesystem::path& folder,
                                             const std::string& company = "01", bool demoData = true);
 
+// Makes an empty database, dialect 3, default character set WIN1252, page size 8192,
+// as SYSDBA with the password given. A name with a host part ("localhost:/path")
+// asks that server to make it. Throws std::runtime_error with isql's message.
+void createEmptyDatabase(const std::string& name, const std::string& password);
+
 // Runs statements on the database in one transaction, committed at the end. Every
 // statement ends with ";" (SET TERM works as in isql); a missing final ";" is added.
 // The connection character set is WIN1252, so texts are the suite's bytes both ways.
