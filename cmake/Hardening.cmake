@@ -3,8 +3,8 @@
 # too: fortified libc calls and format checks, stack protector and stack clash
 # protection, control-flow protection, a position-independent executable, and a
 # global offset table made read-only at start (relro with bindnow). Fortify needs
-# the optimiser, so the builds that do not optimise (the sanitizer build of the
-# tests) keep their plain options.
+# the optimiser, so only the optimised builds get it (not the sanitizer build of
+# the tests).
 option(IMPORTARCOT_HARDENING "Build optimised binaries with the hardening flags of Debian" ON)
 if(IMPORTARCOT_HARDENING AND CMAKE_SYSTEM_NAME STREQUAL "Linux"
    AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
