@@ -43,6 +43,15 @@ std::string signalName(int signal)
     return std::to_string(signal);
 }
 
+// A variable of the environment that is set and not empty.
+std::optional<std::string> environmentValue(const char* name)
+{
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0')
+        return std::nullopt;
+    return value;
+}
+
 } // namespace
 
 std::string summaryLine(const importer::SaveTally& tally, bool check, bool skipExisting)
@@ -91,10 +100,13 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
                     << platform::smallFileReason(problem) << "\n";
             return kBatchStopped;
         }
-    } else if (const char* variable = std::getenv(kPasswordVariable);
-               variable != nullptr && *variable != '\0') {
-        password = variable;
+    } else {
+        password = environmentValue(kPasswordVariable);
+        if (!password)
+            password = environmentValue(kFirebirdPasswordVariable);
     }
+    // Firebird's own tools take the user from ISC_USER; administrators have it set.
+    const std::optional<std::string> user = line.user ? line.user : environmentValue(kFirebirdUserVariable);
 
     host.setSeparatorIndex(line.separatorItem);
     host.setDelimiterIndex(line.delimiterItem);
@@ -115,7 +127,7 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     }
     const std::pair<const std::optional<std::string>&, importer::FormField> given[] = {
         {line.server, importer::FormField::Servidor},
-        {line.user, importer::FormField::Tusua},
+        {user, importer::FormField::Tusua},
         {password, importer::FormField::TClave},
         {line.company, importer::FormField::Cia},
         {line.file, importer::FormField::Ubicacion}};
@@ -126,8 +138,9 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     // Without these the window does not even try to connect; here that is a
     // command line that lacks something.
     const std::pair<importer::FormField, const char*> required[] = {
-        {importer::FormField::Tusua, "el usuario (--user o settings.conf)"},
-        {importer::FormField::TClave, "la clave (IMPORTARCOT_PASSWORD, --password-file o settings.conf)"},
+        {importer::FormField::Tusua, "el usuario (--user, ISC_USER o settings.conf)"},
+        {importer::FormField::TClave,
+         "la clave (--password-file, IMPORTARCOT_PASSWORD, ISC_PASSWORD o settings.conf)"},
         {importer::FormField::Cia, "la empresa (--company o settings.conf)"}};
     bool missing = false;
     for (const auto& [field, what] : required) {

@@ -22,6 +22,9 @@ inline constexpr int kBatchWithRefusals = 3; // finished, some quotation refused
 
 // Where the database password may come from besides --password-file.
 inline constexpr const char* kPasswordVariable = "IMPORTARCOT_PASSWORD";
+// Firebird's own variables for the user and the password, which its tools read.
+inline constexpr const char* kFirebirdUserVariable = "ISC_USER";
+inline constexpr const char* kFirebirdPasswordVariable = "ISC_PASSWORD";
 
 // Runs the import as the window would with the command line's values laid over
 // what settings.conf gives: messages go to err, the summary line to out. No window

@@ -12,9 +12,22 @@
 #include <QStyleFactory>
 #include <QTranslator>
 
-int runWindow(int argc, char** argv)
+app::Tfimportarcot* app::createWindow(platform::Dialogs& dialogs, database::Tfdm& fdm,
+                                      const std::optional<std::string>& dataFile)
 {
-    // QApplication keeps a reference to argc: the parameter outlives it here.
+    auto* window = new Tfimportarcot(dialogs, fdm);
+    if (dataFile)
+        window->setText(importer::FormField::Ubicacion, *dataFile);
+    return window;
+}
+
+int runWindow(const char* program, const std::optional<std::string>& dataFile)
+{
+    // Qt sees the program's name only: the arguments were the command line's, and
+    // a data file named like one of Qt's own options (-style) must stay a file.
+    // QApplication keeps references to both, which outlive it here.
+    int argc = 1;
+    char* argv[] = {const_cast<char*>(program), nullptr};
     QApplication application(argc, argv);
     // The suite's forms are classic Windows forms: three-dimensional group boxes,
     // sunken lists and raised panels. Qt's own "Windows" style draws them so.
@@ -31,7 +44,7 @@ int runWindow(int argc, char** argv)
     database::Tfdm fdm(dialogs);
     // The window frees itself when it closes (FormClose); should the loop end some
     // other way, it goes here, before the data module and the dialogs it uses.
-    QPointer<app::Tfimportarcot> window = new app::Tfimportarcot(dialogs, fdm);
+    QPointer<app::Tfimportarcot> window = app::createWindow(dialogs, fdm, dataFile);
     // Asked to end by a signal, the window closes as if the user had closed it.
     new app::CloseOnSignals(window);
     window->show();

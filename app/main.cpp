@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     const app::CommandLine& line = *parsed.commandLine;
     switch (line.mode) {
     case app::Mode::Window:
-        return runWindow(argc, argv);
+        return runWindow(argc > 0 ? argv[0] : program.c_str(), line.file);
     case app::Mode::Preview:
         return app::runPreview(
             line.previewFile,

@@ -494,6 +494,94 @@ TEST_P(EnvironmentRun, EndsTheRunOnceAndNamesTheLastQuotationStored)
 INSTANTIATE_TEST_SUITE_P(Environment, EnvironmentRun, ::testing::ValuesIn(kEnvironmentCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+
+// Through the server, which checks what the embedded engine takes on trust: the user
+// comes from --user, else ISC_USER, else settings.conf; the password from
+// --password-file, else IMPORTARCOT_PASSWORD, else ISC_PASSWORD, else settings.conf.
+// A case puts the right value at the source that must win, and the wrong one at
+// the sources below it, or the other way round, when the server must refuse.
+class ServerBatch : public BatchTest {
+protected:
+    void SetUp() override
+    {
+        BatchTest::SetUp();
+        unsetenv(kFirebirdUserVariable);
+        unsetenv(kFirebirdPasswordVariable);
+        ASSERT_NO_THROW(testing_support::handToServer(dir_.path()));
+    }
+    void TearDown() override
+    {
+        unsetenv(kFirebirdUserVariable);
+        unsetenv(kFirebirdPasswordVariable);
+        BatchTest::TearDown();
+    }
+};
+
+TEST_F(ServerBatch, UserAndPasswordFromTheirSourcesInOrder)
+{
+    const std::string right = "masterkey";
+    const std::string wrong = "equivocada";
+    const std::string user = "SYSDBA";
+    const std::string stranger = "NADIE";
+    const struct {
+        const char* name;
+        std::optional<std::string> userOption, iscUser;
+        std::string settingsUser;
+        std::optional<std::string> passwordFile, importarcotPassword, iscPassword;
+        std::string settingsPassword;
+        bool accepted;
+    } cases[] = {
+        {"user_option", user, stranger, stranger, right, wrong, wrong, wrong, true},
+        {"isc_user", std::nullopt, user, stranger, right, std::nullopt, std::nullopt, "", true},
+        {"settings_user", std::nullopt, std::nullopt, user, right, std::nullopt, std::nullopt, "", true},
+        {"importarcot_password", user, std::nullopt, "", std::nullopt, right, wrong, wrong, true},
+        {"isc_password", user, std::nullopt, "", std::nullopt, std::nullopt, right, wrong, true},
+        {"empty_variables_do_not_count", std::nullopt, "", user, std::nullopt, "", "", right, true},
+        {"user_option_over_isc_user", stranger, user, user, right, std::nullopt, std::nullopt, "", false},
+        {"isc_user_over_settings", std::nullopt, stranger, user, right, std::nullopt, std::nullopt, "",
+         false},
+        {"password_file_over_variables", user, std::nullopt, "", wrong, right, right, right, false},
+        {"importarcot_over_isc_password", user, std::nullopt, "", std::nullopt, wrong, right, right, false},
+        {"isc_password_over_settings", user, std::nullopt, "", std::nullopt, std::nullopt, wrong, right,
+         false},
+    };
+    int number = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A quotation of its own for each case: one stored before would be refused.
+        const std::string data = writeData(quotationLine("CT", std::to_string(++number), "CAF-500"));
+        writeSettings("localhost:" + dir_.path().string() + "\n" + c.settingsUser + "\n" +
+                      c.settingsPassword + "\n01\n" + data + "\n0\n");
+        std::vector<std::string> arguments = {"--batch", "--separator", "semicolon"};
+        if (c.userOption)
+            arguments.insert(arguments.end(), {"--user", *c.userOption});
+        if (c.passwordFile)
+            arguments.insert(arguments.end(),
+                             {"--password-file", dir_.write("clave", *c.passwordFile).string()});
+        const std::pair<const char*, const std::optional<std::string>&> variables[] = {
+            {kFirebirdUserVariable, c.iscUser},
+            {kPasswordVariable, c.importarcotPassword},
+            {kFirebirdPasswordVariable, c.iscPassword}};
+        for (const auto& [name, value] : variables) {
+            if (value)
+                setenv(name, value->c_str(), 1);
+            else
+                unsetenv(name);
+        }
+        const Outcome outcome = run(arguments);
+        if (c.accepted) {
+            EXPECT_EQ(outcome.status, kBatchImported);
+            EXPECT_EQ(outcome.err, "Importación finalizada.\n");
+            EXPECT_EQ(outcome.out, summary(1, 0, 1, "CT" + std::to_string(number)));
+        } else {
+            EXPECT_EQ(outcome.status, kBatchStopped);
+            EXPECT_NE(outcome.err.find("Your user name and password are not defined"), std::string::npos)
+                << outcome.err;
+            EXPECT_EQ(outcome.out, summary(0, 0, 0, "ninguna"));
+        }
+    }
+}
+
 TEST(BatchSummary, LastStoredFromTheSuitesCodePage)
 {
     importer::SaveTally tally{3, 1, 7,

@@ -1,6 +1,7 @@
 // The main window, real, on Qt's offscreen platform: its controls as the suite lays
 // them out, its keys, the file dialog and what it lends to the import.
 #include "app/close_on_signals.h"
+#include "app/gui_main.h"
 #include "app/importarcot.h"
 #include "database/dm.h"
 #include "platform/regional_settings.h"
@@ -681,6 +682,28 @@ TEST_F(WindowTest, ExplorarPutsTheChosenFileIntoUbicacion)
                   "Archivos de texto|*.txt|Archivos de valores separados por comas|*.csv");
         EXPECT_EQ(dialogs_.lastOpenFileRequest.initialFile, step.startsWith);
         EXPECT_EQ(child<QLineEdit>("Ubicacion")->text().toStdString(), step.ubicacion);
+    }
+}
+
+// "importarcot FILE": the window reads its settings first, then shows FILE as the
+// data file in place of the one settings.conf names; without it, settings.conf's.
+TEST_F(WindowTest, DataFileFromTheCommandLineReplacesTheSettingsOne)
+{
+    dir_.write("suite/settings.conf", "/srv/merkalo\r\nSYSDBA\r\nclave\r\n\r\n/datos/settings.csv\r\n0\r\n");
+    const struct {
+        std::optional<std::string> operand;
+        const char* ubicacion;
+    } cases[] = {
+        {std::nullopt, "/datos/settings.csv"},
+        {"/tmp/cotización -style.csv", "/tmp/cotización -style.csv"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ubicacion);
+        delete window_.data();
+        window_ = app::createWindow(dialogs_, fdm_, c.operand);
+        EXPECT_EQ(child<QLineEdit>("Ubicacion")->text().toStdString(), c.ubicacion);
+        EXPECT_EQ(child<QLineEdit>("Tusua")->text().toStdString(), "SYSDBA");
+        EXPECT_TRUE(dialogs_.shown.empty());
     }
 }
 

@@ -209,11 +209,7 @@ protected:
         testing_support::runSql(database_, "insert into ARTICULO (ARTI_COD, ARTI_NOMBRE, TAIV_COD) values (" +
                                                testing_support::sqlQuote(kHeldArticle) + ", 'Retenido', 1)");
         // The server's own user must reach and write the company database.
-        const passwd* firebird = getpwnam("firebird");
-        ASSERT_NE(firebird, nullptr) << "the Firebird server is not installed (scripts/start-firebird)";
-        fs::permissions(dir_.path(), fs::perms::all);
-        for (const auto& entry : fs::recursive_directory_iterator(dir_.path()))
-            ASSERT_EQ(::chown(entry.path().c_str(), firebird->pw_uid, firebird->pw_gid), 0);
+        ASSERT_NO_THROW(testing_support::handToServer(dir_.path()));
         serverDatabase_ = "localhost:" + database_.string();
     }
     void TearDown() override

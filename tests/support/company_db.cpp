@@ -1,10 +1,12 @@
 #include "support/company_db.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
+#include <pwd.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -205,6 +207,21 @@ fs::path templateFor(bool demoData)
 }
 
 } // namespace
+
+void handToServer(const fs::path& folder)
+{
+    const passwd* firebird = getpwnam("firebird");
+    if (firebird == nullptr)
+        throw std::runtime_error("the Firebird server is not installed (scripts/start-firebird)");
+    fs::permissions(folder, fs::perms::all);
+    auto give = [&](const fs::path& path) {
+        if (::chown(path.c_str(), firebird->pw_uid, firebird->pw_gid) != 0)
+            throw std::system_error(errno, std::generic_category(), "chown " + path.string());
+    };
+    give(folder);
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        give(entry.path());
+}
 
 std::string sqlQuote(const std::string& text)
 {

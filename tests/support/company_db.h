@@ -34,6 +34,11 @@ void runSql(const std::filesystem::path& database, const std::string& sql);
 // "select TIPO, ID from VALIDE_ARTICULO('CAF-500')" gives "2|CAF-500\n".
 std::string querySql(const std::filesystem::path& database, const std::string& sql);
 
+// Gives the folder and everything below it to the Firebird server's own user, so
+// that the server on 127.0.0.1 can open and write the databases in it. Throws
+// std::runtime_error when the server is not installed (scripts/start-firebird).
+void handToServer(const std::filesystem::path& folder);
+
 // The SQL literal for a text: enclosed in single quotes, inner quotes doubled.
 std::string sqlQuote(const std::string& text);
 
