@@ -2,11 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#endif
 
 namespace platform {
-
-#ifdef _WIN32
 
 std::wstring widened(std::string_view utf8)
 {
@@ -30,13 +27,5 @@ std::string narrowed(std::wstring_view utf16)
     return out;
 }
 
-std::filesystem::path nativePath(const std::string& utf8) { return std::filesystem::path(widened(utf8)); }
-
-#else
-
-// Linux paths are bytes: taken as they stand, whatever their encoding.
-std::filesystem::path nativePath(const std::string& utf8) { return std::filesystem::path(utf8); }
-
-#endif
-
 }  // namespace platform
+#endif

@@ -3,18 +3,14 @@
 // narrow one; the program keeps text and paths in UTF-8 and crosses to UTF-16 here,
 // so that names with characters outside the code page (ñ on an English system,
 // any script on any system) reach the registry and the file system intact.
-#include <filesystem>
+#ifdef _WIN32
 #include <string>
 #include <string_view>
 
 namespace platform {
 
-#ifdef _WIN32
 std::wstring widened(std::string_view utf8);
 std::string narrowed(std::wstring_view utf16);
-#endif
-
-// The file-system path of a UTF-8 path, for the standard streams and functions.
-std::filesystem::path nativePath(const std::string& utf8);
 
 }  // namespace platform
+#endif

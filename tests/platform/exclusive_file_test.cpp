@@ -1,9 +1,9 @@
 // The data file opened without sharing: a second open is refused while the first
 // holds it, and names with characters outside any one code page open.
 #include "platform/exclusive_file.h"
-#include "platform/wide_text.h"
 #include "support/test_support.h"
 
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
@@ -31,10 +31,10 @@ TEST(ExclusiveFile, NonAsciiNamesOpen)
     for (const std::string name : {"Cotización año 2024.txt", "数据.txt", "Ωmega ñandú.csv"}) {
         const std::string path = std::string(folder.begin(), folder.end()) + "/" + name;
         {
-            std::ofstream out(platform::nativePath(path), std::ios::binary);
+            std::ofstream out(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
             out << name;
         }
-        EXPECT_TRUE(platform::fileExists(path)) << name;
+        EXPECT_EQ(platform::pathKind(path), platform::PathKind::RegularFile) << name;
         const auto file = platform::ExclusiveFile::open(path);
         ASSERT_NE(file, nullptr) << name;
         std::string content(name.size(), '\0');
