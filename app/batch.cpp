@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <optional>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <sys/ioctl.h>
 #include <unistd.h>
 #endif
@@ -189,8 +192,11 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
 int terminalWidth(int fd)
 {
 #ifdef _WIN32
-    (void)fd;
-    return 0;
+    // The visible width of the console window; a pipe or a file is no console.
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!GetConsoleScreenBufferInfo(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &info))
+        return 0;
+    return info.srWindow.Right - info.srWindow.Left + 1;
 #else
     if (!::isatty(fd))
         return 0;

@@ -1,6 +1,7 @@
 // Start-up: the window, or one of the modes that need no display.
 #include "app/batch.h"
 #include "app/command_line.h"
+#include "app/console.h"
 #include "app/gui_main.h"
 #include "app/preview.h"
 #include "import/reader.h"
@@ -18,8 +19,9 @@ int main(int argc, char** argv)
     platform::reloadRegionalSettings();
 
     const std::string program = "importarcot";
-    const app::ParsedCommandLine parsed =
-        app::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const app::ParsedCommandLine parsed = app::parseCommandLine(app::programArguments(argc, argv));
+    if (!parsed.commandLine || parsed.commandLine->mode != app::Mode::Window)
+        app::attachToConsole();
     if (!parsed.commandLine) {
         std::cerr << program << ": " << parsed.error << "\n" << app::usageText(program);
         return app::kBatchUsage;

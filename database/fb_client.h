@@ -15,6 +15,8 @@ namespace database::fb {
 
 // The file loaded: the environment variable IMPORTARCOT_FBCLIENT when it is set and
 // not empty, else the platform's client library ("libfbclient.so.2", "fbclient.dll").
+// On Windows fbclient.dll is looked for where a Firebird installation places it
+// first, and IMPORTARCOT_FBCLIENT is the last resort.
 std::string clientLibraryName();
 
 // The master interface of the client library named by clientLibraryName(). A library

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #ifdef _WIN32
+#include "platform/wide_text.h"
+
 #include <windows.h>
 #else
 #include <cerrno>
@@ -17,7 +19,7 @@ namespace platform {
 
 PathKind pathKind(const std::string& path)
 {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(widened(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return PathKind::Missing;
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::RegularFile;
@@ -25,11 +27,18 @@ PathKind pathKind(const std::string& path)
 
 std::unique_ptr<ExclusiveFile> ExclusiveFile::open(const std::string& path, Sharing sharing)
 {
+    // Without sharing nobody can write the file while the import reads it, and a file
+    // that another program holds open is refused.
     const DWORD share = sharing == Sharing::Readers ? FILE_SHARE_READ : 0;
     HANDLE handle =
-        CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(widened(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
+    // Devices (CON, NUL, COM1) and pipes open like files but are not data.
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        return nullptr;
+    }
     std::unique_ptr<ExclusiveFile> file(new ExclusiveFile);
     file->handle_ = handle;
     return file;
