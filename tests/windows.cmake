@@ -24,3 +24,4 @@ importarcot_windows_tests(test_import import
   ${CMAKE_CURRENT_SOURCE_DIR}/import/settings_file_test.cpp)
 # Windows alone: where the client library is looked for (no database is opened).
 importarcot_windows_tests(test_database database ${CMAKE_CURRENT_SOURCE_DIR}/windows/fb_client_test.cpp)
+target_compile_definitions(test_database PRIVATE IMPORTARCOT_DATABASE_INTERNAL)
