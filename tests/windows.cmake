@@ -25,3 +25,4 @@ importarcot_windows_tests(test_import import
 # Windows alone: where the client library is looked for (no database is opened).
 importarcot_windows_tests(test_database database ${CMAKE_CURRENT_SOURCE_DIR}/windows/fb_client_test.cpp)
 target_compile_definitions(test_database PRIVATE IMPORTARCOT_DATABASE_INTERNAL)
+target_include_directories(test_database SYSTEM PRIVATE ${FIREBIRD_INCLUDE_DIR})
