@@ -12,7 +12,13 @@
 // machinery costs.
 //
 //   IMPORTARCOT_PASSWORD=... bench_floor --server S --user U --company C --file F
-//       [--separator comma|semicolon|tab] [--delimiter none|double|single]
+//       [--separator comma|semicolon|tab] [--delimiter none|double|single] [--batched yes]
+//
+// With --batched yes it is the floor over a slow network instead: each quotation's
+// lines wait for its end, their article codes not seen before are looked up in one
+// block, and its identifier, header and lines are written by another block, the
+// identifier and the rows each in an autonomous transaction; the settings are read
+// once per run. Same rows, a few round trips per quotation instead of dozens.
 //
 // The file is read with the import's rules (delimiter stretches, comma to point,
 // CR, LF or CR LF line ends, empty cells keep the value before) and mapped with the
