@@ -1,10 +1,13 @@
 #include "app/batch.h"
 
+#include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <sys/ioctl.h>
 #include <unistd.h>
 #endif
@@ -12,8 +15,11 @@
 #include "app/console_host.h"
 #include "database/dm.h"
 #include "import/quotation_save.h"
+#include "import/rejected_lines.h"
 #include "import/session.h"
 #include "platform/guard.h"
+#include "platform/small_file.h"
+#include "platform/stop_request.h"
 #include "platform/text_codec.h"
 
 namespace app {
@@ -21,61 +27,110 @@ namespace {
 
 constexpr const char* kProgram = "importarcot";
 
-// The first line of the password file, without its line end.
-std::optional<std::string> readPasswordFile(const std::string& path)
+// The first line of the password file's text, without its line end.
+std::string firstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+
+// The name of a signal that stops the run, for its message.
+std::string signalName(int signal)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    switch (signal) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+#ifdef SIGHUP
+    case SIGHUP:
+        return "SIGHUP";
+#endif
+    }
+    return std::to_string(signal);
+}
+
+// A variable of the environment that is set and not empty.
+std::optional<std::string> environmentValue(const char* name)
+{
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0')
         return std::nullopt;
-    std::string line;
-    char c;
-    while (file.get(c) && c != '\r' && c != '\n')
-        line += c;
-    if (file.bad())
-        return std::nullopt;
-    return line;
+    return value;
 }
 
 } // namespace
 
-std::string summaryLine(const importer::SaveTally& tally)
+std::string summaryLine(const importer::SaveTally& tally, bool check, bool skipExisting)
 {
     const std::string last =
         tally.lastStored.empty() ? "ninguna" : platform::systemTextToUtf8(tally.lastStored);
-    return "Cotizaciones grabadas: " + std::to_string(tally.stored) +
-           ", rechazadas: " + std::to_string(tally.refused) +
-           ", líneas grabadas: " + std::to_string(tally.linesStored) + ", última grabada: " + last;
+    std::string line =
+        check ? "Cotizaciones que se grabarían: " + std::to_string(tally.stored) +
+                    ", con problemas: " + std::to_string(tally.refused + tally.problems) +
+                    ", líneas que se grabarían: " + std::to_string(tally.linesStored) +
+                    ", última que se grabaría: " + last
+              : "Cotizaciones grabadas: " + std::to_string(tally.stored) +
+                    ", rechazadas: " + std::to_string(tally.refused) +
+                    ", líneas grabadas: " + std::to_string(tally.linesStored) + ", última grabada: " + last;
+    if (skipExisting)
+        line += ", omitidas: " + std::to_string(tally.skipped);
+    return line;
 }
 
 int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int progressWidth)
 {
+    // Ctrl+C, kill and a terminal that goes away stop the run between two lines:
+    // the quotations stored so far are named in the summary.
+#ifdef SIGHUP
+    const platform::StopOnSignals stopOnSignals({SIGINT, SIGTERM, SIGHUP});
+#else
+    const platform::StopOnSignals stopOnSignals({SIGINT, SIGTERM});
+#endif
+    ConsoleHost host(err, progressWidth);
+
     // The password never comes from the command line, where the process list and
     // the shell's history would show it.
     std::optional<std::string> password;
     if (line.passwordFile) {
-        password = readPasswordFile(*line.passwordFile);
-        if (!password) {
-            err << kProgram << ": no se puede leer el archivo de la clave " << *line.passwordFile << "\n";
+        platform::SmallFileError problem = platform::SmallFileError::None;
+        const bool read = platform::runGuarded(host.dialogs(), [&] {
+            const platform::SmallFile file =
+                platform::readSmallFile(*line.passwordFile, platform::ExclusiveFile::Sharing::Readers);
+            problem = file.error;
+            if (problem == platform::SmallFileError::None)
+                password = firstLine(file.content);
+        });
+        if (!read || !password) {
+            if (problem != platform::SmallFileError::None)
+                err << kProgram << ": no se puede leer el archivo de la clave " << *line.passwordFile << ": "
+                    << platform::smallFileReason(problem) << "\n";
             return kBatchStopped;
         }
-    } else if (const char* variable = std::getenv(kPasswordVariable);
-               variable != nullptr && *variable != '\0') {
-        password = variable;
+    } else {
+        password = environmentValue(kPasswordVariable);
+        if (!password)
+            password = environmentValue(kFirebirdPasswordVariable);
     }
+    // Firebird's own tools take the user from ISC_USER; administrators have it set.
+    const std::optional<std::string> user = line.user ? line.user : environmentValue(kFirebirdUserVariable);
 
-    ConsoleHost host(err, progressWidth);
     host.setSeparatorIndex(line.separatorItem);
     host.setDelimiterIndex(line.delimiterItem);
     database::Tfdm fdm(host.dialogs());
     importer::ImportSession session(host, fdm);
     host.followTally(&session.tally());
+    host.followPlace(&session.place());
+    const bool utf8 = line.encodingItem == 1;
+    session.setRunOptions({line.check, line.skipExisting, line.skipLines, line.rejects.has_value(), utf8});
 
     // The settings as the window reads them at its creation; what the command line
-    // gives replaces them. A failure here leaves the fields empty, as in the window.
-    platform::runGuarded(host.dialogs(), [&] { session.FormCreate(); });
+    // gives replaces them. The window goes on with empty fields after a failure
+    // here; unattended, a registry or settings file that cannot be read stops
+    // before anything is tried, rather than run with values nobody chose.
+    if (!platform::runGuarded(host.dialogs(), [&] { session.FormCreate(); })) {
+        out << summaryLine(session.tally()) << "\n" << std::flush;
+        return kBatchStopped;
+    }
     const std::pair<const std::optional<std::string>&, importer::FormField> given[] = {
         {line.server, importer::FormField::Servidor},
-        {line.user, importer::FormField::Tusua},
+        {user, importer::FormField::Tusua},
         {password, importer::FormField::TClave},
         {line.company, importer::FormField::Cia},
         {line.file, importer::FormField::Ubicacion}};
@@ -86,8 +141,9 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     // Without these the window does not even try to connect; here that is a
     // command line that lacks something.
     const std::pair<importer::FormField, const char*> required[] = {
-        {importer::FormField::Tusua, "el usuario (--user o settings.conf)"},
-        {importer::FormField::TClave, "la clave (IMPORTARCOT_PASSWORD, --password-file o settings.conf)"},
+        {importer::FormField::Tusua, "el usuario (--user, ISC_USER o settings.conf)"},
+        {importer::FormField::TClave,
+         "la clave (--password-file, IMPORTARCOT_PASSWORD, ISC_PASSWORD o settings.conf)"},
         {importer::FormField::Cia, "la empresa (--company o settings.conf)"}};
     bool missing = false;
     for (const auto& [field, what] : required) {
@@ -109,17 +165,38 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
         ran = platform::runGuarded(host.dialogs(), [&] { session.SpeedButton3Click(); });
     host.endProgress();
 
-    out << summaryLine(session.tally()) << "\n" << std::flush;
-    if (!ran || !session.finished())
+    if (platform::stopRequested())
+        err << kProgram << ": importación detenida por la señal " << signalName(platform::stopSignal()) << "\n";
+
+    // The lines not stored, also after a stop: fixed and imported, they complete
+    // the import.
+    bool rejectsWritten = true;
+    if (line.rejects) {
+        const importer::RejectsFileRequest request{
+            *line.rejects, host.text(importer::FormField::Ubicacion),
+            {importer::separatorForItem(line.separatorItem), importer::delimiterForItem(line.delimiterItem), utf8},
+            line.skipLines};
+        if (const auto failure = importer::writeRejectsFile(request, session.rejectedLines())) {
+            err << kProgram << ": " << *failure << "\n";
+            rejectsWritten = false;
+        }
+    }
+
+    const importer::SaveTally& tally = session.tally();
+    out << summaryLine(tally, line.check, line.skipExisting) << "\n" << std::flush;
+    if (!ran || !session.finished() || !rejectsWritten)
         return kBatchStopped;
-    return session.tally().refused > 0 ? kBatchWithRefusals : kBatchImported;
+    return tally.refused + tally.problems > 0 ? kBatchWithRefusals : kBatchImported;
 }
 
 int terminalWidth(int fd)
 {
 #ifdef _WIN32
-    (void)fd;
-    return 0;
+    // The visible width of the console window; a pipe or a file is no console.
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!GetConsoleScreenBufferInfo(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &info))
+        return 0;
+    return info.srWindow.Right - info.srWindow.Left + 1;
 #else
     if (!::isatty(fd))
         return 0;

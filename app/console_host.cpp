@@ -1,6 +1,7 @@
 #include "app/console_host.h"
 
 #include "import/data_file.h"
+#include "import/message_place.h"
 #include "import/quotation_save.h"
 #include "platform/text_codec.h"
 
@@ -83,19 +84,28 @@ void ConsoleLines::endProgress()
     shownWidth_ = 0;
 }
 
+std::string ConsoleDialogs::placed(const std::string& text) const
+{
+    // The text is made UTF-8 on its own first: a text of the database in the suite's
+    // code page behind the UTF-8 place would otherwise be taken for a whole in
+    // the code page.
+    const std::string place = place_ != nullptr ? importer::placeText(*place_) : std::string();
+    return place.empty() ? text : place + ": " + platform::systemTextToUtf8(text);
+}
+
 void ConsoleDialogs::plainMessage(const std::string& text)
 {
-    lines_.message(text);
+    lines_.message(placed(text));
 }
 
 void ConsoleDialogs::errorDialog(const std::string& text)
 {
-    lines_.message("Error: " + text);
+    lines_.message("Error: " + placed(text));
 }
 
 void ConsoleDialogs::defaultErrorDisplay(const std::string& text)
 {
-    lines_.message("Error: " + text);
+    lines_.message("Error: " + placed(text));
 }
 
 ConsoleHost::ConsoleHost(std::ostream& err, int progressWidth) : lines_(err, progressWidth), dialogs_(lines_)

@@ -15,6 +15,7 @@
 
 namespace importer {
 struct SaveTally;
+struct MessagePlace;
 }
 
 namespace app {
@@ -42,10 +43,13 @@ private:
 };
 
 // The modal boxes as lines: a plain message as its text, the error dialog and the
-// default error display as "Error: " and the text; the beep prints nothing.
+// default error display as "Error: " and the text; the beep prints nothing. While
+// the run is at a line of the file, the text is preceded by that line and its
+// quotation ("línea 12, cotización COT 1002: ").
 class ConsoleDialogs : public platform::Dialogs {
 public:
     explicit ConsoleDialogs(ConsoleLines& lines) : lines_(lines) {}
+    void followPlace(const importer::MessagePlace* place) { place_ = place; }
     void plainMessage(const std::string& text) override;
     void errorDialog(const std::string& text) override;
     void defaultErrorDisplay(const std::string& text) override;
@@ -54,7 +58,10 @@ public:
     std::optional<std::string> openFile(const platform::OpenFileRequest&) override { return std::nullopt; }
 
 private:
+    std::string placed(const std::string& text) const;
+
     ConsoleLines& lines_;
+    const importer::MessagePlace* place_ = nullptr;
 };
 
 class ConsoleHost : public importer::FormHost {
@@ -64,6 +71,8 @@ public:
 
     // The quotations stored so far, shown in the progress line.
     void followTally(const importer::SaveTally* tally) { tally_ = tally; }
+    // The run's place in the file, named in front of its messages.
+    void followPlace(const importer::MessagePlace* place) { dialogs_.followPlace(place); }
     void setSeparatorIndex(int item) { separator_ = item; }
     void setDelimiterIndex(int item) { delimiter_ = item; }
     // How many import runs have started (the run's status text was shown).

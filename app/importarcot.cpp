@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QScreen>
+#include <QWindow>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
@@ -379,6 +380,8 @@ bool Tfimportarcot::eventFilter(QObject* watched, QEvent* event)
         }
         return false;
     }
+    if (event->type() == QEvent::Expose && watched == windowHandle())
+        activateOnceExposed();
     if (watched == cia_ && isCiaExit(event))
         CiaExit();
     return QWidget::eventFilter(watched, event);
@@ -440,7 +443,18 @@ void Tfimportarcot::showEvent(QShowEvent* event)
         frame.moveCenter(desktop->geometry().center());
         move(frame.topLeft());
     }
-    // The first activation comes once the window is on the screen.
+    // The first activation comes once the window is on the screen: only then can
+    // what it starts (the connect, an unattended run) paint the status panel.
+    awaitingFirstExposure_ = true;
+    activateOnceExposed();
+}
+
+void Tfimportarcot::activateOnceExposed()
+{
+    if (!awaitingFirstExposure_ || windowHandle() == nullptr || !windowHandle()->isExposed())
+        return;
+    awaitingFirstExposure_ = false;
+    // After the exposure has been handled and the window painted.
     QTimer::singleShot(0, this, &Tfimportarcot::FormActivate);
 }
 
@@ -502,7 +516,10 @@ void Tfimportarcot::showStatus(const std::string& text)
     panel5_->show();
     panel5_->raise();
     // What follows (the connect, the run) keeps the event loop waiting: paint now.
+    // The window's repaint leaves out the place of an opaque child that has only
+    // just been shown, so the panel paints itself as well.
     repaint();
+    panel5_->repaint();
 }
 
 void Tfimportarcot::hideStatus()

@@ -81,12 +81,16 @@ private:
     bool isCiaExit(QEvent* event) const;
     bool ownsKeysOf(const QWidget* widget) const;
     void closePopups();
+    void activateOnceExposed();
 
     platform::Dialogs& dialogs_;
     importer::ImportSession session_;
     // OpenDialog1 keeps the name last chosen and starts with it the next time.
     std::string lastChosenFile_;
     bool shownBefore_ = false;
+    // Shown for the first time, the first activation waits for the window to be
+    // exposed on the screen.
+    bool awaitingFirstExposure_ = false;
 
     QFrame* panel2_ = nullptr;
     QLabel* label2_ = nullptr;

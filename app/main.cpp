@@ -1,6 +1,7 @@
 // Start-up: the window, or one of the modes that need no display.
 #include "app/batch.h"
 #include "app/command_line.h"
+#include "app/console.h"
 #include "app/gui_main.h"
 #include "app/preview.h"
 #include "import/reader.h"
@@ -18,8 +19,9 @@ int main(int argc, char** argv)
     platform::reloadRegionalSettings();
 
     const std::string program = "importarcot";
-    const app::ParsedCommandLine parsed =
-        app::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const app::ParsedCommandLine parsed = app::parseCommandLine(app::programArguments(argc, argv));
+    if (!parsed.commandLine || parsed.commandLine->mode != app::Mode::Window)
+        app::attachToConsole();
     if (!parsed.commandLine) {
         std::cerr << program << ": " << parsed.error << "\n" << app::usageText(program);
         return app::kBatchUsage;
@@ -27,12 +29,13 @@ int main(int argc, char** argv)
     const app::CommandLine& line = *parsed.commandLine;
     switch (line.mode) {
     case app::Mode::Window:
-        return runWindow(argc, argv);
+        return runWindow(argc > 0 ? argv[0] : program.c_str(), line.file);
     case app::Mode::Preview:
         return app::runPreview(
             line.previewFile,
-            {importer::separatorForItem(line.separatorItem), importer::delimiterForItem(line.delimiterItem)},
-            std::cout, std::cerr);
+            {importer::separatorForItem(line.separatorItem), importer::delimiterForItem(line.delimiterItem),
+             line.encodingItem == 1},
+            std::cout, std::cerr, line.skipLines);
     case app::Mode::Batch:
         return app::runBatch(line, std::cout, std::cerr, app::terminalWidth(fileno(stderr)));
     case app::Mode::Help:

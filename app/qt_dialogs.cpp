@@ -3,7 +3,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QSpacerItem>
+#include <QTranslator>
 #include <utility>
 
 namespace app {
@@ -23,11 +29,21 @@ void showAsPlainText(QMessageBox& box, const std::string& text)
     box.setText(qt(text));
 }
 
+// A message box sizes itself to its text; a short text would leave its title cut
+// ("Im...cot"). A spacer as wide as the title needs keeps it from getting narrower.
+void makeRoomForTitle(QMessageBox& box)
+{
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(titleBarWidth(box.windowTitle()), 0, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 // A box with one "OK", over the window that is active, waiting for the user.
 void messageBox(QMessageBox::Icon icon, const std::string& title, const std::string& text)
 {
     QMessageBox box(icon, qt(title), QString(), QMessageBox::Ok, QApplication::activeWindow());
     showAsPlainText(box, text);
+    makeRoomForTitle(box);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
@@ -61,6 +77,7 @@ bool QtDialogs::confirm(const std::string& text)
     QMessageBox box(QMessageBox::Question, qt(programTitle_), QString(), QMessageBox::Yes | QMessageBox::No,
                     QApplication::activeWindow());
     showAsPlainText(box, text);
+    makeRoomForTitle(box);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Sí"));
     box.button(QMessageBox::No)->setText(QStringLiteral("No"));
     box.setDefaultButton(QMessageBox::Yes);
@@ -90,6 +107,26 @@ std::optional<std::string> QtDialogs::openFile(const platform::OpenFileRequest& 
     if (chosen.isEmpty())
         return std::nullopt;
     return QFileInfo(chosen.first()).absoluteFilePath().toStdString();
+}
+
+int titleBarWidth(const QString& title)
+{
+    // The window manager's title font is unknown here: a bold application font is
+    // what most of them use. The icon and up to three buttons take about 40 pixels
+    // each, and margins at both ends.
+    constexpr int kIconButtonsAndMargins = 4 * 40 + 16;
+    QFont font = QApplication::font();
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(title) + kIconButtonsAndMargins;
+}
+
+bool installQtSpanish(QTranslator& translator)
+{
+    if (!translator.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    QCoreApplication::installTranslator(&translator);
+    return true;
 }
 
 QStringList nameFilters(const std::string& filter)

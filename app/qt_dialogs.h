@@ -4,6 +4,8 @@
 #include "platform/dialogs.h"
 
 #include <QStringList>
+
+class QTranslator;
 #include <string>
 
 namespace app {
@@ -26,6 +28,15 @@ public:
 private:
     std::string programTitle_;
 };
+
+// The width a box needs for the window manager to show its title whole: the title
+// in the bold application font, and room for the window's icon and buttons.
+int titleBarWidth(const QString& title);
+
+// Loads Qt's own Spanish texts (standard buttons, the file dialog) from Qt's
+// translations folder into the translator and installs it in the application.
+// False when they are not there (Debian package qt6-translations-l10n).
+bool installQtSpanish(QTranslator& translator);
 
 // "Archivos de texto|*.txt|Otros|*.a;*.b" as Qt's name filters:
 // "Archivos de texto (*.txt)", "Otros (*.a *.b)".

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "database/environment_failures.h"
+#include "database/client.h"
 #include "database/fb_client.h"
 #include "database/statement.h"
 #include "database/transaction.h"
@@ -54,10 +56,6 @@ Connection::~Connection()
     // Statements and transactions that outlive the connection must not call back.
     for (Statement* statement : statements_)
         statement->connectionGone();
-    if (status_ != nullptr) {
-        delete status_;
-        rawStatus_->dispose();
-    }
 }
 
 void Connection::setParameters(ConnectionParameters parameters)
@@ -65,15 +63,15 @@ void Connection::setParameters(ConnectionParameters parameters)
     parameters_ = std::move(parameters);
 }
 
-void Connection::loadClient()
+bool Connection::isOpen() const
 {
-    if (master_ != nullptr)
-        return;
-    Firebird::IMaster* master = fb::master();
-    master_ = master;
-    util_ = master->getUtilInterface();
-    rawStatus_ = master->getStatus();
-    status_ = new Firebird::CheckStatusWrapper(rawStatus_);
+    return native_ && native_->attachment;
+}
+
+const std::string& Connection::lastError() const
+{
+    static const std::string none;
+    return native_ ? native_->lastError : none;
 }
 
 void Connection::open(std::string_view database, const std::string& user, const std::string& password,
@@ -86,44 +84,36 @@ void Connection::open(std::string_view database, const std::string& user, const 
 void Connection::open()
 {
     close();
-    loadClient();
+    if (!native_)
+        native_ = std::make_unique<Native>(fb::master());
+    Native& native = *native_;
     const std::string path = trimDatabasePath(parameters_.database);
+    fb::guarded(native, [&] {
+        auto* status = native.status.get();
+        fb::Handle<Firebird::IXpbBuilder> dpb(
+            native.util->getXpbBuilder(status, Firebird::IXpbBuilder::DPB, nullptr, 0));
+        const auto insertText = [&](unsigned char tag, const std::string& text) {
+            dpb->insertBytes(status, tag, text.data(), static_cast<unsigned>(text.size()));
+        };
+        insertText(isc_dpb_user_name, parameters_.user);
+        insertText(isc_dpb_password, parameters_.password);
+        if (!parameters_.role.empty())
+            insertText(isc_dpb_sql_role_name, parameters_.role);
+        dpb->insertInt(status, isc_dpb_sql_dialect, kSqlDialect);
+        if (!hasHostPart(path))
+            insertText(isc_dpb_config, kEmbeddedConfig);
 
-    Firebird::IXpbBuilder* dpb = util_->getXpbBuilder(status_, Firebird::IXpbBuilder::DPB, nullptr, 0);
-    check();
-    struct DisposeBuilder {
-        Firebird::IXpbBuilder* builder;
-        ~DisposeBuilder() { builder->dispose(); }
-    } disposeBuilder{dpb};
-
-    const auto insertText = [&](unsigned char tag, const std::string& text) {
-        dpb->insertBytes(status_, tag, text.data(), static_cast<unsigned>(text.size()));
-        check();
-    };
-    insertText(isc_dpb_user_name, parameters_.user);
-    insertText(isc_dpb_password, parameters_.password);
-    if (!parameters_.role.empty())
-        insertText(isc_dpb_sql_role_name, parameters_.role);
-    dpb->insertInt(status_, isc_dpb_sql_dialect, kSqlDialect);
-    check();
-    if (!hasHostPart(path))
-        insertText(isc_dpb_config, kEmbeddedConfig);
-
-    const unsigned char* buffer = dpb->getBuffer(status_);
-    check();
-    const unsigned length = dpb->getBufferLength(status_);
-    check();
-
-    Firebird::IProvider* provider = master_->getDispatcher();
-    Firebird::IAttachment* attachment = provider->attachDatabase(status_, path.c_str(), length, buffer);
-    provider->release();
-    check();
-    attachment_ = attachment;
+        const unsigned char* buffer = dpb->getBuffer(status);
+        const unsigned length = dpb->getBufferLength(status);
+        fb::Handle<Firebird::IProvider> provider(native.master->getDispatcher());
+        native.attachment =
+            fb::Handle<Firebird::IAttachment>(provider->attachDatabase(status, path.c_str(), length, buffer));
+    });
 }
 
 void Connection::close()
 {
-    if (attachment_ == nullptr)
+    if (!isOpen())
         return;
     // Copies: abandoning delists nothing, but keep the walk independent of it.
     for (Transaction* transaction : std::vector<Transaction*>(transactions_))
@@ -132,11 +122,8 @@ void Connection::close()
     for (Statement* statement : statements_)
         statement->unprepare();
 
-    Firebird::IAttachment* attachment = attachment_;
-    attachment_ = nullptr;
-    attachment->detach(status_);
-    if (status_->getState() & Firebird::IStatus::STATE_ERRORS)
-        attachment->release();
+    auto* status = native_->status.get();
+    fb::endQuietly(native_->attachment, [&](Firebird::IAttachment* attachment) { attachment->detach(status); });
 }
 
 Transaction& Connection::readTransaction()
@@ -149,35 +136,34 @@ Transaction& Connection::readTransaction()
     return *reads_;
 }
 
-Firebird::IAttachment* Connection::attachment()
+Connection::Native& Connection::opened()
 {
-    if (attachment_ == nullptr)
+    if (!isOpen())
         open();
-    return attachment_;
+    return *native_;
 }
 
-void Connection::raiseStatus()
+void Connection::Native::raise(Firebird::IStatus* reported)
 {
     char buffer[8192];
     buffer[0] = '\0';
-    util_->formatStatus(buffer, sizeof buffer, status_);
+    util->formatStatus(buffer, sizeof buffer, reported);
     const std::string message(buffer, strnlen(buffer, sizeof buffer));
 
+    const ISC_STATUS* errors = reported->getErrors();
+    const ISC_STATUS code = errors != nullptr && errors[0] == isc_arg_gds ? errors[1] : 0;
     std::string text;
-    if (!message.empty()) {
+    if (!message.empty())
         text = "SQL Server Error: " + message;
-    } else if (!lastError_.empty()) {
-        text = lastError_;
-    } else {
-        const ISC_STATUS* errors = status_->getErrors();
-        const ISC_STATUS code = errors != nullptr && errors[0] == isc_arg_gds ? errors[1] : 0;
+    else if (!lastError.empty())
+        text = lastError;
+    else
         text = "dbExpress Error: Unknown Error Code '" + std::to_string(code) + "'";
-    }
-    lastError_ = text;
-    const ISC_STATUS* errors = status_->getErrors();
-    if (errors != nullptr && errors[0] == isc_arg_gds && errors[1] == isc_read_only_trans)
+    lastError = text;
+    if (code == isc_read_only_trans)
         throw ReadOnlyTransactionError(text);
-    throw platform::DatabaseError(text);
+    throw platform::DatabaseError(text, isEnvironmentFailure(errors) ? platform::DatabaseError::Kind::Environment
+                                                                      : platform::DatabaseError::Kind::Data);
 }
 
 void Connection::enlist(Statement* statement)

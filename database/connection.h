@@ -9,8 +9,6 @@
 #include <type_traits>
 #include <vector>
 
-#include <firebird/Interface.h>
-
 #include "database/transaction.h"
 #include "platform/errors.h"
 
@@ -57,10 +55,10 @@ public:
     // Rolls back the transactions still running on it, frees its prepared statements
     // (they prepare again on their next use) and detaches. Raises nothing.
     void close();
-    bool isOpen() const { return attachment_ != nullptr; }
+    bool isOpen() const;
 
     // The text of the last error that the client library reported on this connection.
-    const std::string& lastError() const { return lastError_; }
+    const std::string& lastError() const;
 
     // Runs work(Transaction&) in a transaction of its own, which is committed when
     // work returns and rolled back when it throws. A read-only one costs far less to
@@ -74,41 +72,25 @@ public:
     // a fresh transaction gives, without a start and a commit per read.
     Transaction& readTransaction();
 
-    // --- for the transactions and statements of this layer ---
-
-    // The attachment, opening the connection with its parameters when it is closed.
-    Firebird::IAttachment* attachment();
-    Firebird::IMaster* master() const { return master_; }
-    Firebird::IUtil* util() const { return util_; }
-    Firebird::CheckStatusWrapper* status() { return status_; }
-    // Raises the error held by status() when there is one.
-    void check()
-    {
-        if (status_->getState() & Firebird::IStatus::STATE_ERRORS)
-            raiseStatus();
-    }
-    // Raises platform::DatabaseError with the text composed from status(): "SQL Server
-    // Error: " and the client library's message; without a message the previous error
-    // text, or "dbExpress Error: Unknown Error Code '%s'". The text becomes lastError().
-    [[noreturn]] void raiseStatus();
+    // --- for the transactions and statements of this layer (database/client.h) ---
+    struct Native;
+    // The client library's side, opening the connection with its parameters when it
+    // is closed.
+    Native& opened();
+    // The same, or null while the client library has not been loaded.
+    Native* native() { return native_.get(); }
 
 private:
     friend class Statement;
     friend class Transaction;
 
-    void loadClient();
     void enlist(Statement* statement);
     void delist(Statement* statement);
     void enlist(Transaction* transaction);
     void delist(Transaction* transaction);
 
     ConnectionParameters parameters_;
-    std::string lastError_;
-    Firebird::IMaster* master_ = nullptr;
-    Firebird::IUtil* util_ = nullptr;
-    Firebird::IStatus* rawStatus_ = nullptr;
-    Firebird::CheckStatusWrapper* status_ = nullptr;
-    Firebird::IAttachment* attachment_ = nullptr;
+    std::unique_ptr<Native> native_;
     std::vector<Statement*> statements_;
     std::vector<Transaction*> transactions_;
     // After transactions_: it delists itself when it goes.

@@ -49,7 +49,15 @@ Tfdm::Tfdm(platform::Dialogs& dialogs)
       CConfiguracion_(std::make_unique<dataset::RecordSet>("CConfiguracion", std::vector<dataset::FieldDef>{})),
       CValarticulo_(dataset::makeCValarticulo()),
       CArticulo_(std::make_unique<dataset::RecordSet>("CArticulo", std::vector<dataset::FieldDef>{})),
-      CFactor_(dataset::makeCFactor())
+      CFactor_(dataset::makeCFactor()),
+      QConfiguracion_(merkalo_, queries::QConfiguracion),
+      QValarticulo_(merkalo_, queries::QValarticulo),
+      QArticulos_(merkalo_, queries::QArticulos),
+      QFactor_(merkalo_, queries::QFactor),
+      SCambieidcot_(merkalo_, queries::SCambieidcot),
+      QCotizacionGrabada_(merkalo_, queries::QCotizacionGrabada),
+      savepoint_(merkalo_, queries::SavepointCheck),
+      rollbackToSavepoint_(merkalo_, queries::RollbackToSavepointCheck)
 {
     syncParameters();
 }
@@ -89,22 +97,11 @@ std::unique_ptr<Provider> Tfdm::makePNomcampo()
     return std::make_unique<Provider>("PNomcampo", merkalo_, "TNomcampos", queries::TNomcampos);
 }
 
-Statement& Tfdm::statement(std::unique_ptr<Statement>& slot, const char* sql)
-{
-    if (!slot) {
-        try {
-            slot = std::make_unique<Statement>(merkalo_, sql);
-        } catch (const platform::DatabaseError& error) {
-            throw platform::DatabaseError(trimReadError(error.what()));
-        }
-    }
-    return *slot;
-}
-
-void Tfdm::readInto(dataset::RecordSet& recordSet, Statement& statement, const Row& parameters)
+void Tfdm::readInto(dataset::RecordSet& recordSet, LazyStatement& query, const Row& parameters)
 {
     Rows rows;
     try {
+        Statement& statement = query.get();
         // The connection's read-only read-committed transaction: it sees the same
         // committed rows as one of its own would, without a start and a commit for
         // each of the thousands of look-ups of an import. A look-up that writes is
@@ -115,39 +112,45 @@ void Tfdm::readInto(dataset::RecordSet& recordSet, Statement& statement, const R
         };
         const bool writes = std::find(writingReads_.begin(), writingReads_.end(), &statement) != writingReads_.end();
         try {
-            rows = writes ? inOwnTransaction() : statement.fetchAll(merkalo_.readTransaction(), parameters);
+            if (writes && rehearsing_)
+                rows = statement.fetchAll(*rehearsal(), parameters);
+            else
+                rows = writes ? inOwnTransaction() : statement.fetchAll(merkalo_.readTransaction(), parameters);
         } catch (const ReadOnlyTransactionError&) {
             writingReads_.push_back(&statement);
-            rows = inOwnTransaction();
+            rows = rehearsing_ ? statement.fetchAll(*rehearsal(), parameters) : inOwnTransaction();
         }
     } catch (const platform::DatabaseError& error) {
-        throw platform::DatabaseError(trimReadError(error.what()));
+        throw platform::DatabaseError(trimReadError(error.what()), error.kind());
     }
     std::vector<dataset::RowData> data;
     data.reserve(rows.size());
     for (auto& row : rows)
         data.push_back({std::move(row), {}});
     recordSet.close();
-    recordSet.open(statement.columns(), std::move(data));
+    // Prepared by now: the read went through it.
+    recordSet.open(query.get().columns(), std::move(data));
+}
+
+void Tfdm::readConfigurationWithValuesWrittenIn(const std::string& Modulo, const std::string& Categoria,
+                                                const std::string& Pregunta)
+{
+    LazyStatement literal(merkalo_, queries::QConfiguracionText(Modulo, Categoria, Pregunta));
+    readInto(*CConfiguracion_, literal, {});
 }
 
 std::string Tfdm::configuracion(const std::string& Modulo, const std::string& Categoria, const std::string& Pregunta)
 {
-    Statement* bound = nullptr;
+    bool fits = true;
     try {
-        bound = &statement(QConfiguracion_, queries::QConfiguracion);
+        QConfiguracion_.get();
     } catch (const platform::DatabaseError&) {
-        // The table does not fit the statement: the error is the one the statement
-        // with its values written in gives, positions included.
-        try {
-            Statement literal(merkalo_, queries::QConfiguracionText(Modulo, Categoria, Pregunta));
-            readInto(*CConfiguracion_, literal, {});
-        } catch (const platform::DatabaseError& error) {
-            throw platform::DatabaseError(trimReadError(error.what()));
-        }
+        fits = false;
     }
-    if (bound)
-        readInto(*CConfiguracion_, *bound, {Modulo, Categoria, Pregunta});
+    if (fits)
+        readInto(*CConfiguracion_, QConfiguracion_, {Modulo, Categoria, Pregunta});
+    else
+        readConfigurationWithValuesWrittenIn(Modulo, Categoria, Pregunta);
     if (CConfiguracion_->isEmpty()) {
         dialogs_.errorDialog("No se encontró la configuración " + platform::cp1252ToUtf8(Pregunta));
         return {};
@@ -160,7 +163,7 @@ bool Tfdm::valide_articulo(const std::string& CodBar, dataset::Field Cod, datase
 {
     if (CodBar.empty())
         return false;
-    readInto(*CValarticulo_, statement(QValarticulo_, queries::QValarticulo), {CodBar});
+    readInto(*CValarticulo_, QValarticulo_, {CodBar});
     CValarticulo_->first();
     switch (CValarticulo_->field("TIPO").asInteger()) {
     case 0:
@@ -181,7 +184,7 @@ bool Tfdm::valide_articulo(const std::string& CodBar, dataset::Field Cod, datase
 
 void Tfdm::imptos_articulo(const std::string& Id, dataset::Field IvaP, dataset::Field Consumo)
 {
-    readInto(*CArticulo_, statement(QArticulos_, queries::QArticulos), {Id});
+    readInto(*CArticulo_, QArticulos_, {Id});
     if (CArticulo_->isEmpty()) {
         IvaP.setAsMoney(0);
         Consumo.setAsMoney(0);
@@ -196,7 +199,7 @@ dataset::Money Tfdm::factor_unidad(const std::string& IdArt, const std::string& 
 {
     if (IdArt.empty() || Unidad.empty())
         return dataset::kMoneyOne;
-    readInto(*CFactor_, statement(QFactor_, queries::QFactor), {IdArt, Unidad});
+    readInto(*CFactor_, QFactor_, {IdArt, Unidad});
     if (CFactor_->isEmpty())
         return dataset::kMoneyOne;
     CFactor_->first();
@@ -205,14 +208,55 @@ dataset::Money Tfdm::factor_unidad(const std::string& IdArt, const std::string& 
 
 std::string Tfdm::SCambieidcot()
 {
-    if (!SCambieidcot_)
-        SCambieidcot_ = std::make_unique<Statement>(merkalo_, queries::SCambieidcot);
-    const Row output = SCambieidcot_->executeProcedure();
+    Statement& procedure = SCambieidcot_.get();
+    const Row output = rehearsing_ ? procedure.executeProcedure(*rehearsal()) : procedure.executeProcedure();
     if (output.empty())
         return {};
     if (const auto* id = std::get_if<std::int32_t>(&output[0]))
         return std::to_string(*id);
     return {};
+}
+
+bool Tfdm::cotizacion_grabada(const std::string& prefix, const std::string& number)
+{
+    try {
+        return !QCotizacionGrabada_.get().fetchAll(merkalo_.readTransaction(), {prefix, number}).empty();
+    } catch (const platform::DatabaseError& error) {
+        throw platform::DatabaseError(trimReadError(error.what()), error.kind());
+    }
+}
+
+void Tfdm::setRehearsing(bool rehearsing)
+{
+    endRehearsal();
+    if (rehearsal_ && rehearsal_->isActive())
+        rehearsal_->rollback();
+    rehearsal_.reset();
+    rehearsing_ = rehearsing;
+}
+
+Transaction* Tfdm::rehearsal()
+{
+    if (!rehearsing_)
+        return nullptr;
+    if (!rehearsal_ || !rehearsal_->isActive()) {
+        rehearsal_ = std::make_unique<Transaction>(merkalo_);
+        savepointSet_ = false;
+    }
+    if (!savepointSet_) {
+        savepoint_.get().execute(*rehearsal_);
+        savepointSet_ = true;
+    }
+    return rehearsal_.get();
+}
+
+void Tfdm::endRehearsal()
+{
+    if (!savepointSet_)
+        return;
+    savepointSet_ = false;
+    if (rehearsal_ && rehearsal_->isActive())
+        rollbackToSavepoint_.get().execute(*rehearsal_);
 }
 
 }  // namespace database

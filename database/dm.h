@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "database/connection.h"
+#include "database/lazy_statement.h"
 #include "database/parameter_list.h"
 #include "database/provider.h"
 #include "dataset/field.h"
@@ -17,8 +18,6 @@
 #include "platform/dialogs.h"
 
 namespace database {
-
-class Statement;
 
 // A component that ConfigurarProviders looks at: a provider or a record set.
 using Component = std::variant<Provider*, dataset::RecordSet*>;
@@ -64,19 +63,41 @@ public:
     // its output parameter ID as text ("" for null).
     std::string SCambieidcot();
 
+    // Whether COTIZACIONES holds a quotation with this prefix and number.
+    bool cotizacion_grabada(const std::string& prefix, const std::string& number);
+
+    // A check runs the work of each quotation (its identifier, the look-ups that
+    // write, its INSERTs) inside a savepoint that endRehearsal rolls back, so that
+    // the database's constraints and triggers speak and nothing of it stays. The
+    // savepoints live in one transaction for the whole check, rolled back when the
+    // check ends: a transaction ended per quotation would cost a synchronous write
+    // each, as a commit does.
+    void setRehearsing(bool rehearsing);
+    // The check's transaction with the current quotation's savepoint set, both
+    // started on first use; nothing outside a check.
+    Transaction* rehearsal();
+    void endRehearsal();
+
     // Installs ManejarError in every provider and ManejarClientError in every record
     // set among the components, in their order.
     void ConfigurarProviders(const std::vector<Component>& Componente);
     // The record-set hook: abort, after ManejarError without a sender.
     dataset::HookAction ManejarClientError(dataset::RecordSet& DataSet, const platform::DatabaseError& E);
-    // The provider hook: a Spanish message, a beep and the error dialog; abort.
+    // The provider hook: a Spanish message, a beep and the error dialog; abort. An
+    // error of the Environment kind is raised again instead, unreported.
     UpdateResponse ManejarError(Provider* Sender, dataset::RecordSet& DataSet,
                                 const platform::DatabaseError& E, UpdateKind kind);
 
 private:
     void syncParameters();
-    Statement& statement(std::unique_ptr<Statement>& slot, const char* sql);
-    void readInto(dataset::RecordSet& recordSet, Statement& statement, const Row& parameters);
+    // Reads the statement's rows into the record set; an error reaches the caller as
+    // a provider's reading gives it (trimReadError).
+    void readInto(dataset::RecordSet& recordSet, LazyStatement& statement, const Row& parameters);
+    // For a table that does not fit the configuration statement: reads through the
+    // statement with its values written in, whose error, positions included ("At
+    // line 1, column n"), is the one the user sees.
+    void readConfigurationWithValuesWrittenIn(const std::string& Modulo, const std::string& Categoria,
+                                              const std::string& Pregunta);
 
     platform::Dialogs& dialogs_;
     ParameterList params_;
@@ -86,11 +107,17 @@ private:
     std::unique_ptr<dataset::RecordSet> CValarticulo_;
     std::unique_ptr<dataset::RecordSet> CArticulo_;
     std::unique_ptr<dataset::RecordSet> CFactor_;
-    std::unique_ptr<Statement> QConfiguracion_;
-    std::unique_ptr<Statement> QValarticulo_;
-    std::unique_ptr<Statement> QArticulos_;
-    std::unique_ptr<Statement> QFactor_;
-    std::unique_ptr<Statement> SCambieidcot_;
+    LazyStatement QConfiguracion_;
+    LazyStatement QValarticulo_;
+    LazyStatement QArticulos_;
+    LazyStatement QFactor_;
+    LazyStatement SCambieidcot_;
+    LazyStatement QCotizacionGrabada_;
+    bool rehearsing_ = false;
+    std::unique_ptr<Transaction> rehearsal_;
+    LazyStatement savepoint_;
+    LazyStatement rollbackToSavepoint_;
+    bool savepointSet_ = false;
     // Look-ups that write (a procedure logging its calls): they run in a read-write
     // transaction of their own, committed at once.
     std::vector<const Statement*> writingReads_;

@@ -1,6 +1,7 @@
 // The data module's error handlers: database errors met while a window record set
 // posts, edits or deletes a row, or while PFacturas writes a quotation, become a
 // Spanish message, a beep and an error dialog; the operation is then abandoned.
+// A failure of the environment is not theirs to report: it goes on to the caller.
 #include "database/dm.h"
 #include "platform/text_codec.h"
 
@@ -33,6 +34,12 @@ dataset::HookAction Tfdm::ManejarClientError(dataset::RecordSet& DataSet, const 
 UpdateResponse Tfdm::ManejarError(Provider* Sender, dataset::RecordSet& DataSet, const platform::DatabaseError& E,
                                   UpdateKind)
 {
+    // A failure of the disk, the connection, the server or the database file is no
+    // refusal of this row: every row after it would fail the same way. It goes on
+    // to the caller unreported, so that it ends the work like any other error and
+    // is shown once.
+    if (E.kind() == platform::DatabaseError::Kind::Environment)
+        throw E;
     const std::string text = E.what();
     std::string Mensaje = text;
     const auto startsWith = [&](std::string_view piece) { return text.compare(0, piece.size(), piece) == 0; };

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <map>
+#include <optional>
 
 #include "database/connection.h"
 #include "database/statement.h"
@@ -77,7 +78,8 @@ Provider::Provider(std::string name, Connection& connection, std::string sourceQ
     : name_(std::move(name)),
       connection_(connection),
       sourceQuery_(std::move(sourceQuery)),
-      sql_(std::move(sql)),
+      query_(connection, std::move(sql)),
+      detailQuery_(connection, std::string()),
       writer_(std::make_unique<Writer>())
 {
 }
@@ -87,22 +89,8 @@ Provider::~Provider() = default;
 void Provider::setDetail(std::string detailSourceQuery, std::string detailSql, std::string linkField)
 {
     detailSourceQuery_ = std::move(detailSourceQuery);
-    detailSql_ = std::move(detailSql);
+    detailQuery_ = LazyStatement(connection_, std::move(detailSql));
     linkField_ = std::move(linkField);
-}
-
-Statement& Provider::query()
-{
-    if (!query_)
-        query_ = std::make_unique<Statement>(connection_, sql_);
-    return *query_;
-}
-
-Statement& Provider::detailQuery()
-{
-    if (!detailQuery_)
-        detailQuery_ = std::make_unique<Statement>(connection_, detailSql_);
-    return *detailQuery_;
 }
 
 void Provider::open(dataset::RecordSet& recordSet, const Row& parameters)
@@ -111,13 +99,13 @@ void Provider::open(dataset::RecordSet& recordSet, const Row& parameters)
     std::vector<dataset::ColumnInfo> columns;
     std::vector<dataset::ColumnInfo> detailColumns;
     try {
-        Statement& headers = query();
+        Statement& headers = query_.get();
         Transaction& transaction = connection_.readTransaction();
         for (auto& values : headers.fetchAll(transaction, parameters))
             rows.push_back({std::move(values), {}});
         columns = headers.columns();
-        if (!detailSql_.empty()) {
-            Statement& lines = detailQuery();
+        if (!detailQuery_.sql().empty()) {
+            Statement& lines = detailQuery_.get();
             detailColumns = lines.columns();
             std::size_t link = columns.size();
             for (std::size_t i = 0; i < columns.size(); ++i)
@@ -131,10 +119,10 @@ void Provider::open(dataset::RecordSet& recordSet, const Row& parameters)
             }
         }
     } catch (const platform::DatabaseError& error) {
-        throw platform::DatabaseError(trimReadError(error.what()));
+        throw platform::DatabaseError(trimReadError(error.what()), error.kind());
     }
     recordSet.close();
-    recordSet.open(columns, std::move(rows), detailSql_.empty() ? nullptr : &detailColumns);
+    recordSet.open(columns, std::move(rows), detailQuery_.sql().empty() ? nullptr : &detailColumns);
 }
 
 void Provider::Writer::Insert::prepare(Connection& connection, dataset::RecordSet& recordSet, Statement& source)
@@ -160,8 +148,8 @@ void Provider::Writer::Insert::prepare(Connection& connection, dataset::RecordSe
     statement = std::make_unique<Statement>(connection, sql);
 }
 
-int Provider::writeRow(const dataset::LoggedRow& row, dataset::RecordSet& recordSet, Statement& source,
-                       Transaction& transaction, int& errors, int maxErrors)
+Provider::RowWrite Provider::writeRow(const dataset::LoggedRow& row, dataset::RecordSet& recordSet,
+                                     Statement& source, Transaction& transaction, UpdateResponse preset)
 {
     Writer::Insert& insert = writer_->inserts[&recordSet];
     try {
@@ -171,8 +159,7 @@ int Provider::writeRow(const dataset::LoggedRow& row, dataset::RecordSet& record
         // connection to another company may bring other columns. Preparing inside the
         // guarded part: a statement the server refuses (a missing column, no right
         // to insert) is a refused row like any other.
-        const std::vector<dataset::ColumnInfo>& columns = source.columns();
-        if (!insert.statement || insert.columns != columns)
+        if (!insert.statement || insert.columns != source.columns())
             insert.prepare(connection_, recordSet, source);
         // The header and line sets hold every column in the table's order: their rows
         // bind without a copy.
@@ -188,18 +175,15 @@ int Provider::writeRow(const dataset::LoggedRow& row, dataset::RecordSet& record
         // 1 record." for several) is therefore not asked for, a round trip per row
         // saved.
         insert.statement->executeOne(transaction, insert.fieldsInColumnOrder ? *row.values : values);
-        return 0;
+        return RowWrite::Stored;
     } catch (const platform::DatabaseError& error) {
-        const UpdateResponse preset = errors < maxErrors ? UpdateResponse::Skip : UpdateResponse::Abort;
-        ++errors;
-        UpdateResponse response = preset;
-        if (onUpdateError)
-            response = onUpdateError(*this, recordSet, error, UpdateKind::Insert, preset);
-        return response == UpdateResponse::Abort || errors > maxErrors ? -1 : 1;
+        const UpdateResponse response =
+            onUpdateError ? onUpdateError(*this, recordSet, error, UpdateKind::Insert, preset) : preset;
+        return response == UpdateResponse::Abort ? RowWrite::Aborted : RowWrite::Skipped;
     }
 }
 
-int Provider::applyUpdates(dataset::RecordSet& recordSet, int maxErrors)
+int Provider::applyUpdates(dataset::RecordSet& recordSet, int maxErrors, Transaction* within)
 {
     if (recordSet.state() == dataset::State::Edit || recordSet.state() == dataset::State::Insert) {
         if (recordSet.modified())
@@ -211,22 +195,32 @@ int Provider::applyUpdates(dataset::RecordSet& recordSet, int maxErrors)
         return 0;
 
     const std::vector<dataset::LoggedHeader> log = recordSet.changeLog();
-    Transaction transaction(connection_);
+    std::optional<Transaction> own;
+    Transaction& transaction = within != nullptr ? *within : own.emplace(connection_);
     int errors = 0;
+    // Whether the writing ends after this row: the hook aborted, or the errors
+    // exceed maxErrors.
+    const auto stopsAfter = [&](const dataset::LoggedRow& row, dataset::RecordSet& rows, LazyStatement& source) {
+        const UpdateResponse preset = errors < maxErrors ? UpdateResponse::Skip : UpdateResponse::Abort;
+        const RowWrite outcome = writeRow(row, rows, source.get(), transaction, preset);
+        if (outcome == RowWrite::Stored)
+            return false;
+        ++errors;
+        return outcome == RowWrite::Aborted || errors > maxErrors;
+    };
     bool stopped = false;
     for (const auto& header : log) {
         if (header.row.status == dataset::RowStatus::Inserted)
-            stopped = writeRow(header.row, recordSet, query(), transaction, errors, maxErrors) < 0;
+            stopped = stopsAfter(header.row, recordSet, query_);
         for (std::size_t i = 0; !stopped && i < header.details.size(); ++i)
-            stopped = writeRow(header.details[i], *recordSet.detail(), detailQuery(), transaction, errors,
-                               maxErrors) < 0;
+            stopped = stopsAfter(header.details[i], *recordSet.detail(), detailQuery_);
         if (!stopped && header.row.status != dataset::RowStatus::Inserted
             && header.row.status != dataset::RowStatus::Unmodified)
-            stopped = writeRow(header.row, recordSet, query(), transaction, errors, maxErrors) < 0;
+            stopped = stopsAfter(header.row, recordSet, query_);
         if (stopped)
             break;
     }
-    if (transaction.isActive()) {
+    if (own && transaction.isActive()) {
         if (errors <= maxErrors)
             transaction.commit();
         else

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "database/lazy_statement.h"
 #include "database/statement.h"
 #include "dataset/record_set.h"
 #include "platform/errors.h"
@@ -49,28 +50,32 @@ public:
     // row goes to onUpdateError and ends the writing when its answer is abort or the
     // errors exceed maxErrors. Commits when the errors do not exceed maxErrors,
     // rolls back otherwise. Without errors the log is merged. Gives the error count.
-    int applyUpdates(dataset::RecordSet& recordSet, int maxErrors);
+    // Given a transaction (a check's), the rows are written in it and it is left
+    // for its owner to end.
+    int applyUpdates(dataset::RecordSet& recordSet, int maxErrors, Transaction* within = nullptr);
 
     UpdateErrorHook onUpdateError;
 
 private:
     struct Writer;
 
-    // The queries are prepared on first use: the window creates its providers
-    // before the connection exists.
-    Statement& query();
-    Statement& detailQuery();
-    int writeRow(const dataset::LoggedRow& row, dataset::RecordSet& recordSet, Statement& query,
-                 Transaction& transaction, int& errors, int maxErrors);
+    // What became of one row of the change log.
+    enum class RowWrite {
+        Stored,
+        Skipped,  // refused; the writing goes on
+        Aborted,  // refused; the writing ends
+    };
+    // Writes one row; a refusal goes to onUpdateError with the preset response.
+    RowWrite writeRow(const dataset::LoggedRow& row, dataset::RecordSet& recordSet, Statement& source,
+                      Transaction& transaction, UpdateResponse preset);
 
     std::string name_;
     Connection& connection_;
     std::string sourceQuery_;
-    std::string sql_;
-    std::unique_ptr<Statement> query_;
+    // The queries are prepared on first use.
+    LazyStatement query_;
     std::string detailSourceQuery_;
-    std::string detailSql_;
-    std::unique_ptr<Statement> detailQuery_;
+    LazyStatement detailQuery_;
     std::string linkField_;
     std::unique_ptr<Writer> writer_;
 };

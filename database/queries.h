@@ -27,6 +27,14 @@ inline constexpr const char* QValarticulo = "select * from valide_articulo(?)";
 inline constexpr const char* QArticulos = "select taiv_porc, arti_consumo from articulo a, tarifa_iva t "
                                           "where a.taiv_cod = t.taiv_cod and arti_cod = ?";
 inline constexpr const char* QFactor = "SELECT * FROM FACTOR_UNIDAD_CANT(?,?)";
+// Whether a quotation with this prefix and number is stored: a check on the
+// unique pair, one look-up per quotation.
+inline constexpr const char* QCotizacionGrabada =
+    "select first 1 1 from COTIZACIONES where PREF_PRE = ? and COTI_NUMERO = ?";
+// The savepoint around one quotation's work under a check; setting it again
+// replaces it.
+inline constexpr const char* SavepointCheck = "SAVEPOINT COMPROBACION";
+inline constexpr const char* RollbackToSavepointCheck = "ROLLBACK TO SAVEPOINT COMPROBACION";
 inline constexpr const char* SCambieidcot = "EXECUTE PROCEDURE \"CAMBIE_ID_COTIZACI\"";
 
 }  // namespace database::queries

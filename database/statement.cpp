@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "database/client.h"
 #include "database/connection.h"
 #include "database/transaction.h"
 #include "platform/errors.h"
@@ -96,15 +97,10 @@ Slot slotFor(const dataset::Value& value, const Slot& original, const Slot& prev
 // One message layout built for a combination of parameter declarations.
 struct Layout {
     std::vector<Slot> slots;
-    Firebird::IMessageMetadata* metadata = nullptr;
+    fb::Handle<Firebird::IMessageMetadata> metadata;
     std::vector<unsigned> offsets;
     std::vector<unsigned> nullOffsets;
     unsigned length = 0;
-    ~Layout()
-    {
-        if (metadata != nullptr)
-            metadata->release();
-    }
 };
 
 // A column of the rows (or an output parameter) as the message carries it.
@@ -204,25 +200,17 @@ dataset::Value scaledValue(std::int64_t unscaled, int scale, bool integerKind)
         std::to_string(unscaled) + std::string(static_cast<std::size_t>(scale), '0'), '.');
 }
 
-void writeBlob(Connection& connection, Firebird::ITransaction* transaction, const std::string& bytes,
+void writeBlob(Connection::Native& client, Firebird::ITransaction* transaction, const std::string& bytes,
                unsigned char* at)
 {
-    auto* status = connection.status();
+    auto* status = client.status.get();
     ISC_QUAD id{};
-    Firebird::IBlob* blob = connection.attachment()->createBlob(status, transaction, &id, 0, nullptr);
-    connection.check();
-    try {
-        for (std::size_t done = 0; done < bytes.size(); done += kBlobSegment) {
-            const std::size_t part = std::min(kBlobSegment, bytes.size() - done);
-            blob->putSegment(status, static_cast<unsigned>(part), bytes.data() + done);
-            connection.check();
-        }
-        blob->close(status);
-        connection.check();
-    } catch (...) {
-        blob->release();
-        throw;
+    fb::Handle<Firebird::IBlob> blob(client.attachment->createBlob(status, transaction, &id, 0, nullptr));
+    for (std::size_t done = 0; done < bytes.size(); done += kBlobSegment) {
+        const std::size_t part = std::min(kBlobSegment, bytes.size() - done);
+        blob->putSegment(status, static_cast<unsigned>(part), bytes.data() + done);
     }
+    blob.end([&](Firebird::IBlob* written) { written->close(status); });
     store(at, id);
 }
 
@@ -232,40 +220,27 @@ void writeText(unsigned char* at, const std::string& text)
     std::memcpy(at + sizeof(ISC_USHORT), text.data(), text.size());
 }
 
-std::string readBlob(Connection& connection, Firebird::ITransaction* transaction, ISC_QUAD id,
+std::string readBlob(Connection::Native& client, Firebird::ITransaction* transaction, ISC_QUAD id,
                      std::vector<unsigned char>& buffer)
 {
-    auto* status = connection.status();
-    Firebird::IBlob* blob = connection.attachment()->openBlob(status, transaction, &id, 0, nullptr);
-    connection.check();
+    auto* status = client.status.get();
+    fb::Handle<Firebird::IBlob> blob(client.attachment->openBlob(status, transaction, &id, 0, nullptr));
     std::string bytes;
-    try {
-        buffer.resize(kBlobSegment);
-        for (;;) {
-            unsigned got = 0;
-            const int result =
-                blob->getSegment(status, static_cast<unsigned>(buffer.size()), buffer.data(), &got);
-            if (result == Firebird::IStatus::RESULT_NO_DATA)
-                break;
-            connection.check();
-            bytes.append(reinterpret_cast<const char*>(buffer.data()), got);
-        }
-        blob->close(status);
-        connection.check();
-    } catch (...) {
-        blob->release();
-        throw;
-    }
+    buffer.resize(kBlobSegment);
+    unsigned got = 0;
+    while (blob->getSegment(status, static_cast<unsigned>(buffer.size()), buffer.data(), &got) !=
+           Firebird::IStatus::RESULT_NO_DATA)
+        bytes.append(reinterpret_cast<const char*>(buffer.data()), got);
+    blob.end([&](Firebird::IBlob* read) { read->close(status); });
     return bytes;
 }
 
 // Inserted, updated and deleted rows of the last execution.
-std::uint64_t affectedRows(Firebird::IStatement* handle, Connection& connection)
+std::uint64_t affectedRows(Firebird::IStatement* handle, Firebird::ThrowStatusWrapper* status)
 {
     const unsigned char items[] = {isc_info_sql_records, isc_info_end};
     unsigned char buffer[64] = {};
-    handle->getInfo(connection.status(), sizeof items, items, sizeof buffer, buffer);
-    connection.check();
+    handle->getInfo(status, sizeof items, items, sizeof buffer, buffer);
     if (buffer[0] != isc_info_sql_records)
         return 0;
     std::uint64_t total = 0;
@@ -291,55 +266,80 @@ std::uint64_t affectedRows(Firebird::IStatement* handle, Connection& connection)
 }  // namespace
 
 struct Statement::Prepared {
-    Firebird::IStatement* handle = nullptr;
+    fb::Handle<Firebird::IStatement> handle;
     unsigned type = 0;
 
-    Firebird::IMessageMetadata* inputMetadata = nullptr;
+    fb::Handle<Firebird::IMessageMetadata> inputMetadata;
     std::vector<Slot> inputOriginal;
     std::vector<std::unique_ptr<Layout>> layouts;
     Layout* layout = nullptr;
     std::vector<Slot> wanted;
     std::vector<unsigned char> inBuffer;
 
-    Firebird::IMessageMetadata* outputMetadata = nullptr;
+    fb::Handle<Firebird::IMessageMetadata> outputMetadata;
     std::vector<Column> output;
     std::vector<dataset::ColumnInfo> columns;
     std::vector<unsigned char> outBuffer;
     std::vector<unsigned char> blobBuffer;
 
-    ~Prepared()
-    {
-        layouts.clear();
-        if (inputMetadata != nullptr)
-            inputMetadata->release();
-        if (outputMetadata != nullptr)
-            outputMetadata->release();
-    }
+    // Prepares sql within the transaction given and reads what the statement takes
+    // and gives.
+    Prepared(Connection::Native& client, Firebird::ITransaction* transaction, const std::string& sql);
 
     bool isSelect() const
     {
         return type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd;
     }
+    // Also an INSERT ... RETURNING, which Firebird runs as one.
     bool isProcedure() const { return type == isc_info_sql_stmt_exec_procedure; }
 
     // Finds or builds the message layout for the declarations in wanted.
-    Layout& layoutFor(Connection& connection);
+    Layout& layoutFor(Connection::Native& client);
     // Fills the input message from the values; gives the metadata to send with it.
-    Firebird::IMessageMetadata* bind(Connection& connection, Firebird::ITransaction* transaction,
+    Firebird::IMessageMetadata* bind(Connection::Native& client, Firebird::ITransaction* transaction,
                                      const Row& values);
+    // The one way a statement runs: binds the values, then opens the cursor of a
+    // select, given back open, or executes anything else, an executable procedure
+    // into the output message.
+    fb::Handle<Firebird::IResultSet> run(Connection::Native& client, Firebird::ITransaction* transaction,
+                                         const Row& values);
     // The values of the output message.
-    Row decodeRow(Connection& connection, Firebird::ITransaction* transaction);
+    Row decodeRow(Connection::Native& client, Firebird::ITransaction* transaction);
 };
+
+Statement::Prepared::Prepared(Connection::Native& client, Firebird::ITransaction* transaction,
+                              const std::string& sql)
+{
+    auto* status = client.status.get();
+    handle = fb::Handle<Firebird::IStatement>(
+        client.attachment->prepare(status, transaction, static_cast<unsigned>(sql.size()), sql.data(),
+                                   kSqlDialect, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+    type = handle->getType(status);
+
+    inputMetadata = fb::Handle<Firebird::IMessageMetadata>(handle->getInputMetadata(status));
+    const unsigned inputs = inputMetadata->getCount(status);
+    for (unsigned i = 0; i < inputs; ++i)
+        inputOriginal.push_back({inputMetadata->getType(status, i), inputMetadata->getLength(status, i),
+                                 inputMetadata->getScale(status, i), inputMetadata->getSubType(status, i),
+                                 inputMetadata->getCharSet(status, i)});
+
+    outputMetadata = fb::Handle<Firebird::IMessageMetadata>(handle->getOutputMetadata(status));
+    const unsigned outputs = outputMetadata->getCount(status);
+    for (unsigned i = 0; i < outputs; ++i) {
+        const Column column{outputMetadata->getType(status, i), outputMetadata->getScale(status, i),
+                            outputMetadata->getLength(status, i), outputMetadata->getOffset(status, i),
+                            outputMetadata->getNullOffset(status, i)};
+        output.push_back(column);
+        columns.push_back(columnInfo(outputMetadata->getAlias(status, i), column.type, column.scale,
+                                     column.length, outputMetadata->getCharSet(status, i)));
+    }
+    outBuffer.resize(outputMetadata->getMessageLength(status));
+}
 
 Statement::Statement(Connection& connection, std::string sql) : connection_(&connection), sql_(std::move(sql))
 {
+    prepared();
     connection_->enlist(this);
-    try {
-        prepared();
-    } catch (...) {
-        connection_->delist(this);
-        throw;
-    }
 }
 
 Statement::~Statement()
@@ -368,13 +368,8 @@ void Statement::unprepare()
     if (!prepared_)
         return;
     std::unique_ptr<Prepared> gone = std::move(prepared_);
-    if (gone->handle != nullptr) {
-        auto* status = connection_->status();
-        gone->handle->free(status);
-        if (status->getState() & Firebird::IStatus::STATE_ERRORS)
-            gone->handle->release();
-        gone->handle = nullptr;
-    }
+    auto* status = connection_->native()->status.get();
+    fb::endQuietly(gone->handle, [&](Firebird::IStatement* handle) { handle->free(status); });
 }
 
 Statement::Prepared& Statement::prepared(Transaction* transaction)
@@ -382,70 +377,21 @@ Statement::Prepared& Statement::prepared(Transaction* transaction)
     if (prepared_)
         return *prepared_;
     Connection& connection = owner();
-    Firebird::IAttachment* attachment = connection.attachment();
-    auto* status = connection.status();
-    auto result = std::make_unique<Prepared>();
-    Prepared& p = *result;
-
+    Connection::Native& client = connection.opened();
     // Firebird prepares within a transaction (procedure bodies read metadata); outside
     // one of the caller's, a short read-only one serves.
-    const auto prepareIn = [&](Firebird::ITransaction* tra) {
-        p.handle = attachment->prepare(status, tra, static_cast<unsigned>(sql_.size()), sql_.data(),
-                                       kSqlDialect, Firebird::IStatement::PREPARE_PREFETCH_METADATA);
-        connection.check();
-        // From here on the handle is freed with the rest if a later step fails.
-        prepared_ = std::move(result);
+    const auto prepareIn = [&](Transaction& within) {
+        Firebird::ITransaction* handle = within.active().handle.get();
+        prepared_ = fb::guarded(client, [&] { return std::make_unique<Prepared>(client, handle, sql_); });
     };
-    try {
-        if (transaction != nullptr) {
-            prepareIn(transaction->handle());
-        } else {
-            Transaction own(connection, TransactionAccess::ReadOnly);
-            prepareIn(own.handle());
-            own.commit();
-        }
-        p.type = p.handle->getType(status);
-        connection.check();
-
-        p.inputMetadata = p.handle->getInputMetadata(status);
-        connection.check();
-        const unsigned inputs = p.inputMetadata->getCount(status);
-        connection.check();
-        for (unsigned i = 0; i < inputs; ++i) {
-            Slot slot;
-            slot.type = p.inputMetadata->getType(status, i);
-            slot.length = p.inputMetadata->getLength(status, i);
-            slot.scale = p.inputMetadata->getScale(status, i);
-            slot.subType = p.inputMetadata->getSubType(status, i);
-            slot.charSet = p.inputMetadata->getCharSet(status, i);
-            connection.check();
-            p.inputOriginal.push_back(slot);
-        }
-
-        p.outputMetadata = p.handle->getOutputMetadata(status);
-        connection.check();
-        const unsigned outputs = p.outputMetadata->getCount(status);
-        connection.check();
-        for (unsigned i = 0; i < outputs; ++i) {
-            Column column;
-            column.type = p.outputMetadata->getType(status, i);
-            column.scale = p.outputMetadata->getScale(status, i);
-            column.length = p.outputMetadata->getLength(status, i);
-            column.offset = p.outputMetadata->getOffset(status, i);
-            column.nullOffset = p.outputMetadata->getNullOffset(status, i);
-            const unsigned charSet = p.outputMetadata->getCharSet(status, i);
-            const char* alias = p.outputMetadata->getAlias(status, i);
-            connection.check();
-            p.output.push_back(column);
-            p.columns.push_back(columnInfo(alias, column.type, column.scale, column.length, charSet));
-        }
-        p.outBuffer.resize(p.outputMetadata->getMessageLength(status));
-        connection.check();
-    } catch (...) {
-        unprepare();
-        throw;
+    if (transaction != nullptr) {
+        prepareIn(*transaction);
+    } else {
+        Transaction own(connection, TransactionAccess::ReadOnly);
+        prepareIn(own);
+        own.commit();
     }
-    return p;
+    return *prepared_;
 }
 
 const std::vector<dataset::ColumnInfo>& Statement::columns()
@@ -463,80 +409,69 @@ bool Statement::isSelect()
     return prepared().isSelect();
 }
 
-Layout& Statement::Prepared::layoutFor(Connection& connection)
+Layout& Statement::Prepared::layoutFor(Connection::Native& client)
 {
-    Prepared& p = *this;
-    if (p.layout != nullptr && p.layout->slots == p.wanted)
-        return *p.layout;
-    for (const auto& candidate : p.layouts)
-        if (candidate->slots == p.wanted)
-            return *(p.layout = candidate.get());
+    if (layout != nullptr && layout->slots == wanted)
+        return *layout;
+    for (const auto& candidate : layouts)
+        if (candidate->slots == wanted)
+            return *(layout = candidate.get());
 
-    auto* status = connection.status();
-    Firebird::IMetadataBuilder* builder = p.inputMetadata->getBuilder(status);
-    connection.check();
-    struct ReleaseBuilder {
-        Firebird::IMetadataBuilder* builder;
-        ~ReleaseBuilder() { builder->release(); }
-    } releaseBuilder{builder};
+    auto* status = client.status.get();
+    fb::Handle<Firebird::IMetadataBuilder> builder(inputMetadata->getBuilder(status));
 
-    for (unsigned i = 0; i < p.wanted.size(); ++i) {
-        const Slot& slot = p.wanted[i];
+    for (unsigned i = 0; i < wanted.size(); ++i) {
+        const Slot& slot = wanted[i];
         builder->setType(status, i, slot.type);
         builder->setLength(status, i, slot.length);
         builder->setScale(status, i, slot.scale);
         builder->setSubType(status, i, slot.subType);
         builder->setCharSet(status, i, slot.charSet);
-        connection.check();
     }
-    auto layout = std::make_unique<Layout>();
-    layout->slots = p.wanted;
-    layout->metadata = builder->getMetadata(status);
-    connection.check();
-    for (unsigned i = 0; i < p.wanted.size(); ++i) {
-        layout->offsets.push_back(layout->metadata->getOffset(status, i));
-        layout->nullOffsets.push_back(layout->metadata->getNullOffset(status, i));
-        connection.check();
+    auto built = std::make_unique<Layout>();
+    built->slots = wanted;
+    built->metadata = fb::Handle<Firebird::IMessageMetadata>(builder->getMetadata(status));
+    for (unsigned i = 0; i < wanted.size(); ++i) {
+        built->offsets.push_back(built->metadata->getOffset(status, i));
+        built->nullOffsets.push_back(built->metadata->getNullOffset(status, i));
     }
-    layout->length = layout->metadata->getMessageLength(status);
-    connection.check();
+    built->length = built->metadata->getMessageLength(status);
 
-    if (p.layouts.size() >= kMaxLayouts) {
-        p.layouts.clear();
-        p.layout = nullptr;
+    if (layouts.size() >= kMaxLayouts) {
+        layouts.clear();
+        layout = nullptr;
     }
-    p.layouts.push_back(std::move(layout));
-    return *(p.layout = p.layouts.back().get());
+    layouts.push_back(std::move(built));
+    return *(layout = layouts.back().get());
 }
 
-Firebird::IMessageMetadata* Statement::Prepared::bind(Connection& connection,
+Firebird::IMessageMetadata* Statement::Prepared::bind(Connection::Native& client,
                                                       Firebird::ITransaction* transaction, const Row& values)
 {
-    Prepared& p = *this;
-    const std::size_t count = p.inputOriginal.size();
+    const std::size_t count = inputOriginal.size();
     if (values.size() != count)
         throw std::invalid_argument("Statement expects " + std::to_string(count) + " parameters, " +
                                     std::to_string(values.size()) + " given");
     if (count == 0)
         return nullptr;
 
-    p.wanted.resize(count);
+    wanted.resize(count);
     for (std::size_t i = 0; i < count; ++i)
-        p.wanted[i] =
-            slotFor(values[i], p.inputOriginal[i], p.layout != nullptr ? p.layout->slots[i] : Slot{});
-    Layout& layout = layoutFor(connection);
+        wanted[i] =
+            slotFor(values[i], inputOriginal[i], layout != nullptr ? layout->slots[i] : Slot{});
+    const Layout& chosen = layoutFor(client);
 
-    if (p.inBuffer.size() < layout.length)
-        p.inBuffer.resize(layout.length);
-    unsigned char* message = p.inBuffer.data();
+    if (inBuffer.size() < chosen.length)
+        inBuffer.resize(chosen.length);
+    unsigned char* message = inBuffer.data();
     for (std::size_t i = 0; i < count; ++i) {
-        unsigned char* at = message + layout.offsets[i];
-        const Slot& slot = layout.slots[i];
+        unsigned char* at = message + chosen.offsets[i];
+        const Slot& slot = chosen.slots[i];
         const dataset::Value& value = values[i];
-        store(message + layout.nullOffsets[i], static_cast<short>(dataset::isNull(value) ? -1 : 0));
+        store(message + chosen.nullOffsets[i], static_cast<short>(dataset::isNull(value) ? -1 : 0));
         if (const auto* text = std::get_if<std::string>(&value)) {
             if (slot.type == SQL_BLOB)
-                writeBlob(connection, transaction, *text, at);
+                writeBlob(client, transaction, *text, at);
             else
                 writeText(at, *text);
         } else if (const auto* integer = std::get_if<std::int32_t>(&value)) {
@@ -547,30 +482,29 @@ Firebird::IMessageMetadata* Statement::Prepared::bind(Connection& connection,
             } else {
                 const std::string text = decimal->toText('.');
                 if (slot.type == SQL_BLOB)
-                    writeBlob(connection, transaction, text, at);
+                    writeBlob(client, transaction, text, at);
                 else
                     writeText(at, text);
             }
         } else if (const auto* date = std::get_if<dataset::Date>(&value)) {
-            store(at, connection.util()->encodeDate(static_cast<unsigned>(date->year),
+            store(at, client.util->encodeDate(static_cast<unsigned>(date->year),
                                                     static_cast<unsigned>(date->month),
                                                     static_cast<unsigned>(date->day)));
         } else if (const auto* number = std::get_if<double>(&value)) {
             store(at, *number);
         } else if (const auto* blob = std::get_if<dataset::Blob>(&value)) {
-            writeBlob(connection, transaction, blob->bytes, at);
+            writeBlob(client, transaction, blob->bytes, at);
         }
     }
-    return layout.metadata;
+    return chosen.metadata.get();
 }
 
-Row Statement::Prepared::decodeRow(Connection& connection, Firebird::ITransaction* transaction)
+Row Statement::Prepared::decodeRow(Connection::Native& client, Firebird::ITransaction* transaction)
 {
-    Prepared& p = *this;
-    const unsigned char* message = p.outBuffer.data();
+    const unsigned char* message = outBuffer.data();
     Row row;
-    row.reserve(p.output.size());
-    for (const Column& column : p.output) {
+    row.reserve(output.size());
+    for (const Column& column : output) {
         const unsigned char* at = message + column.offset;
         if (load<short>(message + column.nullOffset) != 0 || column.type == SQL_NULL) {
             row.emplace_back();
@@ -603,14 +537,14 @@ Row Statement::Prepared::decodeRow(Connection& connection, Firebird::ITransactio
         case SQL_TYPE_DATE:
         case SQL_TIMESTAMP: {
             unsigned year = 0, month = 0, day = 0;
-            connection.util()->decodeDate(load<ISC_DATE>(at), &year, &month, &day);
+            client.util->decodeDate(load<ISC_DATE>(at), &year, &month, &day);
             row.emplace_back(
                 dataset::Date{static_cast<int>(year), static_cast<int>(month), static_cast<int>(day)});
             break;
         }
         case SQL_TYPE_TIME: {
             unsigned hours = 0, minutes = 0, seconds = 0, fractions = 0;
-            connection.util()->decodeTime(load<ISC_TIME>(at), &hours, &minutes, &seconds, &fractions);
+            client.util->decodeTime(load<ISC_TIME>(at), &hours, &minutes, &seconds, &fractions);
             char text[16];
             std::snprintf(text, sizeof text, "%02u:%02u:%02u", hours % 100, minutes % 100, seconds % 100);
             row.emplace_back(std::string(text));
@@ -621,7 +555,7 @@ Row Statement::Prepared::decodeRow(Connection& connection, Firebird::ITransactio
             break;
         case SQL_BLOB:
             row.emplace_back(
-                dataset::Blob{readBlob(connection, transaction, load<ISC_QUAD>(at), p.blobBuffer)});
+                dataset::Blob{readBlob(client, transaction, load<ISC_QUAD>(at), blobBuffer)});
             break;
         default: // arrays are not read
             row.emplace_back();
@@ -631,41 +565,47 @@ Row Statement::Prepared::decodeRow(Connection& connection, Firebird::ITransactio
     return row;
 }
 
-Statement::Prepared& Statement::run(Transaction& transaction, const Row& parameters)
+fb::Handle<Firebird::IResultSet> Statement::Prepared::run(Connection::Native& client,
+                                                          Firebird::ITransaction* transaction, const Row& values)
 {
-    Prepared& p = prepared(&transaction);
-    Connection& connection = *connection_;
-    Firebird::ITransaction* handle = transaction.handle();
-    Firebird::IMessageMetadata* input = p.bind(connection, handle, parameters);
-    void* inBuffer = input != nullptr ? p.inBuffer.data() : nullptr;
-    auto* status = connection.status();
+    Firebird::IMessageMetadata* input = bind(client, transaction, values);
+    void* inputMessage = input != nullptr ? inBuffer.data() : nullptr;
+    auto* status = client.status.get();
+    if (isSelect())
+        return fb::Handle<Firebird::IResultSet>(
+            handle->openCursor(status, transaction, input, inputMessage, outputMetadata.get(), 0));
+    const bool outputs = isProcedure() && !output.empty();
+    handle->execute(status, transaction, input, inputMessage, outputs ? outputMetadata.get() : nullptr,
+                    outputs ? outBuffer.data() : nullptr);
+    return {};
+}
 
-    if (p.isSelect()) {
-        Firebird::IResultSet* cursor = p.handle->openCursor(status, handle, input, inBuffer, nullptr, 0);
-        connection.check();
-        cursor->close(status);
-        if (status->getState() & Firebird::IStatus::STATE_ERRORS) {
-            cursor->release();
-            connection.raiseStatus();
-        }
-        return p;
-    }
-    const bool outputs = p.isProcedure() && !p.output.empty();
-    p.handle->execute(status, handle, input, inBuffer, outputs ? p.outputMetadata : nullptr,
-                      outputs ? p.outBuffer.data() : nullptr);
-    connection.check();
-    return p;
+template <typename Work> auto Statement::running(Transaction& transaction, const Row& parameters, Work&& work)
+{
+    Prepared& statement = prepared(&transaction);
+    Connection::Native& client = *connection_->native();
+    Firebird::ITransaction* handle = transaction.active().handle.get();
+    return fb::guarded(client, [&] {
+        fb::Handle<Firebird::IResultSet> cursor = statement.run(client, handle, parameters);
+        auto result = work(statement, client, handle, cursor.get());
+        if (cursor)
+            cursor.end([&](Firebird::IResultSet* open) { open->close(client.status.get()); });
+        return result;
+    });
 }
 
 std::uint64_t Statement::execute(Transaction& transaction, const Row& parameters)
 {
-    Prepared& p = run(transaction, parameters);
-    return p.isSelect() ? 0 : affectedRows(p.handle, *connection_);
+    return running(transaction, parameters,
+                   [](Prepared& statement, Connection::Native& client, Firebird::ITransaction*,
+                      Firebird::IResultSet* cursor) {
+                       return cursor != nullptr ? 0 : affectedRows(statement.handle.get(), client.status.get());
+                   });
 }
 
 void Statement::executeOne(Transaction& transaction, const Row& parameters)
 {
-    run(transaction, parameters);
+    running(transaction, parameters, [](auto&&...) { return true; });
 }
 
 std::uint64_t Statement::execute(const Row& parameters)
@@ -676,36 +616,17 @@ std::uint64_t Statement::execute(const Row& parameters)
 
 Rows Statement::fetchAll(Transaction& transaction, const Row& parameters)
 {
-    Prepared& p = prepared(&transaction);
-    Rows rows;
-    if (p.isProcedure()) {
-        rows.push_back(executeProcedure(transaction, parameters));
-        return rows;
-    }
-    Connection& connection = *connection_;
-    Firebird::ITransaction* handle = transaction.handle();
-    Firebird::IMessageMetadata* input = p.bind(connection, handle, parameters);
-    void* inBuffer = input != nullptr ? p.inBuffer.data() : nullptr;
-    auto* status = connection.status();
-    if (!p.isSelect()) {
-        p.handle->execute(status, handle, input, inBuffer, nullptr, nullptr);
-        connection.check();
-        return rows;
-    }
-
-    Firebird::IResultSet* cursor = p.handle->openCursor(status, handle, input, inBuffer, p.outputMetadata, 0);
-    connection.check();
-    try {
-        while (cursor->fetchNext(status, p.outBuffer.data()) == Firebird::IStatus::RESULT_OK)
-            rows.push_back(p.decodeRow(connection, handle));
-        connection.check();
-        cursor->close(status);
-        connection.check();
-    } catch (...) {
-        cursor->release();
-        throw;
-    }
-    return rows;
+    return running(transaction, parameters,
+                   [](Prepared& statement, Connection::Native& client, Firebird::ITransaction* handle,
+                      Firebird::IResultSet* cursor) {
+                       Rows rows;
+                       if (statement.isProcedure())
+                           rows.push_back(statement.output.empty() ? Row{} : statement.decodeRow(client, handle));
+                       while (cursor != nullptr && cursor->fetchNext(client.status.get(), statement.outBuffer.data())
+                                                       == Firebird::IStatus::RESULT_OK)
+                           rows.push_back(statement.decodeRow(client, handle));
+                       return rows;
+                   });
 }
 
 Rows Statement::fetchAll(const Row& parameters)
@@ -716,16 +637,8 @@ Rows Statement::fetchAll(const Row& parameters)
 
 Row Statement::executeProcedure(Transaction& transaction, const Row& parameters)
 {
-    Prepared& p = prepared(&transaction);
-    Connection& connection = *connection_;
-    Firebird::ITransaction* handle = transaction.handle();
-    Firebird::IMessageMetadata* input = p.bind(connection, handle, parameters);
-    void* inBuffer = input != nullptr ? p.inBuffer.data() : nullptr;
-    const bool outputs = !p.output.empty();
-    p.handle->execute(connection.status(), handle, input, inBuffer, outputs ? p.outputMetadata : nullptr,
-                      outputs ? p.outBuffer.data() : nullptr);
-    connection.check();
-    return outputs ? p.decodeRow(connection, handle) : Row{};
+    Rows rows = fetchAll(transaction, parameters);
+    return rows.empty() ? Row{} : std::move(rows.front());
 }
 
 Row Statement::executeProcedure(const Row& parameters)

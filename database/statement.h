@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include <firebird/Interface.h>
-
 #include "dataset/record_set.h"
 #include "dataset/value.h"
 
@@ -60,7 +58,7 @@ public:
     Rows fetchAll(const Row& parameters = {});
 
     // Executes an executable procedure ("EXECUTE PROCEDURE X") and gives its output
-    // parameters in order.
+    // parameters in order (for a select, its first row).
     Row executeProcedure(Transaction& transaction, const Row& parameters = {});
     Row executeProcedure(const Row& parameters = {});
 
@@ -68,9 +66,10 @@ private:
     friend class Connection;
     struct Prepared;
 
-    // Binds and runs; for a select, opens and closes its cursor. Gives the prepared
-    // statement it ran.
-    Prepared& run(Transaction& transaction, const Row& parameters);
+    // Prepares when needed, binds and runs in the transaction, then gives what
+    // work(prepared, client, transaction, cursor) makes of it; the cursor (a select's,
+    // else null) is closed afterwards. A failure of the client raises our error.
+    template <typename Work> auto running(Transaction& transaction, const Row& parameters, Work&& work);
 
     // Frees the prepared statement; the next use prepares it again.
     void unprepare();

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "database/client.h"
 #include "database/connection.h"
 #include "platform/errors.h"
 
@@ -14,55 +15,65 @@ const unsigned char kReadWrite[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_rea
 const unsigned char kReadOnly[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
                                    isc_tpb_rec_version, isc_tpb_wait};
 
+// Commit and rollback both end the transaction: the client library releases it once
+// the call succeeds; a failed one leaves it active, to be rolled back or abandoned.
+template <typename End> void endIn(Connection& connection, Transaction::Native& native, End&& end)
+{
+    Connection::Native& client = *connection.native();
+    fb::guarded(client, [&] {
+        native.handle.end([&](Firebird::ITransaction* handle) { end(handle, client.status.get()); });
+    });
+}
+
 }  // namespace
 
-Transaction::Transaction(Connection& connection, TransactionAccess access) : connection_(connection)
+Transaction::Transaction(Connection& connection, TransactionAccess access)
+    : connection_(connection), native_(std::make_unique<Native>())
 {
-    Firebird::IAttachment* attachment = connection_.attachment();
+    Connection::Native& client = connection_.opened();
     const unsigned char* tpb = access == TransactionAccess::ReadOnly ? kReadOnly : kReadWrite;
     const auto length = static_cast<unsigned>(access == TransactionAccess::ReadOnly ? std::size(kReadOnly)
                                                                                     : std::size(kReadWrite));
-    handle_ = attachment->startTransaction(connection_.status(), length, tpb);
-    connection_.check();
+    native_->handle = fb::guarded(client, [&] {
+        return fb::Handle<Firebird::ITransaction>(
+            client.attachment->startTransaction(client.status.get(), length, tpb));
+    });
     connection_.enlist(this);
 }
 
 Transaction::~Transaction()
 {
-    if (handle_ != nullptr)
+    if (isActive())
         abandon();
     connection_.delist(this);
 }
 
-Firebird::ITransaction* Transaction::handle()
+bool Transaction::isActive() const
 {
-    if (handle_ == nullptr)
+    return static_cast<bool>(native_->handle);
+}
+
+Transaction::Native& Transaction::active()
+{
+    if (!isActive())
         throw platform::DatabaseError("Transaction is not active");
-    return handle_;
+    return *native_;
 }
 
 void Transaction::commit()
 {
-    handle()->commit(connection_.status());
-    connection_.check();
-    // A successful commit releases the interface.
-    handle_ = nullptr;
+    endIn(connection_, active(), [](Firebird::ITransaction* handle, Firebird::ThrowStatusWrapper* status) { handle->commit(status); });
 }
 
 void Transaction::rollback()
 {
-    handle()->rollback(connection_.status());
-    connection_.check();
-    handle_ = nullptr;
+    endIn(connection_, active(), [](Firebird::ITransaction* handle, Firebird::ThrowStatusWrapper* status) { handle->rollback(status); });
 }
 
 void Transaction::abandon()
 {
-    Firebird::ITransaction* handle = handle_;
-    handle_ = nullptr;
-    handle->rollback(connection_.status());
-    if (connection_.status()->getState() & Firebird::IStatus::STATE_ERRORS)
-        handle->release();
+    auto* status = connection_.native()->status.get();
+    fb::endQuietly(native_->handle, [&](Firebird::ITransaction* handle) { handle->rollback(status); });
 }
 
 }  // namespace database

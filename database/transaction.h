@@ -2,7 +2,7 @@
 // A transaction on a connection: read committed, record version, waiting on locks.
 // Commit ends it (no retaining); one that is neither committed nor rolled back
 // when it goes out of scope is rolled back.
-#include <firebird/Interface.h>
+#include <memory>
 
 namespace database {
 
@@ -21,12 +21,15 @@ public:
 
     void commit();
     void rollback();
-    bool isActive() const { return handle_ != nullptr; }
+    bool isActive() const;
 
     Connection& connection() const { return connection_; }
-    // The client library's transaction; raises platform::DatabaseError when the
-    // transaction has ended (also when its connection was closed meanwhile).
-    Firebird::ITransaction* handle();
+
+    // --- for the statements of this layer (database/client.h) ---
+    struct Native;
+    // The client library's side; raises platform::DatabaseError when the transaction
+    // has ended (also when its connection was closed meanwhile).
+    Native& active();
 
 private:
     friend class Connection;
@@ -34,7 +37,7 @@ private:
     void abandon();
 
     Connection& connection_;
-    Firebird::ITransaction* handle_ = nullptr;
+    std::unique_ptr<Native> native_;
 };
 
 }  // namespace database

@@ -59,7 +59,8 @@ std::string Mapping::NomDato(const std::string& dato) const
     return found == descriptions_.end() ? std::string() : found->second;
 }
 
-void Mapping::takeValues(const Slots& slots, LineValues& values)
+template <class OnColumn>
+void Mapping::forEachTakenColumn(OnColumn onColumn)
 {
     dataset::RecordSet& table = *CImportacion_;
     table.requireActive();
@@ -77,13 +78,41 @@ void Mapping::takeValues(const Slots& slots, LineValues& values)
         const auto* column = std::get_if<std::int32_t>(&table.valueAt(row, columna));
         if (flag == nullptr || *flag != "SI" || column == nullptr || *column < 1 || *column > kMaxFields)
             continue;
-        const std::string& text = slots[static_cast<std::size_t>(*column - 1)];
-        if (text.empty())
-            continue;
-        const auto* name = std::get_if<std::string>(&table.valueAt(row, dato));
-        if (std::string* value = name ? values.byDataName(*name) : nullptr)
-            *value = text;
+        if (const auto* name = std::get_if<std::string>(&table.valueAt(row, dato)))
+            onColumn(*column, *name);
     }
+}
+
+void Mapping::takeValues(const Slots& slots, LineValues& values)
+{
+    forEachTakenColumn([&](int column, const std::string& name) {
+        const std::string& text = slots[static_cast<std::size_t>(column - 1)];
+        if (text.empty())
+            return;
+        if (std::string* value = values.byDataName(name))
+            *value = text;
+    });
+}
+
+std::optional<std::vector<std::string>> Mapping::filledFields(const Slots& slots, int fieldCount, LineValues& values)
+{
+    std::vector<std::string> fields(slots.begin(), slots.begin() + fieldCount);
+    bool filled = false;
+    forEachTakenColumn([&](int column, const std::string& name) {
+        const auto at = static_cast<std::size_t>(column - 1);
+        if (at < fields.size() && !fields[at].empty())
+            return;
+        const std::string* value = values.byDataName(name);
+        if (value == nullptr || value->empty())
+            return;
+        if (fields.size() <= at)
+            fields.resize(at + 1);
+        fields[at] = *value;
+        filled = true;
+    });
+    if (!filled)
+        return std::nullopt;
+    return fields;
 }
 
 }  // namespace importer

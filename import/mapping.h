@@ -3,8 +3,10 @@
 // database into the in-memory table CImportacion, which the grid shows and the
 // user may change before the run; nothing of it is written back.
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "database/dm.h"
 #include "database/provider.h"
@@ -39,7 +41,18 @@ public:
     // off. A row the user is still changing is posted first.
     void takeValues(const Slots& slots, LineValues& values);
 
+    // The line's own fields (the first fieldCount slots) with the values it took
+    // from earlier lines written into the empty fields of the columns the values
+    // come from, so that the line read alone gives the same values; nothing when
+    // every value came from the line itself.
+    std::optional<std::vector<std::string>> filledFields(const Slots& slots, int fieldCount, LineValues& values);
+
 private:
+    // Calls onColumn(column, data name) for each row marked "SI" with a column in
+    // 1..101, in the table's order, after posting a row the user is still changing.
+    template <class OnColumn>
+    void forEachTakenColumn(OnColumn onColumn);
+
     std::unique_ptr<dataset::RecordSet> CImportacion_;
     std::unique_ptr<dataset::RecordSet> CImporinv_;
     std::unique_ptr<dataset::RecordSet> CNomcampos_;

@@ -1,5 +1,7 @@
 #include "import/quotation_assembly.h"
 
+#include "platform/dialogs.h"
+#include "platform/errors.h"
 #include "platform/text_codec.h"
 
 namespace importer {
@@ -42,13 +44,20 @@ QuotationAssembly::QuotationAssembly(FormHost& host, database::Tfdm& fdm, Mappin
     COTI_IMPTOS_ = CFacturas_.field("COTI_IMPTOS");
 }
 
-void QuotationAssembly::startRun()
+void QuotationAssembly::startRun(const RunOptions& options)
 {
     values_ = LineValues{};
     PreVie_.clear();
     NumVie_.clear();
     NroIte_ = 0;
     PrimeraVez_ = true;
+    options_ = options;
+    place_ = {};
+    quotationPlace_ = {};
+    rejected_.start(options.keepRejected);
+    passingOver_ = false;
+    problem_ = false;
+    storedInCheck_.clear();
 }
 
 void QuotationAssembly::CFacturasAfterInsert(dataset::RecordSet& DataSet)
@@ -83,20 +92,108 @@ void QuotationAssembly::CFactdetalleAfterInsert(dataset::RecordSet&)
     amounts_.CTDE_CONSUMO.setAsString("0");
 }
 
-void QuotationAssembly::lineStep(const Slots& slots)
+void QuotationAssembly::lineStep(const Slots& slots, int fieldCount, std::int64_t line)
 {
     mapping_.takeValues(slots, values_);
     host_.setLineDisplay(platform::cp1252ToUtf8(values_.EPref + values_.ENum + " - " + values_.DArt));
-    if (values_.EPref != PreVie_ || values_.ENum != NumVie_)
-        startQuotation();
-    if (!values_.DArt.empty())
-        addLine();
+    if (values_.EPref != PreVie_ || values_.ENum != NumVie_) {
+        if (!PrimeraVez_)
+            endQuotation(false);
+        rejected_.quotationStarts(line, rejected_.enabled() ? mapping_.filledFields(slots, fieldCount, values_)
+                                                            : std::nullopt);
+        quotationPlace_ = {line, values_.EPref, values_.ENum};
+        place_ = quotationPlace_;
+        beginQuotation();
+    } else {
+        rejected_.lineOfQuotation(line);
+        place_ = {line, values_.EPref, values_.ENum};
+    }
+    if (!passingOver_ && !values_.DArt.empty())
+        attempt([this] { addLine(); });
+}
+
+void QuotationAssembly::endRun()
+{
+    place_ = quotationPlace_;
+    endQuotation(true);
+    rejected_.runFinished();
+    place_ = {};
+}
+
+template <class Work>
+bool QuotationAssembly::attempt(Work work)
+{
+    if (!options_.check) {
+        work();
+        return true;
+    }
+    try {
+        work();
+        return true;
+    } catch (const platform::SilentAbort&) {
+        // A hook has shown what went wrong.
+    } catch (const platform::ConversionError& error) {
+        host_.dialogs().defaultErrorDisplay(platform::withFullStop(error.what()));
+    } catch (const platform::FloatingPointError& error) {
+        host_.dialogs().defaultErrorDisplay(platform::withFullStop(error.what()));
+    }
+    save_.abandon();
+    ++save_.tally().problems;
+    passingOver_ = true;
+    problem_ = true;
+    return false;
+}
+
+void QuotationAssembly::beginQuotation()
+{
+    passingOver_ = false;
+    problem_ = false;
+    if (options_.skipExisting)
+        key_ = storedKey();
+    if (options_.skipExisting &&
+        (storedInCheck_.count(key_) > 0 || fdm_.cotizacion_grabada(key_.first, key_.second))) {
+        host_.dialogs().plainMessage("ya está grabada, se omite.");
+        ++save_.tally().skipped;
+        passingOver_ = true;
+    } else {
+        attempt([this] { startQuotation(); });
+    }
+    // Its further lines belong to it whatever became of it.
+    PreVie_ = values_.EPref;
+    NumVie_ = values_.ENum;
+    PrimeraVez_ = false;
+}
+
+void QuotationAssembly::endQuotation(bool last)
+{
+    place_ = quotationPlace_;
+    bool rejected = problem_;
+    if (passingOver_) {
+        if (last && CFacturas_.active())
+            CFacturas_.close();
+    } else {
+        bool stored = false;
+        attempt([&] { stored = last ? save_.final() : save_.boundary(); });
+        if (last && CFacturas_.active())
+            CFacturas_.close();
+        rejected = !stored;
+        if (stored && options_.check && options_.skipExisting)
+            storedInCheck_.insert(key_);
+    }
+    rejected_.quotationEnds(rejected);
+}
+
+std::pair<std::string, std::string> QuotationAssembly::storedKey()
+{
+    const auto cut = [this](const std::string& text, const char* name) {
+        const int width = CFacturas_.fieldDef(CFacturas_.field(name).index()).size;
+        return width > 0 && text.size() > static_cast<std::size_t>(width) ? text.substr(0, width) : text;
+    };
+    return {cut(values_.EPref, "PREF_PRE"), cut(values_.ENum, "COTI_NUMERO")};
 }
 
 void QuotationAssembly::startQuotation()
 {
-    if (!PrimeraVez_)
-        save_.boundary();
     CFacturas_.insert();
     const LineValues& v = values_;
     auto field = [this](const char* name) { return CFacturas_.field(name); };
@@ -116,9 +213,6 @@ void QuotationAssembly::startQuotation()
     field("COTI_ORDENC").setAsString(v.EOrd);
     assignWhenNotEmpty(field("COTI_IMPTOS"), v.EIvai);
     CFacturas_.post();
-    PreVie_ = v.EPref;
-    NumVie_ = v.ENum;
-    PrimeraVez_ = false;
 }
 
 void QuotationAssembly::addLine()

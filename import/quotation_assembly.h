@@ -4,7 +4,9 @@
 // assembled so far and opens a new header; a line with a barcode adds a quotation
 // line with its article's data from the database and its amounts.
 #include <cstdint>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "database/dm.h"
 #include "dataset/record_set.h"
@@ -12,8 +14,11 @@
 #include "import/line_amounts.h"
 #include "import/line_values.h"
 #include "import/mapping.h"
+#include "import/message_place.h"
 #include "import/quotation_save.h"
 #include "import/reader.h"
+#include "import/rejected_lines.h"
+#include "import/run_options.h"
 
 namespace importer {
 
@@ -24,9 +29,12 @@ public:
 
     // The start of a run: the values empty, no header inserted yet, lines numbered
     // from 1, no current quotation.
-    void startRun();
-    // One complete line of the file.
-    void lineStep(const Slots& slots);
+    void startRun(const RunOptions& options = {});
+    // One complete line of the file: its slots, its own fields and its number.
+    void lineStep(const Slots& slots, int fieldCount = kMaxFields, std::int64_t line = 0);
+    // After the file: the last quotation is stored (the final save), or dropped when
+    // it is being passed over.
+    void endRun();
 
     // The hooks that fill a new header and a new line with their defaults.
     void CFacturasAfterInsert(dataset::RecordSet& DataSet);
@@ -34,10 +42,22 @@ public:
 
     const LineValues& values() const { return values_; }
     std::int32_t NroIte() const { return NroIte_; }
+    // Where the run's messages belong: the line being read, or the quotation being
+    // stored.
+    const MessagePlace& place() const { return place_; }
+    const RejectedLines& rejectedLines() const { return rejected_; }
 
 private:
+    void beginQuotation();
+    void endQuotation(bool last);
     void startQuotation();
     void addLine();
+    // Runs a step of the current quotation. Under a check a problem that would stop
+    // an import is reported, the quotation dropped and passed over, and false given.
+    template <class Work>
+    bool attempt(Work work);
+    // Prefix and number as the header's fields hold them, cut to their widths.
+    std::pair<std::string, std::string> storedKey();
 
     FormHost& host_;
     database::Tfdm& fdm_;
@@ -57,6 +77,19 @@ private:
     std::int32_t NroIte_ = 0;
     bool PrimeraVez_ = true;
     LineAmountFields amounts_;
+
+    RunOptions options_;
+    MessagePlace place_;
+    MessagePlace quotationPlace_;  // the current quotation's first line
+    RejectedLines rejected_;
+    // The rest of the current quotation is passed over: it is stored already, or a
+    // check found a problem in it (problem_).
+    bool passingOver_ = false;
+    bool problem_ = false;
+    std::pair<std::string, std::string> key_;
+    // The quotations a check found storable: an import would have stored them, so a
+    // later one with the same prefix and number counts as stored already.
+    std::set<std::pair<std::string, std::string>> storedInCheck_;
 };
 
 }  // namespace importer

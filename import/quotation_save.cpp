@@ -9,21 +9,31 @@ QuotationSave::QuotationSave(database::Tfdm& fdm, dataset::RecordSet& CFacturas,
 {
 }
 
-void QuotationSave::boundary()
+bool QuotationSave::boundary()
 {
     CFactdetalle_.cancel();
-    store();
+    const bool stored = store();
     CFacturas_.requireNoPendingUpdates();
+    PFacturas_.open(CFacturas_, {kHeaderReadId});
+    return stored;
+}
+
+bool QuotationSave::final()
+{
+    const bool stored = store();
+    CFacturas_.close();
+    return stored;
+}
+
+void QuotationSave::abandon()
+{
+    fdm_.endRehearsal();
+    CFactdetalle_.cancel();
+    CFacturas_.cancelUpdates();
     PFacturas_.open(CFacturas_, {kHeaderReadId});
 }
 
-void QuotationSave::final()
-{
-    store();
-    CFacturas_.close();
-}
-
-void QuotationSave::store()
+bool QuotationSave::store()
 {
     CFacturas_.edit();
     dataset::Field id = CFacturas_.field("COTI_ID");
@@ -35,14 +45,18 @@ void QuotationSave::store()
 
     const std::string quotation = CFacturas_.field("PREF_PRE").asString() + CFacturas_.field("COTI_NUMERO").asString();
     const auto lines = static_cast<std::int64_t>(CFactdetalle_.recordCount());
-    if (PFacturas_.applyUpdates(CFacturas_, 0) > 0) {
+    // Under a check the quotation's work is rolled back whatever the outcome.
+    const int errors = PFacturas_.applyUpdates(CFacturas_, 0, fdm_.rehearsal());
+    fdm_.endRehearsal();
+    if (errors > 0) {
         CFacturas_.cancelUpdates();
         ++tally_.refused;
-        return;
+        return false;
     }
     ++tally_.stored;
     tally_.linesStored += lines;
     tally_.lastStored = quotation;
+    return true;
 }
 
 }  // namespace importer

@@ -14,10 +14,12 @@ namespace importer {
 
 // What the saves of a run have done, for the batch mode's summary.
 struct SaveTally {
-    int stored = 0;
-    int refused = 0;
+    int stored = 0;  // under a check: would be stored
+    int refused = 0;  // refused by the database
     std::int64_t linesStored = 0;
     std::string lastStored;  // prefix and number of the last quotation stored
+    int problems = 0;  // under a check: a problem that would stop an import
+    int skipped = 0;   // already stored, passed over
 };
 
 class QuotationSave {
@@ -25,16 +27,20 @@ public:
     QuotationSave(database::Tfdm& fdm, dataset::RecordSet& CFacturas, database::Provider& PFacturas);
 
     // Between two quotations: drops a line still pending, stores the header and its
-    // lines, and reads the header record set anew (empty again).
-    void boundary();
+    // lines, and reads the header record set anew (empty again). True when the
+    // quotation was stored.
+    bool boundary();
     // After the file: stores the last quotation (a header with its defaults when the
     // file gave none) and closes the header record set.
-    void final();
+    bool final();
+    // Drops the quotation being assembled (a check passes over one with a problem)
+    // and reads the header record set anew, empty.
+    void abandon();
 
     SaveTally& tally() { return tally_; }
 
 private:
-    void store();
+    bool store();
 
     database::Tfdm& fdm_;
     dataset::RecordSet& CFacturas_;

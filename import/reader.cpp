@@ -1,7 +1,11 @@
 #include "import/reader.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 #include <vector>
+
+#include "platform/text_codec.h"
 
 namespace importer {
 namespace {
@@ -45,10 +49,75 @@ private:
     std::size_t end_ = 0;
 };
 
+// A UTF-8 text that does not convert, at the given line.
+class UnconvertibleText : public std::runtime_error {
+public:
+    explicit UnconvertibleText(const LimitViolation& violation)
+        : std::runtime_error(limitMessage(violation)), violation(violation)
+    {
+    }
+    LimitViolation violation;
+};
+
+// The bytes of a UTF-8 source as Windows-1252. It counts the line ends it gives
+// (CR, LF, CR LF) to name the line of a character that does not convert; the bytes
+// before that character are given first, the failure comes with the next read.
+class Utf8TextSource : public ByteSource {
+public:
+    explicit Utf8TextSource(ByteSource& source) : source_(source), raw_(kBlockSize) {}
+
+    std::size_t read(char* buffer, std::size_t count) override
+    {
+        while (converted_.size() - taken_ < 1) {
+            if (failure_ != platform::StrictUtf8ToCp1252::Failure::None)
+                throw UnconvertibleText(violation());
+            if (ended_)
+                return 0;
+            converted_.clear();
+            taken_ = 0;
+            const std::size_t got = source_.read(raw_.data(), raw_.size());
+            if (got == 0) {
+                ended_ = true;
+                failure_ = converter_.finish();
+            } else {
+                failure_ = converter_.convert(std::string_view(raw_.data(), got), converted_);
+            }
+        }
+        const std::size_t given = std::min(count, converted_.size() - taken_);
+        for (std::size_t k = 0; k < given; ++k) {
+            const char b = converted_[taken_ + k];
+            if (b == '\r' || (b == '\n' && previous_ != '\r'))
+                ++lineEnds_;
+            previous_ = b;
+            buffer[k] = b;
+        }
+        taken_ += given;
+        return given;
+    }
+
+private:
+    LimitViolation violation() const
+    {
+        const bool notWindows1252 = failure_ == platform::StrictUtf8ToCp1252::Failure::NoWindows1252Byte;
+        return {notWindows1252 ? LimitViolation::Kind::NotWindows1252 : LimitViolation::Kind::NotUtf8,
+                lineEnds_ + 1, notWindows1252 ? converter_.unconvertible() : 0};
+    }
+
+    ByteSource& source_;
+    std::vector<char> raw_;
+    platform::StrictUtf8ToCp1252 converter_;
+    platform::StrictUtf8ToCp1252::Failure failure_ = platform::StrictUtf8ToCp1252::Failure::None;
+    std::string converted_;
+    std::size_t taken_ = 0;
+    bool ended_ = false;
+    std::int64_t lineEnds_ = 0;
+    char previous_ = 0;
+};
+
 // The cutting rules, shared by the run and the limit check. The sink receives
 // field bytes, field ends and line ends.
 template <class Sink>
-void cut(ByteSource& source, std::int64_t size, const ReaderOptions& options, Sink& sink)
+void cutBytes(ByteSource& source, std::int64_t size, const ReaderOptions& options, Sink& sink)
 {
     Bytes bytes(source);
     bool inStretch = false;
@@ -80,6 +149,15 @@ void cut(ByteSource& source, std::int64_t size, const ReaderOptions& options, Si
     }
     if (lineOpen && sink.wantsMore())
         sink.lineEnd();
+}
+
+template <class Sink>
+void cut(ByteSource& source, std::int64_t size, const ReaderOptions& options, Sink& sink)
+{
+    if (!options.utf8)
+        return cutBytes(source, size, options, sink);
+    Utf8TextSource text(source);
+    cutBytes(text, size, options, sink);
 }
 
 // Collects the fields of a line and hands the line on.
@@ -164,9 +242,10 @@ public:
         length_ = 0;
         ++line_;
     }
-    void counted(std::int64_t) {}
+    void counted(std::int64_t count) { this->count = count; }
 
     std::optional<LimitViolation> violation;
+    std::int64_t count = 0;
 
 private:
     void check(bool broken, LimitViolation::Kind kind)
@@ -208,19 +287,42 @@ char delimiterForItem(int item)
 
 std::string limitMessage(const LimitViolation& violation)
 {
-    const std::string line = std::to_string(violation.line);
-    if (violation.kind == LimitViolation::Kind::FieldTooLong)
-        return "El archivo no se puede importar: la línea " + line + " tiene un campo de más de "
-               + std::to_string(kMaxFieldBytes) + " caracteres.";
-    return "El archivo no se puede importar: la línea " + line + " tiene más de " + std::to_string(kMaxFields)
-           + " columnas.";
+    const std::string start = "El archivo no se puede importar: la línea " + std::to_string(violation.line);
+    switch (violation.kind) {
+    case LimitViolation::Kind::FieldTooLong:
+        return start + " tiene un campo de más de " + std::to_string(kMaxFieldBytes) + " caracteres.";
+    case LimitViolation::Kind::TooManyFields:
+        return start + " tiene más de " + std::to_string(kMaxFields) + " columnas.";
+    case LimitViolation::Kind::NotWindows1252: {
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(violation.character));
+        std::string character;
+        platform::appendUtf8(character, violation.character);
+        return start + " tiene el carácter «" + character + "» (" + code
+               + "), que no existe en Windows-1252, la codificación de la base de datos.";
+    }
+    case LimitViolation::Kind::NotUtf8:
+        break;
+    }
+    return start + " no es texto UTF-8 válido.";
+}
+
+TextCheck checkText(ByteSource& source, std::int64_t size, const ReaderOptions& options)
+{
+    LimitSink sink;
+    try {
+        cut(source, size, options, sink);
+    } catch (const UnconvertibleText& unconvertible) {
+        // A line beyond the limits before it comes first.
+        if (!sink.violation)
+            sink.violation = unconvertible.violation;
+    }
+    return {sink.violation, sink.count};
 }
 
 std::optional<LimitViolation> findLimitViolation(ByteSource& source, std::int64_t size, const ReaderOptions& options)
 {
-    LimitSink sink;
-    cut(source, size, options, sink);
-    return sink.violation;
+    return checkText(source, size, options).violation;
 }
 
 void DelimitedReader::run(ByteSource& source, std::int64_t size, const LineHandler& onLine, const ByteHandler& onByte)

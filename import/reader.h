@@ -25,6 +25,10 @@ using Slots = std::array<std::string, kMaxFields>;
 struct ReaderOptions {
     char separator = ',';
     char delimiter = '\0';  // "Ninguno": the zero byte plays the delimiter
+    // The file is UTF-8 text: it is turned into Windows-1252 bytes before it is cut
+    // (separators, delimiters and line ends are ASCII, so the cutting stays the
+    // same). Off, the bytes are taken as they are.
+    bool utf8 = false;
 };
 
 // The separator of the items of Separ ("Coma (,)", "Punto y coma (;)",
@@ -41,18 +45,28 @@ public:
     virtual std::size_t read(char* buffer, std::size_t count) = 0;
 };
 
-// A line of the file that the reader cannot hold.
+// A line of the file that the reader cannot hold: beyond its limits or, in a
+// UTF-8 file, with a character that Windows-1252 has no byte for or with bytes that
+// are not UTF-8.
 struct LimitViolation {
-    enum class Kind { FieldTooLong, TooManyFields };
+    enum class Kind { FieldTooLong, TooManyFields, NotWindows1252, NotUtf8 };
     Kind kind;
     std::int64_t line;  // 1-based
+    char32_t character = 0;  // NotWindows1252: the character
 };
 
 // The message that refuses the file.
 std::string limitMessage(const LimitViolation& violation);
 
 // One fast pass over the file with the reader's rules: the first line with a field
-// of more than kMaxFieldBytes bytes or more than kMaxFields fields.
+// of more than kMaxFieldBytes bytes or more than kMaxFields fields, or that does not
+// convert; and the size of the text the reader will count (a UTF-8 file turned into
+// Windows-1252 is shorter than its bytes).
+struct TextCheck {
+    std::optional<LimitViolation> violation;
+    std::int64_t textSize = 0;
+};
+TextCheck checkText(ByteSource& source, std::int64_t size, const ReaderOptions& options);
 std::optional<LimitViolation> findLimitViolation(ByteSource& source, std::int64_t size, const ReaderOptions& options);
 
 class DelimitedReader {
@@ -65,9 +79,11 @@ public:
 
     explicit DelimitedReader(ReaderOptions options) : options_(options) {}
 
-    // Reads until size bytes have been counted. A last line without a line break is
-    // handed on like the others. Raises std::runtime_error with limitMessage() for a
-    // line beyond the limits (the run checks the file beforehand).
+    // Reads until size bytes have been counted (for a UTF-8 file, bytes of the text
+    // turned into Windows-1252). A last line without a line break is handed on like
+    // the others. Raises std::runtime_error with limitMessage() for a line beyond
+    // the limits or that does not convert (the run checks the file beforehand); what
+    // the source raises ends the run without handing on the line being read.
     void run(ByteSource& source, std::int64_t size, const LineHandler& onLine, const ByteHandler& onByte);
 
 private:

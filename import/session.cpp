@@ -1,5 +1,7 @@
 #include "import/session.h"
 
+#include <algorithm>
+
 #include "database/dm.h"
 #include "dataset/declarations.h"
 #include "dataset/integer_text.h"
@@ -8,6 +10,8 @@
 #include "import/quotation_assembly.h"
 #include "import/quotation_save.h"
 #include "import/settings_file.h"
+#include "platform/errors.h"
+#include "platform/stop_request.h"
 
 namespace importer {
 
@@ -25,6 +29,10 @@ ImportSession::ImportSession(FormHost& host, database::Tfdm& fdm)
 ImportSession::~ImportSession() = default;
 
 const SaveTally& ImportSession::tally() const { return save_->tally(); }
+
+const MessagePlace& ImportSession::place() const { return assembly_->place(); }
+
+const RejectedLines& ImportSession::rejectedLines() const { return assembly_->rejectedLines(); }
 
 void ImportSession::FormCreate()
 {
@@ -83,8 +91,9 @@ void ImportSession::SpeedButton3Click()
     host_.showLineDisplay();
     // A run starts clean, also after one that an error stopped: nothing of an
     // unfinished quotation is carried into it.
-    assembly_->startRun();
+    assembly_->startRun(options_);
     save_->tally() = SaveTally{};
+    fdm_.setRehearsing(options_.check);
 
     const std::string path = host_.text(FormField::Ubicacion);
     if (const auto refusal = checkDataFilePath(path)) {
@@ -92,7 +101,8 @@ void ImportSession::SpeedButton3Click()
         finishRun();
         return;
     }
-    const ReaderOptions options{separatorForItem(host_.separatorIndex()), delimiterForItem(host_.delimiterIndex())};
+    const ReaderOptions options{separatorForItem(host_.separatorIndex()), delimiterForItem(host_.delimiterIndex()),
+                                options_.utf8};
     PFacturas_->open(*CFacturas_, {kHeaderReadId});
 
     DataFileOpening opening = openDataFile(path, options);
@@ -106,9 +116,30 @@ void ImportSession::SpeedButton3Click()
         // run stops.
         OpenedDataFile data = std::move(*opening.opened);
         const std::int64_t step = progressStepSize(data.size);
-        FileByteSource source(*data.file);
-        DelimitedReader(options).run(
-            source, data.size, [this](const Slots& slots, int, std::int64_t) { assembly_->lineStep(slots); },
+        FileByteSource source = data.bytes();
+        DelimitedReader(data.options).run(
+            source, data.size,
+            // The lines skipped at the start are not imported, and nothing of them
+            // may reach the values: the slots beyond a line's own fields still hold
+            // what a skipped line left there until a later line reaches that far.
+            [this, skippedFields = 0, ownFields = 0, clean = Slots{}](const Slots& slots, int fieldCount,
+                                                                      std::int64_t line) mutable {
+                // A stop asked for by a signal ends the run between two lines, so
+                // the quotations stored so far stay whole; the front end says why.
+                if (platform::stopRequested())
+                    throw platform::SilentAbort();
+                if (line <= options_.skipLines) {
+                    skippedFields = std::max(skippedFields, fieldCount);
+                    return;
+                }
+                ownFields = std::max(ownFields, fieldCount);
+                if (ownFields >= skippedFields) {
+                    assembly_->lineStep(slots, fieldCount, line);
+                    return;
+                }
+                std::copy(slots.begin(), slots.begin() + ownFields, clean.begin());
+                assembly_->lineStep(clean, fieldCount, line);
+            },
             // Called for every byte: no division below the next multiple of the step
             // (a count may jump over it: the LF of a CR LF is counted, not tested).
             [this, step, next = step](std::int64_t count) mutable {
@@ -119,7 +150,8 @@ void ImportSession::SpeedButton3Click()
                 next = (count / step + 1) * step;
             });
     }
-    save_->final();
+    assembly_->endRun();
+    fdm_.setRehearsing(false);
 
     host_.dialogs().plainMessage(kFinishedMessage);
     finished_ = true;

@@ -6,7 +6,10 @@
 #include <string>
 
 #include "import/form_host.h"
+#include "import/message_place.h"
 #include "import/reader.h"
+#include "import/rejected_lines.h"
+#include "import/run_options.h"
 
 namespace database {
 class Tfdm;
@@ -44,6 +47,13 @@ public:
     // The rounding setting read by the last run.
     std::int32_t Digitos() const { return digitos_; }
 
+    // What the next runs do beyond the window's import (the batch mode's options).
+    void setRunOptions(const RunOptions& options) { options_ = options; }
+    // The line and quotation that the run's current message is about.
+    const MessagePlace& place() const;
+    // The lines of the last run that were not stored.
+    const RejectedLines& rejectedLines() const;
+
     Mapping& mapping() { return *mapping_; }
     dataset::RecordSet& CFacturas() { return *CFacturas_; }
     const SaveTally& tally() const;
@@ -61,6 +71,7 @@ private:
     std::unique_ptr<QuotationSave> save_;
     std::unique_ptr<QuotationAssembly> assembly_;
 
+    RunOptions options_;
     std::string espera_;
     std::int32_t digitos_ = 0;
     bool mappingLoaded_ = false;

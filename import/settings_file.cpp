@@ -1,9 +1,9 @@
 #include "import/settings_file.h"
 
-#include <vector>
+#include <stdexcept>
 
-#include "platform/exclusive_file.h"
 #include "platform/registry.h"
+#include "platform/small_file.h"
 #include "platform/text_codec.h"
 
 namespace importer {
@@ -30,22 +30,13 @@ std::string settingsFilePath(const std::string& directory)
 SettingsLines readSettingsFile(const std::string& path)
 {
     SettingsLines lines;
-    if (!platform::fileExists(path))
-        return lines;
-    const auto file = platform::ExclusiveFile::open(path);
-    if (!file)
-        return lines;
-
-    const std::int64_t size = file->size();
-    file->seek(0);
-    std::string content;
-    std::vector<char> block(64 * 1024);
-    while (static_cast<std::int64_t>(content.size()) < size) {
-        const std::size_t got = file->read(block.data(), block.size());
-        if (got == 0)
-            break;
-        content.append(block.data(), got);
-    }
+    // A file that is missing, held by another program or cannot be opened gives no
+    // values; one that cannot be a settings file at all is worth a message.
+    const platform::SmallFile file = platform::readSmallFile(path, platform::ExclusiveFile::Sharing::None);
+    if (file.error == platform::SmallFileError::NotRegular || file.error == platform::SmallFileError::TooLarge)
+        throw std::runtime_error("No se puede leer el archivo de configuración " + platform::systemTextToUtf8(path)
+                                 + ": " + platform::smallFileReason(file.error) + ".");
+    const std::string& content = file.content;
 
     std::size_t lineCount = 0;
     std::string value;

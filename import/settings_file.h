@@ -28,7 +28,8 @@ std::string settingsFilePath(const std::string& directory);
 using SettingsLines = std::array<std::optional<std::string>, 6>;
 
 // Reads the file without sharing it; a file that is missing or held open by
-// another program gives no lines. A line ends at CR, LF or CR LF; a NUL byte ends
+// another program gives no lines; a pipe, a device or a file beyond
+// platform::kSmallFileLimit raises an error with its message. A line ends at CR, LF or CR LF; a NUL byte ends
 // a value; the last line counts even without a line end; lines are not cut.
 SettingsLines readSettingsFile(const std::string& path);
 

@@ -11,7 +11,21 @@ namespace platform {
 // reaches the post, edit and delete hooks of a record set.
 class DatabaseError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    // What the failure is about. Data: the rows, values or statements sent (a
+    // constraint, a trigger's exception, a value out of range, a missing right);
+    // the next quotation may well be stored. Environment: what should store them
+    // (the disk, the connection, the server, the database file, the engine's
+    // memory); every write after it would fail the same way.
+    enum class Kind { Data, Environment };
+
+    explicit DatabaseError(const std::string& text, Kind kind = Kind::Data)
+        : std::runtime_error(text), kind_(kind)
+    {
+    }
+    Kind kind() const noexcept { return kind_; }
+
+private:
+    Kind kind_;
 };
 
 // A text that does not convert into a value ("'x' is not a valid date").

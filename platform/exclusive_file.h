@@ -11,13 +11,20 @@
 
 namespace platform {
 
-// A regular file exists at the path (a folder does not count).
-bool fileExists(const std::string& path);
+// What is at a path, symbolic links followed. Only a regular file is data: a pipe
+// or a device would block the reader or never end, a socket cannot be read.
+enum class PathKind { Missing, RegularFile, Folder, Other };
+PathKind pathKind(const std::string& path);
 
 class ExclusiveFile {
 public:
-    // Nothing when the file cannot be opened or another program holds it.
-    static std::unique_ptr<ExclusiveFile> open(const std::string& path);
+    // Readers: other programs may read the file while it is open (a small file read
+    // once and closed at once, such as a password file that two runs share).
+    enum class Sharing { None, Readers };
+
+    // Nothing when the file cannot be opened, is not a regular file or another
+    // program holds it. Opening never waits (a pipe without a writer would).
+    static std::unique_ptr<ExclusiveFile> open(const std::string& path, Sharing sharing = Sharing::None);
     ~ExclusiveFile();
     ExclusiveFile(const ExclusiveFile&) = delete;
     ExclusiveFile& operator=(const ExclusiveFile&) = delete;
@@ -25,8 +32,9 @@ public:
     // The size in bytes (the position after seeking to the end).
     std::int64_t size();
     void seek(std::int64_t offset);
-    // Up to count bytes from the current position; 0 at the end of the file.
-    std::size_t read(char* buffer, std::size_t count);
+    // Up to count bytes from the current position; 0 at the end of the file, -1
+    // when the system cannot read it (a failing disk).
+    std::int64_t read(char* buffer, std::size_t count);
 
 private:
     ExclusiveFile() = default;

@@ -1,38 +1,24 @@
 #include "platform/registry.h"
 
+#include "platform/small_file.h"
 #include "platform/text_codec.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #ifdef _WIN32
+#include "platform/wide_text.h"
+
 #include <windows.h>
 #endif
 
 namespace platform {
 namespace {
-
-std::string trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return std::string(text.substr(first, last - first + 1));
-}
-
-std::string lowered(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
-    return out;
-}
 
 std::string withoutLeadingBackslash(std::string_view path)
 {
@@ -58,36 +44,50 @@ std::string RegistryKey::readString(std::string_view name) const
 
 std::string registryStandInPath() { return {}; }
 
+namespace {
+
+// The suite may be a 32-bit program, whose key then sits in the registry's 32-bit
+// view: the native view is read first, then that one.
+constexpr REGSAM kViews[] = {0, KEY_WOW64_32KEY};
+
+}  // namespace
+
 std::optional<RegistryKey> RegistryKey::openLocalMachineReadOnly(std::string_view path)
 {
-    HKEY key = nullptr;
     const std::string relative = withoutLeadingBackslash(path);
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, relative.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    RegCloseKey(key);
-    RegistryKey opened;
-    opened.path_ = relative;
-    return opened;
+    for (const REGSAM view : kViews) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, widened(relative).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+            continue;
+        RegCloseKey(key);
+        RegistryKey opened;
+        opened.path_ = relative;
+        opened.view_ = view;
+        return opened;
+    }
+    return std::nullopt;
 }
 
 std::optional<RegistryValue> RegistryKey::value(std::string_view name) const
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, widened(path_).c_str(), 0, KEY_READ | view_, &key) != ERROR_SUCCESS)
         return std::nullopt;
-    const std::string valueName(name);
+    const std::wstring valueName = widened(name);
     DWORD type = 0;
     DWORD size = 0;
     std::optional<RegistryValue> result;
-    if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
         RegistryValue value;
         value.type = type == REG_SZ ? RegistryValueType::String
                      : type == REG_EXPAND_SZ ? RegistryValueType::ExpandString
                                              : RegistryValueType::Other;
         if (value.type != RegistryValueType::Other) {
-            std::string buffer(size, '\0');
-            RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
-            value.text = buffer.substr(0, buffer.find('\0'));
+            // A stored string need not end in a zero, nor stop at the first one.
+            std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
+            if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                                 &size) == ERROR_SUCCESS)
+                value.text = narrowed(std::wstring_view(buffer.c_str()));
         }
         result = value;
     }
@@ -98,6 +98,22 @@ std::optional<RegistryValue> RegistryKey::value(std::string_view name) const
 #else
 
 namespace {
+
+std::string trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t\r");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+std::string lowered(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
+    return out;
+}
 
 // Decodes the hex byte list of a .reg value ("41,00,42,00" possibly continued over
 // lines ending in a backslash, already joined).
@@ -218,19 +234,22 @@ std::string registryStandInPath()
 
 std::optional<RegistryKey> RegistryKey::openLocalMachineReadOnly(std::string_view path)
 {
-    std::ifstream in(registryStandInPath(), std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad())
+    // A stand-in that is missing or cannot be opened is a missing key, as on a
+    // machine without the suite; one that cannot be a registry export at all (a
+    // pipe, a device, an endless file) is an error with its own message.
+    const std::string standIn = registryStandInPath();
+    SmallFile content = readSmallFile(standIn, ExclusiveFile::Sharing::Readers);
+    if (content.error == SmallFileError::NotRegular || content.error == SmallFileError::TooLarge)
+        throw RegistryError("No se puede leer el registro " + systemTextToUtf8(standIn) + ": "
+                            + smallFileReason(content.error) + ".");
+    if (content.error != SmallFileError::None)
         return std::nullopt;
 
     const std::string wanted = lowered("hkey_local_machine\\" + withoutLeadingBackslash(path));
     bool inKey = false;
     bool found = false;
     std::string section;
-    for (const auto& line : logicalLines(standInText(std::move(content).str()))) {
+    for (const auto& line : logicalLines(standInText(std::move(content.content)))) {
         const std::string text = trimmed(line);
         if (!text.empty() && text.front() == '[') {
             const auto close = text.find(']');

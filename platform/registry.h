@@ -1,5 +1,6 @@
 #pragma once
-// Read-only access to HKEY_LOCAL_MACHINE. On Windows this is the real registry.
+// Read-only access to HKEY_LOCAL_MACHINE. On Windows this is the real registry, its
+// native view and then its 32-bit view.
 // Elsewhere a stand-in file in the registry editor's export format plays the
 // machine's registry:
 //
@@ -49,7 +50,9 @@ public:
 
 private:
     std::string path_;
-#ifndef _WIN32
+#ifdef _WIN32
+    unsigned long view_ = 0;  // the registry view the key was found in (REGSAM)
+#else
     std::string content_;  // the section of the stand-in file
 #endif
 };

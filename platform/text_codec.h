@@ -15,6 +15,31 @@ std::string cp1252ToUtf8(std::string_view bytes);
 // taken as Windows-1252 bytes.
 std::string utf8ToCp1252(std::string_view text);
 
+// UTF-8 text turned into Windows-1252 bytes without losing anything: it stops at
+// the first character that has no Windows-1252 byte, or at bytes that are not
+// UTF-8, instead of guessing. Fed piece by piece (a file read in blocks), a
+// character split between two pieces is completed by the next one.
+class StrictUtf8ToCp1252 {
+public:
+    enum class Failure { None, NoWindows1252Byte, NotUtf8 };
+
+    // Appends the bytes of the characters that piece completes to out. After a
+    // failure nothing more is converted and the failure is returned again.
+    Failure convert(std::string_view piece, std::string& out);
+    // The text ends here: a character left unfinished is not UTF-8.
+    Failure finish();
+
+    // The character that has no Windows-1252 byte, after that failure.
+    char32_t unconvertible() const { return unconvertible_; }
+
+private:
+    bool appendCp1252(char32_t cp, std::string& out);
+
+    std::string pending_;  // the start of a character split between pieces
+    char32_t unconvertible_ = 0;
+    Failure failure_ = Failure::None;
+};
+
 }  // namespace platform
 
 namespace platform {

@@ -150,7 +150,12 @@ TEST(ProgramCommandLine, HelpVersionAndUsageErrors)
     } cases[] = {
         {{"--help"}, 0, "Uso:\n", true, ""},
         {{"--batch", "--help"}, 0, "Uso:\n", true, ""},
-        {{"--version"}, 0, "importarcot " + projectVersion() + "\n", false, ""},
+        {{"--version"}, 0, "importarcot " + projectVersion() + "\nCopyright (C) ", true, ""},
+        {{"--preview", "--", dir.write("-c.csv", "a,b\n").string()},
+         0,
+         "{\"line\": 1, \"fields\": [\"a\", \"b\"]}\n",
+         false,
+         ""},
         {{"--bogus"}, 2, "", false, "importarcot: opción desconocida: --bogus\nUso:\n"},
         {{"--batch", "--password", "secreto"},
          2,

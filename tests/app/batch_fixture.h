@@ -2,6 +2,8 @@
 // The batch mode's tests: a company database from db/ in a temporary folder, the
 // registry stand-in pointing at a suite folder (with or without settings.conf),
 // data files in the demo mapping's column order, and what was stored.
+#include "app/batch.h"
+#include "app/command_line.h"
 #include "import/import_fixture.h"
 #include "platform/regional_settings.h"
 #include "support/company_db.h"
@@ -10,8 +12,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <functional>
 #include <map>
+#include <sstream>
+#include <streambuf>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace app {
@@ -36,16 +42,76 @@ inline std::string articleLine(const std::string& code)
     return importer::dataLine({{"CTDE_CODBAR", code}});
 }
 
+// What a batch run gave: its exit status, standard output and standard error.
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// An error stream that calls back once when the progress line is first drawn.
+struct OnFirstProgress : std::streambuf {
+    OnFirstProgress(std::ostream& target, std::function<void()> callback)
+        : target_(target), callback_(std::move(callback))
+    {
+    }
+    int overflow(int c) override
+    {
+        if (c != EOF)
+            seen(std::string(1, static_cast<char>(c)));
+        return c;
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override
+    {
+        seen(std::string(text, static_cast<std::size_t>(count)));
+        return count;
+    }
+    void seen(const std::string& text)
+    {
+        target_ << text;
+        written_ += text;
+        if (callback_ && written_.find("Importando") != std::string::npos)
+            std::exchange(callback_, nullptr)();
+    }
+    std::ostream stream{this};
+
+private:
+    std::ostream& target_;
+    std::function<void()> callback_;
+    std::string written_;
+};
+
 class BatchFixture : public ::testing::Test {
 protected:
+    // With duringRun, the error stream gets a progress line too, and the first one
+    // drawn calls duringRun: a deterministic moment inside the run.
+    Outcome run(const std::vector<std::string>& arguments, const std::function<void()>& duringRun = nullptr)
+    {
+        const ParsedCommandLine parsed = parseCommandLine(arguments);
+        EXPECT_TRUE(parsed.commandLine) << parsed.error;
+        if (!parsed.commandLine)
+            return {-1, "", ""};
+        std::ostringstream out;
+        std::ostringstream err;
+        OnFirstProgress hook(err, duringRun);
+        const int status = duringRun ? runBatch(*parsed.commandLine, out, hook.stream, 80)
+                                     : runBatch(*parsed.commandLine, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    // The company database of the fixture, with the password from the environment.
+    std::vector<std::string> connectionArguments()
+    {
+        setenv("IMPORTARCOT_PASSWORD", "masterkey", 1);
+        return {"--batch",   "--server", dir_.path().string(), "--user",   "SYSDBA",
+                "--company", "01",       "--separator",        "semicolon"};
+    }
+
     void SetUp() override
     {
         platform::setRegionalSettings({'.', "dd/MM/yyyy", '/'});
         database_ = testing_support::createCompanyDatabase(dir_.path(), "01", true);
-        registry_ = dir_.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                               "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
-                                               "\"Directorio\"=\"" +
-                                                   suite().string() + "\"\n");
+        registry_ = testing_support::writeRegistry(dir_, suite());
         setenv("IMPORTARCOT_REGISTRY", registry_.c_str(), 1);
         unsetenv("IMPORTARCOT_PASSWORD");
     }

@@ -1,6 +1,8 @@
 // The program's command line: modes, the batch values, and what is refused.
 #include "app/command_line.h"
+#include "support/test_support.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -20,6 +22,14 @@ TEST(CommandLine, ModesAndValues)
               (std::vector<std::optional<std::string>>{"srv", "U", "07", "c.txt", "clave"}));
     EXPECT_EQ(std::pair(line.separatorItem, line.delimiterItem), std::pair(2, 2));
 
+    const ParsedCommandLine options =
+        parseCommandLine({"--batch", "--check", "--skip-existing", "--rejects=r.txt", "--skip-lines", "2",
+                          "--encoding=utf-8"});
+    ASSERT_TRUE(options.commandLine) << options.error;
+    EXPECT_EQ(std::tuple(options.commandLine->check, options.commandLine->skipExisting, options.commandLine->rejects,
+                         options.commandLine->skipLines, options.commandLine->encodingItem),
+              std::tuple(true, true, std::optional<std::string>("r.txt"), std::int64_t{2}, 1));
+
     const struct {
         std::vector<std::string> arguments;
         Mode mode;
@@ -27,6 +37,7 @@ TEST(CommandLine, ModesAndValues)
         {{}, Mode::Window},
         {{"--batch"}, Mode::Batch},
         {{"--preview", "f.txt", "--separator", "semicolon"}, Mode::Preview},
+        {{"--preview", "f.txt", "--skip-lines", "1", "--encoding", "windows-1252"}, Mode::Preview},
         {{"--version"}, Mode::Version},
         {{"-h"}, Mode::Help},
         {{"--batch", "--company", "07", "--help"}, Mode::Help},
@@ -74,6 +85,64 @@ TEST(CommandLine, AttachedValueIsTheSameAsTheNextArgument)
     }
 }
 
+// "--" ends the options, and the one operand is the data file of the mode.
+TEST(CommandLine, OperandsAndTheEndOfOptions)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        Mode mode;
+        std::optional<std::string> file; // the window's or batch's data file
+        std::string previewFile;
+    } cases[] = {
+        {{"c.csv"}, Mode::Window, "c.csv", ""},
+        {{"--", "--batch"}, Mode::Window, "--batch", ""},
+        {{"--", "-"}, Mode::Window, "-", ""},
+        {{"-"}, Mode::Window, "-", ""},
+        {{"--preview", "--", "-c.csv"}, Mode::Preview, std::nullopt, "-c.csv"},
+        {{"--separator", "tab", "--preview", "--", "--help"}, Mode::Preview, std::nullopt, "--help"},
+        {{"--preview", "c.csv", "--"}, Mode::Preview, std::nullopt, "c.csv"},
+        {{"--preview=-c.csv"}, Mode::Preview, std::nullopt, "-c.csv"},
+        {{"--batch", "--user", "U", "--", "-c.csv"}, Mode::Batch, "-c.csv", ""},
+        {{"--batch", "c.csv", "--company", "07"}, Mode::Batch, "c.csv", ""},
+        {{"--help", "--", "c.csv"}, Mode::Help, std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        const ParsedCommandLine parsed = parseCommandLine(c.arguments);
+        ASSERT_TRUE(parsed.commandLine) << testing::PrintToString(c.arguments) << ": " << parsed.error;
+        EXPECT_EQ(
+            std::tuple(parsed.commandLine->mode, parsed.commandLine->file, parsed.commandLine->previewFile),
+            std::tuple(c.mode, c.file, c.previewFile))
+            << testing::PrintToString(c.arguments);
+    }
+}
+
+// --help ends with where to report problems, a section that the README has, and
+// --version names the licence of the LICENSE file.
+TEST(CommandLine, HelpAndVersionPointAtTheReadmeAndTheLicence)
+{
+    const std::string help = usageText("importarcot");
+    const std::string lastLine = help.substr(help.rfind('\n', help.size() - 2) + 1);
+    const std::size_t open = lastLine.find('"');
+    const std::size_t close = lastLine.find('"', open + 1);
+    ASSERT_NE(close, std::string::npos) << lastLine;
+    const std::string section = lastLine.substr(open + 1, close - open - 1);
+    const std::string readme =
+        testing_support::readFile(std::filesystem::path(IMPORTARCOT_SOURCE_DIR) / "README.md");
+    EXPECT_NE(readme.find("\n## " + section + "\n"), std::string::npos) << section;
+    EXPECT_NE(lastLine.find("README"), std::string::npos) << lastLine;
+
+    const std::string version = versionText();
+    const std::string licence =
+        testing_support::readFile(std::filesystem::path(IMPORTARCOT_SOURCE_DIR) / "LICENSE");
+    const std::string licenceName = licence.substr(0, licence.find(" License"));
+    EXPECT_NE(version.find("\nLicencia " + licenceName + " "), std::string::npos) << version;
+    // The copyright line of --version is the one of the LICENSE file.
+    const std::size_t copyright = licence.find("Copyright (c) ");
+    ASSERT_NE(copyright, std::string::npos);
+    const std::string holder = licence.substr(copyright + 14, licence.find('\n', copyright) - copyright - 14);
+    EXPECT_NE(version.find("\nCopyright (C) " + holder + ".\n"), std::string::npos) << version;
+}
+
 TEST(CommandLine, UsageErrors)
 {
     const std::string passwordRefused = "la clave no se da en la línea de órdenes: se toma de la variable de "
@@ -102,6 +171,25 @@ TEST(CommandLine, UsageErrors)
         {{"--company", "07"}, "--server, --user, --company, --file y --password-file van con --batch"},
         {{"--separator", "tab"}, "--separator y --delimiter van con --preview o --batch"},
         {{"--preview"}, "--preview necesita el archivo"},
+        {{"--batch", "--check=1"}, "--check no lleva valor"},
+        {{"--batch", "--skip-existing=no"}, "--skip-existing no lleva valor"},
+        {{"--preview", "f.txt", "--check"}, "--check, --skip-existing y --rejects van con --batch"},
+        {{"--rejects", "r.txt"}, "--check, --skip-existing y --rejects van con --batch"},
+        {{"--batch", "--rejects="}, "--rejects necesita el archivo"},
+        {{"--batch", "--skip-lines", "-1"}, "--skip-lines toma un número de líneas (0 o más)"},
+        {{"--batch", "--skip-lines=1x"}, "--skip-lines toma un número de líneas (0 o más)"},
+        {{"--batch", "--skip-lines", "99999999999999999999"}, "--skip-lines toma un número de líneas (0 o más)"},
+        {{"--batch", "--encoding", "latin1"}, "--encoding toma windows-1252 o utf-8"},
+        {{"--skip-lines", "1"}, "--skip-lines y --encoding van con --preview o --batch"},
+        {{"--preview", "--"}, "--preview necesita el archivo"},
+        // "--" is never an option's value.
+        {{"--batch", "--file", "--", "c.txt"}, "--file necesita un valor"},
+        {{"a.txt", "b.txt"}, "se da un solo archivo de datos"},
+        {{"--preview", "a.txt", "--", "b.txt"}, "se da un solo archivo de datos"},
+        {{"--batch", "--file", "a.txt", "b.txt"}, "se da un solo archivo de datos"},
+        // After "--" an option is an operand like any other.
+        {{"--", "--batch", "a.txt"}, "se da un solo archivo de datos"},
+        {{"--separator", "tab", "a.txt"}, "--separator y --delimiter van con --preview o --batch"},
     };
     for (const auto& c : cases) {
         const ParsedCommandLine parsed = parseCommandLine(c.arguments);

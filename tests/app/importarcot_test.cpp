@@ -1,5 +1,7 @@
 // The main window, real, on Qt's offscreen platform: its controls as the suite lays
 // them out, its keys, the file dialog and what it lends to the import.
+#include "app/close_on_signals.h"
+#include "app/gui_main.h"
 #include "app/importarcot.h"
 #include "database/dm.h"
 #include "platform/regional_settings.h"
@@ -23,6 +25,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -58,11 +61,7 @@ protected:
     {
         // A suite directory without settings.conf: the window starts with empty fields.
         std::filesystem::create_directories(dir_.path() / "suite");
-        const auto registry =
-            dir_.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                       "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
-                                       "\"Directorio\"=\"" +
-                                           (dir_.path() / "suite").string() + "\"\n");
+        const auto registry = testing_support::writeRegistry(dir_, dir_.path() / "suite");
         setenv("IMPORTARCOT_REGISTRY", registry.c_str(), 1);
         window_ = new app::Tfimportarcot(dialogs_, fdm_);
         grid_ = window_->findChild<QTableView*>(QStringLiteral("DBGridEh1"));
@@ -75,11 +74,15 @@ protected:
         unsetenv("IMPORTARCOT_REGISTRY");
     }
 
+    // Shown, active, and through its first activation, which comes once the window
+    // is exposed on the screen.
     void showActive()
     {
         window_->show();
         window_->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_));
+        QCoreApplication::processEvents();
     }
 
     // A window freed on close goes at the next pass of the event loop.
@@ -617,7 +620,7 @@ TEST_F(WindowTest, EscClosesAndFreesTheWindowWhileACellIsEdited)
     EXPECT_TRUE(dialogs_.shown.empty());
 }
 
-enum class CloseWay { EscInServidor, CancelButton, TitleBar, FromTheRun };
+enum class CloseWay { EscInServidor, CancelButton, TitleBar, FromTheRun, Terminated };
 
 class CloseTest : public WindowTest, public ::testing::WithParamInterface<CloseWay> {};
 
@@ -639,6 +642,13 @@ TEST_P(CloseTest, ClosingFreesTheWindow)
     case CloseWay::FromTheRun:
         window_->closeForm();
         break;
+    case CloseWay::Terminated:
+        // As the program's start-up wires it: SIGTERM closes the window through the
+        // event loop, as if the user had closed it.
+        new app::CloseOnSignals(window_);
+        ASSERT_EQ(std::raise(SIGTERM), 0);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return freed(); }));
+        break;
     }
     EXPECT_TRUE(freed());
     EXPECT_TRUE(dialogs_.shown.empty());
@@ -646,7 +656,7 @@ TEST_P(CloseTest, ClosingFreesTheWindow)
 
 INSTANTIATE_TEST_SUITE_P(Ways, CloseTest,
                          ::testing::Values(CloseWay::EscInServidor, CloseWay::CancelButton,
-                                           CloseWay::TitleBar, CloseWay::FromTheRun));
+                                           CloseWay::TitleBar, CloseWay::FromTheRun, CloseWay::Terminated));
 
 TEST_F(WindowTest, ExplorarPutsTheChosenFileIntoUbicacion)
 {
@@ -672,6 +682,28 @@ TEST_F(WindowTest, ExplorarPutsTheChosenFileIntoUbicacion)
                   "Archivos de texto|*.txt|Archivos de valores separados por comas|*.csv");
         EXPECT_EQ(dialogs_.lastOpenFileRequest.initialFile, step.startsWith);
         EXPECT_EQ(child<QLineEdit>("Ubicacion")->text().toStdString(), step.ubicacion);
+    }
+}
+
+// "importarcot FILE": the window reads its settings first, then shows FILE as the
+// data file in place of the one settings.conf names; without it, settings.conf's.
+TEST_F(WindowTest, DataFileFromTheCommandLineReplacesTheSettingsOne)
+{
+    dir_.write("suite/settings.conf", "/srv/merkalo\r\nSYSDBA\r\nclave\r\n\r\n/datos/settings.csv\r\n0\r\n");
+    const struct {
+        std::optional<std::string> operand;
+        const char* ubicacion;
+    } cases[] = {
+        {std::nullopt, "/datos/settings.csv"},
+        {"/tmp/cotización -style.csv", "/tmp/cotización -style.csv"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ubicacion);
+        delete window_.data();
+        window_ = app::createWindow(dialogs_, fdm_, c.operand);
+        EXPECT_EQ(child<QLineEdit>("Ubicacion")->text().toStdString(), c.ubicacion);
+        EXPECT_EQ(child<QLineEdit>("Tusua")->text().toStdString(), "SYSDBA");
+        EXPECT_TRUE(dialogs_.shown.empty());
     }
 }
 

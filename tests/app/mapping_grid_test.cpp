@@ -51,11 +51,7 @@ protected:
         database_ = testing_support::createCompanyDatabase(dir_.path(), "01", true);
         // A suite directory without settings.conf: the window starts with empty fields.
         std::filesystem::create_directories(dir_.path() / "suite");
-        const auto registry =
-            dir_.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                       "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
-                                       "\"Directorio\"=\"" +
-                                           (dir_.path() / "suite").string() + "\"\n");
+        const auto registry = testing_support::writeRegistry(dir_, dir_.path() / "suite");
         setenv("IMPORTARCOT_REGISTRY", registry.c_str(), 1);
         window_ = new app::Tfimportarcot(dialogs_, fdm_);
         window_->show();

@@ -1,18 +1,22 @@
-// The Debian package that cpack makes of this build tree, unpacked into a scratch
-// folder as dpkg would lay it out: the program runs from there, its menu entry and
-// icon are in it, and its control data names what the program loads at run time.
+// The Debian package that cpack makes of this build tree, checked by lintian when
+// the machine has it and unpacked into a scratch folder as dpkg would lay it out:
+// the program runs from there, its menu entry, icon, manual page and examples are in
+// it, and its control data names what the program loads at run time.
 #include "app/command_line.h"
 #include "support/child_process.h"
 #include "support/test_support.h"
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 #include <set>
 #include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -66,6 +70,17 @@ std::set<std::string> packageNames(const std::string& field)
     return names;
 }
 
+// A program's path when the PATH has it.
+std::optional<std::string> onThePath(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "");
+    for (std::string folder; std::getline(folders, folder, ':');)
+        if (!folder.empty() && ::access((fs::path(folder) / name).c_str(), X_OK) == 0)
+            return (fs::path(folder) / name).string();
+    return std::nullopt;
+}
+
 std::map<std::string, std::string> desktopEntry(const fs::path& file)
 {
     std::map<std::string, std::string> keys;
@@ -97,7 +112,7 @@ TEST(DebianPackage, BuiltFromThisTree)
         const char* field;
         std::vector<std::string> names;
     } relations[] = {
-        {"Depends", {"libfbclient2", "libqt6widgets6", "libqt6gui6", "libqt6core6", "fonts-liberation"}},
+        {"Depends", {"libfbclient2", "libqt6widgets6", "libqt6gui6", "libqt6core6", "fonts-liberation", "qt6-translations-l10n"}},
         {"Recommends", {"firebird3.0-server-core"}},
     };
     for (const auto& relation : relations) {
@@ -112,20 +127,53 @@ TEST(DebianPackage, BuiltFromThisTree)
     const Finished unpacked = run(dir, {"dpkg-deb", "-x", deb, root.string()});
     ASSERT_EQ(unpacked.status, 0) << unpacked.err;
 
-    // The menu entry starts the program on the PATH and shows the theme's icon.
+    // The menu entry starts the program on the PATH and shows the theme's icon; a
+    // file manager offers it for CSV files and hands it the one file chosen.
     const auto entry = desktopEntry(root / "usr/share/applications/importarcot.desktop");
     EXPECT_EQ(entry.count("Name") ? entry.at("Name") : "", "Importación de cotizaciones");
     EXPECT_EQ(entry.count("Terminal") ? entry.at("Terminal") : "", "false");
+    EXPECT_EQ(entry.count("MimeType") ? entry.at("MimeType") : "", "text/csv;");
     const std::string exec = entry.count("Exec") ? entry.at("Exec") : "";
     const std::string icon = entry.count("Icon") ? entry.at("Icon") : "";
-    ASSERT_FALSE(exec.empty());
     ASSERT_FALSE(icon.empty());
-    const fs::path program = root / "usr/bin" / exec;
+    const std::size_t space = exec.find(' ');
+    ASSERT_NE(space, std::string::npos) << exec;
+    EXPECT_EQ(exec.substr(space), " %f");
+    const fs::path program = root / "usr/bin" / exec.substr(0, space);
     const fs::path icons = root / "usr/share/icons/hicolor";
     EXPECT_TRUE(fs::is_regular_file(icons / "scalable/apps" / (icon + ".svg")));
     EXPECT_EQ(testing_support::readFile(icons / "48x48/apps" / (icon + ".png")).substr(0, 8),
               "\x89PNG\r\n\x1A\n");
     EXPECT_TRUE(fs::is_regular_file(root / "usr/share/doc/importarcot/README.md"));
+    for (const char* example : {"importarcot.service", "importarcot.timer", "importarcot.logrotate"})
+        EXPECT_TRUE(fs::is_regular_file(root / "usr/share/doc/importarcot/examples" / example)) << example;
+
+    // Debian's own check of a package: no error and no warning.
+    if (const auto lintian = onThePath("lintian")) {
+        const Finished checked = run(dir, {*lintian, "--fail-on", "error,warning", deb});
+        EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+    }
+
+    // The manual page renders without a warning and speaks of every option that
+    // --help names and of the environment the batch mode reads.
+    const Finished manual =
+        run(dir, {"man", "--warnings", "-l", (root / "usr/share/man/man1/importarcot.1.gz").string()});
+    EXPECT_EQ(manual.status, 0);
+    EXPECT_EQ(manual.err, "");
+    const std::string usage = usageText("importarcot");
+    std::set<std::string> named = {"--",
+                                   "ISC_USER",
+                                   "ISC_PASSWORD",
+                                   "IMPORTARCOT_PASSWORD",
+                                   "IMPORTARCOT_REGISTRY",
+                                   "settings.conf",
+                                   "/etc/importarcot/registry.reg"};
+    for (std::size_t at = usage.find("--"); at != std::string::npos; at = usage.find("--", at + 2)) {
+        const std::size_t end = usage.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2);
+        named.insert(usage.substr(at, end - at));
+    }
+    for (const std::string& name : named)
+        EXPECT_NE(manual.out.find(name), std::string::npos) << name;
 
     const Finished version = run(dir, {program.string(), "--version"});
     EXPECT_EQ(version.status, 0) << version.err;

@@ -5,7 +5,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFontMetrics>
+#include <QPushButton>
+#include <QTranslator>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -41,6 +45,7 @@ struct Seen {
     std::string text;
     QStringList buttons;
     Qt::TextFormat format = Qt::AutoText;
+    int width = 0;
 };
 
 TEST(QtDialogs, MessageBoxes)
@@ -79,6 +84,7 @@ TEST(QtDialogs, MessageBoxes)
             }
             seen = {box->windowTitle().toStdString(), box->icon(), box->text().toStdString(), {}};
             seen.format = box->textFormat();
+            seen.width = box->width();
             for (QAbstractButton* button : box->buttons())
                 seen.buttons << button->text();
             box->buttons().first()->click();
@@ -89,7 +95,26 @@ TEST(QtDialogs, MessageBoxes)
         EXPECT_EQ(seen.text, c.text);
         EXPECT_EQ(seen.buttons, QStringList{QStringLiteral("OK")});
         EXPECT_EQ(seen.format, Qt::PlainText);
+        // However short the text, the box leaves its title room to show whole.
+        EXPECT_GE(seen.width, app::titleBarWidth(QString::fromUtf8(c.title)));
     }
+    EXPECT_GT(app::titleBarWidth(QStringLiteral("Importarcot")),
+              QFontMetrics(QApplication::font()).horizontalAdvance(QStringLiteral("Importarcot")));
+}
+
+// With Qt's translations installed, its own buttons (those of the file dialog)
+// read Spanish.
+TEST(QtDialogs, QtsOwnButtonsSpeakSpanish)
+{
+    QTranslator translator;
+    ASSERT_TRUE(app::installQtSpanish(translator)) << "Qt's translations are missing (scripts/install)";
+    QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+    const QString open = buttons.button(QDialogButtonBox::Open)->text().remove(QLatin1Char('&'));
+    const QString cancel = buttons.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&'));
+    // The other tests see Qt's own texts as they were.
+    QCoreApplication::removeTranslator(&translator);
+    EXPECT_EQ(open.toStdString(), "Abrir");
+    EXPECT_EQ(cancel.toStdString(), "Cancelar");
 }
 
 class OpenFileTest : public ::testing::Test {

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -100,12 +101,20 @@ std::string summary(int stored, int lines, const std::string& last)
 
 // A message line with the client library's words for a connection that broke off
 // while a request was under way.
-bool brokenConnectionReported(const std::string& err)
+// The connection's error as a line of its own, naming the line of the file and the
+// quotation being written ("Error: línea 148, cotización KL 50: SQL Server Error: ...").
+bool brokenConnectionReported(const std::string& err, const std::string& quotation)
 {
-    for (const char* text : {"Error: SQL Server Error: Error reading data from the connection.\n",
-                             "Error: SQL Server Error: Error writing data to the connection.\n"})
-        if (err.find(text) != std::string::npos)
+    for (const char* text : {": SQL Server Error: Error reading data from the connection.\n",
+                             ": SQL Server Error: Error writing data to the connection.\n"}) {
+        const auto found = err.find(text);
+        if (found == std::string::npos)
+            continue;
+        const auto start = err.rfind('\n', found) == std::string::npos ? 0 : err.rfind('\n', found) + 1;
+        const std::string place = err.substr(start, found - start);
+        if (place.rfind("Error: línea ", 0) == 0 && place.ends_with(", cotización " + quotation))
             return true;
+    }
     return false;
 }
 
@@ -200,11 +209,7 @@ protected:
         testing_support::runSql(database_, "insert into ARTICULO (ARTI_COD, ARTI_NOMBRE, TAIV_COD) values (" +
                                                testing_support::sqlQuote(kHeldArticle) + ", 'Retenido', 1)");
         // The server's own user must reach and write the company database.
-        const passwd* firebird = getpwnam("firebird");
-        ASSERT_NE(firebird, nullptr) << "the Firebird server is not installed (scripts/start-firebird)";
-        fs::permissions(dir_.path(), fs::perms::all);
-        for (const auto& entry : fs::recursive_directory_iterator(dir_.path()))
-            ASSERT_EQ(::chown(entry.path().c_str(), firebird->pw_uid, firebird->pw_gid), 0);
+        ASSERT_NO_THROW(testing_support::handToServer(dir_.path()));
         serverDatabase_ = "localhost:" + database_.string();
     }
     void TearDown() override
@@ -294,20 +299,22 @@ protected:
                              "l.CTDE_ITEM");
     }
 
+    void killServerWhileWriting(const std::string& prefix, int held, int count);
+
     std::string serverDatabase_;
     std::unique_ptr<database::Connection> holder_;
     std::unique_ptr<database::Transaction> hold_;
     bool serverDown_ = false;
 };
 
-// The server dies (SIGKILL) while an import is writing a quotation: the batch mode
-// stops with the connection's error, names the last quotation stored, and every
-// quotation in the database is whole. Once the server is back, importing the rest
-// of the file from the quotation after that one gives the whole file.
-TEST_F(ServerFaults, ServerKilledInTheMiddleOfAnImport)
+// The server dies (SIGKILL) while an import is writing quotation `held` of
+// `count`: the batch mode stops with the connection's error, shown once and with
+// no closing message, names the last quotation stored, and every quotation in the
+// database is whole. Once the server is back, importing the rest of the file from
+// the quotation after that one gives the whole file.
+void ServerFaults::killServerWhileWriting(const std::string& prefix, int held, int count)
 {
-    const int held = 50; // its second line waits on the held article
-    const std::vector<Quotation> file = quotations("KL", 120, {{held, {"CAF-500", kHeldArticle, "ACE-1L"}}});
+    const std::vector<Quotation> file = quotations(prefix, count, {{held, {"CAF-500", kHeldArticle, "ACE-1L"}}});
     holdArticle();
     auto import = startImport("first", dataFile(file));
     ASSERT_TRUE(waitUntilWaiting(1, held - 1, {import.get()})) << import->err();
@@ -317,17 +324,31 @@ TEST_F(ServerFaults, ServerKilledInTheMiddleOfAnImport)
 
     EXPECT_EQ(status, kBatchStopped) << import->err();
     const std::string out = import->out();
-    EXPECT_EQ(out.rfind("Cotizaciones grabadas: 49, ", 0), 0u) << out;
-    EXPECT_TRUE(out.ends_with(", última grabada: KL49\n")) << out;
-    EXPECT_TRUE(brokenConnectionReported(import->err())) << import->err();
+    EXPECT_EQ(out.rfind("Cotizaciones grabadas: " + std::to_string(held - 1) + ", ", 0), 0u) << out;
+    EXPECT_TRUE(out.ends_with(", última grabada: " + prefix + std::to_string(held - 1) + "\n")) << out;
+    const std::string err = import->err();
+    EXPECT_TRUE(brokenConnectionReported(err, prefix + " " + std::to_string(held))) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     const std::vector<Quotation> stored(file.begin(), file.begin() + (held - 1));
     EXPECT_EQ(storedRows(), wholeRows(stored)) << "a quotation half written";
 
     const std::vector<Quotation> rest(file.begin() + (held - 1), file.end());
     auto resumed = startImport("rest", dataFile(rest));
     EXPECT_EQ(resumed->finish(), kBatchImported) << resumed->err();
-    EXPECT_EQ(resumed->out(), summary(71, 213, "KL120"));
+    EXPECT_EQ(resumed->out(), summary(count - held + 1, 3 * (count - held + 1), prefix + std::to_string(count)));
     EXPECT_EQ(storedRows(), wholeRows(file));
+}
+
+TEST_F(ServerFaults, ServerKilledInTheMiddleOfAnImport)
+{
+    killServerWhileWriting("KL", 50, 120);
+}
+
+// The last quotation is no different: the file was not imported whole, so there
+// is no "Importación finalizada." and the status is 1, not 3.
+TEST_F(ServerFaults, ServerKilledWhileTheLastQuotationIsWritten)
+{
+    killServerWhileWriting("UL", 8, 8);
 }
 
 // Two imports into one database at the same time, both held at their first

@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "database/fb_client.h"
 #include "database/statement.h"
 #include "database/transaction.h"
 #include "platform/errors.h"
+#include "support/company_db.h"
 #include "support/test_support.h"
 
 namespace {
@@ -39,37 +39,6 @@ std::string serverPassword()
     return password != nullptr && *password != '\0' ? password : "masterkey";
 }
 
-// Creates an empty WIN1252 database, dialect 3, through the client library.
-void createDatabase(const std::string& name, const std::string& password)
-{
-    Firebird::IMaster* master = database::fb::master();
-    Firebird::CheckStatusWrapper status(master->getStatus());
-    Firebird::IXpbBuilder* dpb =
-        master->getUtilInterface()->getXpbBuilder(&status, Firebird::IXpbBuilder::DPB, nullptr, 0);
-    dpb->insertString(&status, isc_dpb_user_name, kUser);
-    dpb->insertString(&status, isc_dpb_password, password.c_str());
-    dpb->insertInt(&status, isc_dpb_page_size, 8192);
-    dpb->insertInt(&status, isc_dpb_set_db_sql_dialect, 3);
-    dpb->insertString(&status, isc_dpb_set_db_charset, "WIN1252");
-    dpb->insertInt(&status, isc_dpb_force_write, 0);
-    Firebird::IProvider* provider = master->getDispatcher();
-    Firebird::IAttachment* attachment = provider->createDatabase(
-        &status, name.c_str(), dpb->getBufferLength(&status), dpb->getBuffer(&status));
-    std::string error;
-    if (status.getState() & Firebird::IStatus::STATE_ERRORS) {
-        char text[2048] = {};
-        master->getUtilInterface()->formatStatus(text, sizeof text, &status);
-        error = text;
-    } else {
-        attachment->detach(&status);
-    }
-    provider->release();
-    dpb->dispose();
-    status.dispose();
-    if (!error.empty())
-        throw std::runtime_error("cannot create " + name + ": " + error);
-}
-
 const char* const kSchema[] = {
     "create table ITEMS (ID integer not null primary key, NAME varchar(20), CODE char(3),"
     " QTY numeric(15,4), PRICE numeric(15,2), BIG bigint, SMALL smallint, SOLD date,"
@@ -88,7 +57,7 @@ protected:
     void SetUp() override
     {
         path_ = (dir_.path() / "test.fdb").string();
-        createDatabase(path_, kEmbeddedPassword);
+        testing_support::createEmptyDatabase(path_, kEmbeddedPassword);
         connection_.open(path_, kUser, kEmbeddedPassword, "RoleName");
         for (const char* ddl : kSchema)
             Statement(connection_, ddl).execute();
@@ -477,7 +446,7 @@ protected:
         std::filesystem::permissions(dir_.path(), std::filesystem::perms::all);
         path_ = (dir_.path() / "server.fdb").string();
         try {
-            createDatabase("localhost:" + path_, serverPassword());
+            testing_support::createEmptyDatabase("localhost:" + path_, serverPassword());
         } catch (const std::exception& error) {
             FAIL()
                 << "The Firebird server on 127.0.0.1 does not answer (start it with scripts/start-firebird): "

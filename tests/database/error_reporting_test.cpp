@@ -94,5 +94,26 @@ TEST_F(ErrorReporting, ProviderPath)
         EXPECT_EQ(shownFor(c.text, true), c.shown) << c.text;
 }
 
+// A failure of the environment is no refused row: it goes on to the caller as it
+// came, with nothing shown, so that it ends the run and is shown once.
+TEST_F(ErrorReporting, EnvironmentFailureGoesOnUnreported)
+{
+    const platform::DatabaseError error("SQL Server Error: Error reading data from the connection.",
+                                        platform::DatabaseError::Kind::Environment);
+    for (const bool fromProvider : {true, false}) {
+        try {
+            if (fromProvider)
+                fdm_.ManejarError(provider_.get(), *headers_, error, UpdateKind::Insert);
+            else
+                fdm_.ManejarClientError(*headers_, error);
+            ADD_FAILURE() << "not raised again";
+        } catch (const platform::DatabaseError& raised) {
+            EXPECT_STREQ(raised.what(), error.what());
+            EXPECT_EQ(raised.kind(), platform::DatabaseError::Kind::Environment);
+        }
+        EXPECT_TRUE(dialogs_.shown.empty());
+    }
+}
+
 }  // namespace
 }  // namespace database

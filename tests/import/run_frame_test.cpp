@@ -1,13 +1,10 @@
 // The run's frame: the checks before the file is read, the exclusive open, the
 // progress steps and the end of a run.
 #include <gtest/gtest.h>
-#include <sys/file.h>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "import/data_file.h"
 #include "import_fixture.h"
+#include "support/held_file.h"
 
 namespace importer {
 namespace {
@@ -70,10 +67,11 @@ TEST_F(RunFrame, PathRefusedBeforeReading)
 TEST_F(RunFrame, FileHeldByAnotherProgramIsRefused)
 {
     const auto file = dir_.write("q.txt", "a,b\n");
-    const int holder = ::open(file.c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    run(file.string());
-    ::close(holder);
+    {
+        const testing_support::HeldFile holder(file);
+        ASSERT_TRUE(holder.held());
+        run(file.string());
+    }
     EXPECT_EQ(host_.dialogs_.shown, plainMessages({kCannotOpenMessage}));
     EXPECT_TRUE(host_.closed);
     EXPECT_EQ(host_.progressSteps, 0);
@@ -98,9 +96,7 @@ TEST_F(RunFrame, CompleteRunEndsWithItsMessageAndClosesTheWindow)
     EXPECT_TRUE(host_.closed);
     EXPECT_FALSE(host_.statusVisible);
     // The file is no longer held: another program can open it exclusively.
-    const int other = ::open(file.c_str(), O_RDONLY);
-    EXPECT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
-    ::close(other);
+    EXPECT_TRUE(testing_support::HeldFile(file).held());
 }
 
 TEST_F(RunFrame, ProgressStepsFollowTheByteCount)

@@ -1,9 +1,5 @@
 // The import through a Firebird server on 127.0.0.1 (scripts/start-firebird):
 // a "host:folder" server location, the refusals of the server, and a whole run.
-#include <grp.h>
-#include <pwd.h>
-#include <unistd.h>
-
 #include "import_fixture.h"
 
 namespace importer {
@@ -18,11 +14,7 @@ protected:
     {
         ImportFixture::SetUp();
         // The server's own user must reach and write the company database.
-        const passwd* firebird = getpwnam("firebird");
-        ASSERT_NE(firebird, nullptr) << "the Firebird server is not installed (scripts/start-firebird)";
-        std::filesystem::permissions(dir_.path(), std::filesystem::perms::all);
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path()))
-            ASSERT_EQ(::chown(entry.path().c_str(), firebird->pw_uid, firebird->pw_gid), 0);
+        ASSERT_NO_THROW(testing_support::handToServer(dir_.path()));
         host_.texts[FormField::Servidor] = "localhost:" + dir_.path().string();
     }
     bool ciaExit() { return platform::runGuarded(host_.dialogs(), [&] { session_.CiaExit(); }); }

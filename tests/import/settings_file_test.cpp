@@ -1,14 +1,11 @@
 #include "import/settings_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/file.h>
-
-#include <cstdlib>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "platform/registry.h"
+#include "support/held_file.h"
 #include "support/recording_dialogs.h"
+#include "support/test_registry.h"
 #include "support/test_support.h"
 
 namespace importer {
@@ -77,29 +74,34 @@ TEST(SettingsFile, MissingOrHeldFileGivesNothing)
     EXPECT_EQ(readSettingsFile((dir.path() / "settings.conf").string()), SettingsLines{});
 
     const auto file = dir.write("settings.conf", "srv\nusr\n");
-    const int holder = ::open(file.c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(readSettingsFile(file.string()), SettingsLines{});
-    ::close(holder);
+    {
+        const testing_support::HeldFile holder(file);
+        ASSERT_TRUE(holder.held());
+        EXPECT_EQ(readSettingsFile(file.string()), SettingsLines{});
+    }
     EXPECT_EQ(readSettingsFile(file.string()), values({"srv", "usr"}));
 }
 
 TEST(SettingsFile, PathKeepsTheDirectoryAsStored)
 {
-    EXPECT_EQ(settingsFilePath("/opt/merkalo"), "/opt/merkalo/settings.conf");
-    EXPECT_EQ(settingsFilePath("/opt/merkalo/"), "/opt/merkalo//settings.conf");
-    EXPECT_EQ(settingsFilePath(""), "/settings.conf");
+#ifdef _WIN32
+    const std::string separator = "\\";
+#else
+    const std::string separator = "/";
+#endif
+    EXPECT_EQ(settingsFilePath("/opt/merkalo"), "/opt/merkalo" + separator + "settings.conf");
+    EXPECT_EQ(settingsFilePath("/opt/merkalo/"), "/opt/merkalo/" + separator + "settings.conf");
+    EXPECT_EQ(settingsFilePath(""), separator + "settings.conf");
 }
 
-// The registry stand-in, written per test and named through the environment.
+// The machine's registry, written per test.
 class Registry : public ::testing::Test {
 protected:
     void useRegistry(const std::string& content)
     {
-        const auto file = dir_.write("registry.reg", content);
-        setenv("IMPORTARCOT_REGISTRY", file.c_str(), 1);
+        testing_support::useRegistryFile(dir_.write("registry.reg", content));
     }
-    void TearDown() override { unsetenv("IMPORTARCOT_REGISTRY"); }
+    void TearDown() override { testing_support::forgetRegistry(); }
 
     TempDir dir_;
     RecordingDialogs dialogs_;
@@ -134,7 +136,7 @@ TEST_F(Registry, MissingKeyOrFileShowsTheMessage)
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(dialogs.shown[0], (RecordingDialogs::Shown{RecordingDialogs::Kind::Plain, message}));
     }
-    setenv("IMPORTARCOT_REGISTRY", (dir_.path() / "none.reg").c_str(), 1);
+    testing_support::useRegistryFile(dir_.path() / "none.reg");
     EXPECT_EQ(diraplicacion(dialogs_), "");
     EXPECT_EQ(dialogs_.shown.size(), 1u);
 }

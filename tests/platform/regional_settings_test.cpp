@@ -4,6 +4,12 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#ifdef _WIN32
+#include <utility>
+#include <vector>
+#include <windows.h>
+#endif
+
 namespace {
 
 struct PosixCase {
@@ -47,6 +53,7 @@ TEST(RegionalSettings, DefaultsHoldUntilSetOrRead)
     EXPECT_EQ(platform::regionalSettings().decimalSeparator, ',');
     EXPECT_EQ(platform::regionalSettings().shortDateFormat, "yyyy-MM-dd");
 
+#ifndef _WIN32
     // The C locale of a process that never called setlocale.
     const std::string previous = std::setlocale(LC_ALL, nullptr);
     std::setlocale(LC_ALL, "C");
@@ -55,7 +62,55 @@ TEST(RegionalSettings, DefaultsHoldUntilSetOrRead)
     EXPECT_EQ(platform::regionalSettings().shortDateFormat, "MM/dd/yy");
     EXPECT_EQ(platform::regionalSettings().dateSeparator, '/');
     std::setlocale(LC_ALL, previous.c_str());
+#endif
     platform::setRegionalSettings(defaults);
 }
+
+#ifdef _WIN32
+// The user's settings as Control Panel stores them, changed through the locale API and
+// put back afterwards; the program reads what is in force.
+class WindowsRegionalSettings : public testing::Test {
+protected:
+    void set(LCTYPE type, const wchar_t* value)
+    {
+        wchar_t previous[100];
+        ASSERT_GT(GetLocaleInfoW(LOCALE_USER_DEFAULT, type, previous, 100), 0);
+        saved_.emplace_back(type, previous);
+        ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, type, value));
+    }
+    void TearDown() override
+    {
+        // Latest first, so that the values found before the test are the last put back.
+        for (auto saved = saved_.rbegin(); saved != saved_.rend(); ++saved)
+            SetLocaleInfoW(LOCALE_USER_DEFAULT, saved->first, saved->second.c_str());
+        platform::setRegionalSettings({});
+    }
+
+private:
+    std::vector<std::pair<LCTYPE, std::wstring>> saved_;
+};
+
+TEST_F(WindowsRegionalSettings, ReadFromTheLocaleApi)
+{
+    const struct {
+        const wchar_t* decimal;
+        const wchar_t* shortDate;
+        const wchar_t* dateSeparator;
+        platform::RegionalSettings expected;
+    } cases[] = {
+        {L",", L"dd.MM.yyyy", L".", {',', "dd.MM.yyyy", '.'}},
+        {L".", L"yyyy-MM-dd", L"-", {'.', "yyyy-MM-dd", '-'}},
+    };
+    for (const auto& c : cases) {
+        set(LOCALE_SDECIMAL, c.decimal);
+        set(LOCALE_SSHORTDATE, c.shortDate);
+        set(LOCALE_SDATE, c.dateSeparator);
+        platform::reloadRegionalSettings();
+        EXPECT_EQ(platform::regionalSettings().decimalSeparator, c.expected.decimalSeparator);
+        EXPECT_EQ(platform::regionalSettings().shortDateFormat, c.expected.shortDateFormat);
+        EXPECT_EQ(platform::regionalSettings().dateSeparator, c.expected.dateSeparator);
+    }
+}
+#endif
 
 } // namespace

@@ -1,16 +1,24 @@
-// The registry stand-in read from files in the forms the registry editor writes:
-// UTF-16LE with a byte-order mark (current editors), 8-bit text with or without a
-// UTF-8 mark (older exports, files written by hand).
+// On Linux: the registry stand-in read from files in the forms the registry editor
+// writes: UTF-16LE with a byte-order mark (current editors), 8-bit text with or
+// without a UTF-8 mark (older exports, files written by hand). On Windows: the real
+// registry, in its two views.
 #include "platform/registry.h"
 #include "support/test_support.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
+
+#ifndef _WIN32
 
 using testing_support::TempDir;
 
@@ -89,5 +97,82 @@ TEST_P(RegistryEncodingTest, ValuesReadFromTheFile)
 
 INSTANTIATE_TEST_SUITE_P(Encodings, RegistryEncodingTest, ::testing::ValuesIn(kEncodingCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+#else
+
+constexpr const wchar_t* kTestKey = L"Software\\ImportarcotTest\\Merkalo2016";
+constexpr REGSAM kNativeView = 0;
+constexpr REGSAM kView32 = KEY_WOW64_32KEY;
+
+// Keys written into the machine's registry, in the view a 64-bit or a 32-bit suite
+// would have written them, and removed again.
+class WindowsRegistry : public ::testing::Test {
+protected:
+    void write(REGSAM view, const wchar_t* name, DWORD type, const void* data, DWORD size)
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+    void writeText(REGSAM view, const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ)
+    {
+        write(view, name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    void SetUp() override { TearDown(); }
+    void TearDown() override
+    {
+        for (const REGSAM view : {kNativeView, kView32}) {
+            HKEY software = nullptr;
+            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_ALL_ACCESS | view, &software) != ERROR_SUCCESS)
+                continue;
+            RegDeleteTreeW(software, L"ImportarcotTest");
+            RegCloseKey(software);
+        }
+    }
+    static std::optional<platform::RegistryKey> open()
+    {
+        return platform::RegistryKey::openLocalMachineReadOnly("\\Software\\ImportarcotTest\\Merkalo2016");
+    }
+};
+
+TEST_F(WindowsRegistry, NativeViewFirstThenThe32BitView)
+{
+    EXPECT_FALSE(open().has_value());
+
+    writeText(kView32, L"Directorio", L"C:\\Merkalo32");
+    auto key = open();
+    ASSERT_TRUE(key.has_value());
+    EXPECT_EQ(key->readString("Directorio"), "C:\\Merkalo32");
+
+    writeText(kNativeView, L"Directorio", L"C:\\Merkalo64");
+    key = open();
+    ASSERT_TRUE(key.has_value());
+    EXPECT_EQ(key->readString("Directorio"), "C:\\Merkalo64");
+}
+
+TEST_F(WindowsRegistry, ValuesOfEachType)
+{
+    writeText(kNativeView, L"Directorio", L"C:\\Compa\u00f1\u00eda\\\u6570\u636e");
+    writeText(kNativeView, L"Ruta", L"%D%\\\u00f1", REG_EXPAND_SZ);
+    const DWORD number = 16;
+    write(kNativeView, L"Numero", REG_DWORD, &number, sizeof number);
+    // Stored without its closing zero, as some programs write strings.
+    const std::wstring bare = L"sin cero";
+    write(kNativeView, L"Bare", REG_SZ, bare.data(), static_cast<DWORD>(bare.size() * sizeof(wchar_t)));
+
+    const auto key = open();
+    ASSERT_TRUE(key.has_value());
+    EXPECT_EQ(key->readString("Directorio"), "C:\\Compañía\\数据");
+    EXPECT_EQ(key->readString("Ruta"), "%D%\\ñ");
+    EXPECT_EQ(key->value("Ruta")->type, platform::RegistryValueType::ExpandString);
+    EXPECT_EQ(key->readString("Bare"), "sin cero");
+    EXPECT_EQ(key->readString("Falta"), "");
+    EXPECT_THROW(key->readString("Numero"), platform::RegistryError);
+}
+
+#endif
 
 } // namespace

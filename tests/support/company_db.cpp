@@ -1,10 +1,12 @@
 #include "support/company_db.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
+#include <pwd.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -206,6 +208,21 @@ fs::path templateFor(bool demoData)
 
 } // namespace
 
+void handToServer(const fs::path& folder)
+{
+    const passwd* firebird = getpwnam("firebird");
+    if (firebird == nullptr)
+        throw std::runtime_error("the Firebird server is not installed (scripts/start-firebird)");
+    fs::permissions(folder, fs::perms::all);
+    auto give = [&](const fs::path& path) {
+        if (::chown(path.c_str(), firebird->pw_uid, firebird->pw_gid) != 0)
+            throw std::system_error(errno, std::generic_category(), "chown " + path.string());
+    };
+    give(folder);
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        give(entry.path());
+}
+
 std::string sqlQuote(const std::string& text)
 {
     std::string quoted = "'";
@@ -223,6 +240,15 @@ fs::path createCompanyDatabase(const fs::path& folder, const std::string& compan
     fs::create_directories(target.parent_path());
     fs::copy_file(templateFor(demoData), target, fs::copy_options::overwrite_existing);
     return target;
+}
+
+void createEmptyDatabase(const std::string& name, const std::string& password)
+{
+    const IsqlResult created = runIsqlScript("create database " + sqlQuote(name) + " user '" + kUser +
+                                             "' password " + sqlQuote(password) +
+                                             " page_size 8192 default character set WIN1252;\n");
+    if (!created.ok)
+        throw std::runtime_error("cannot create " + name + ": " + created.output);
 }
 
 void runSql(const fs::path& database, const std::string& sql)

@@ -15,6 +15,11 @@ namespace testing_support {
 std::filesystem::path createCompanyDatabase(const std::filesystem::path& folder,
                                             const std::string& company = "01", bool demoData = true);
 
+// Makes an empty database, dialect 3, default character set WIN1252, page size 8192,
+// as SYSDBA with the password given. A name with a host part ("localhost:/path")
+// asks that server to make it. Throws std::runtime_error with isql's message.
+void createEmptyDatabase(const std::string& name, const std::string& password);
+
 // Runs statements on the database in one transaction, committed at the end. Every
 // statement ends with ";" (SET TERM works as in isql); a missing final ";" is added.
 // The connection character set is WIN1252, so texts are the suite's bytes both ways.
@@ -28,6 +33,11 @@ void runSql(const std::filesystem::path& database, const std::string& sql);
 // 2024-03-05, CHAR padded to its length, blob columns as their blob id.
 // "select TIPO, ID from VALIDE_ARTICULO('CAF-500')" gives "2|CAF-500\n".
 std::string querySql(const std::filesystem::path& database, const std::string& sql);
+
+// Gives the folder and everything below it to the Firebird server's own user, so
+// that the server on 127.0.0.1 can open and write the databases in it. Throws
+// std::runtime_error when the server is not installed (scripts/start-firebird).
+void handToServer(const std::filesystem::path& folder);
 
 // The SQL literal for a text: enclosed in single quotes, inner quotes doubled.
 std::string sqlQuote(const std::string& text);

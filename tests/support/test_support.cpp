@@ -1,7 +1,9 @@
 #include "support/test_support.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
@@ -14,10 +16,18 @@ namespace testing_support {
 
 TempDir::TempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "importarcot-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    // A name nobody has taken: create_directory reports whether it made the folder.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "importarcot-test-%08x", static_cast<unsigned>(random()));
+        const auto candidate = std::filesystem::temp_directory_path() / name;
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary folder could be made");
 }
 
 TempDir::~TempDir()
@@ -33,6 +43,14 @@ std::filesystem::path TempDir::write(const std::string& name, const std::string&
     std::ofstream out(file, std::ios::binary);
     out << bytes;
     return file;
+}
+
+std::filesystem::path writeRegistry(const TempDir& folder, const std::filesystem::path& suite)
+{
+    return folder.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
+                                        "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
+                                        "\"Directorio\"=\"" +
+                                            suite.string() + "\"\n");
 }
 
 std::string readFile(const std::filesystem::path& path)

@@ -23,6 +23,10 @@ private:
 
 std::string readFile(const std::filesystem::path& path);
 
+// The registry stand-in registry.reg in the folder, its suite key naming the suite's
+// installation directory; gives its path (for IMPORTARCOT_REGISTRY).
+std::filesystem::path writeRegistry(const TempDir& folder, const std::filesystem::path& suite);
+
 // The text of the Error that the operation raises, or "(no error)".
 template <class Error>
 std::string messageOf(const std::function<void()>& operation)

@@ -1,0 +1,19 @@
+#include "import/message_place.h"
+
+#include "platform/text_codec.h"
+
+namespace importer {
+
+std::string placeText(const MessagePlace& place)
+{
+    if (place.line <= 0)
+        return {};
+    std::string text = "línea " + std::to_string(place.line);
+    if (!place.prefix.empty() || !place.number.empty()) {
+        const std::string separator = place.prefix.empty() || place.number.empty() ? "" : " ";
+        text += ", cotización " + platform::cp1252ToUtf8(place.prefix + separator + place.number);
+    }
+    return text;
+}
+
+}  // namespace importer

@@ -1,0 +1,25 @@
+#pragma once
+// What a run of the batch mode may ask beyond the window's import: a check that
+// stores nothing, quotations already stored passed over, the first lines of the
+// file left out, the rejected lines kept for a later run. The window runs with the
+// defaults, which are the import as it always was.
+#include <cstdint>
+
+namespace importer {
+
+struct RunOptions {
+    // Every quotation is assembled, looked up and written, then rolled back; a
+    // problem is reported and the check goes on with the next quotation.
+    bool check = false;
+    // A quotation whose prefix and number COTIZACIONES already holds is passed over.
+    bool skipExisting = false;
+    // Lines at the start of the file that are not imported (a header line); they
+    // still count for line numbers.
+    std::int64_t skipLines = 0;
+    // Keep, per quotation, the file lines that were not stored.
+    bool keepRejected = false;
+    // The file is UTF-8 text, with or without a byte-order mark.
+    bool utf8 = false;
+};
+
+}  // namespace importer
