@@ -12,13 +12,20 @@
 // machinery costs.
 //
 //   IMPORTARCOT_PASSWORD=... bench_floor --server S --user U --company C --file F
-//       [--separator comma|semicolon|tab] [--delimiter none|double|single]
+//       [--separator comma|semicolon|tab] [--delimiter none|double|single] [--batched yes]
+//
+// With --batched yes it is the floor over a slow network instead: each quotation's
+// lines wait for its end, their article codes not seen before are looked up in one
+// block, and its identifier, header and lines are written by another block, the
+// identifier and the rows each in an autonomous transaction; the settings are read
+// once per run. Same rows, a few round trips per quotation instead of dozens.
 //
 // The file is read with the import's rules (delimiter stretches, comma to point,
 // CR, LF or CR LF line ends, empty cells keep the value before) and mapped with the
 // company's quotation mapping, as the import does. Values are converted to the
 // column's type here as Firebird converts the import's: texts as they are, CHAR
 // padded with blanks, decimals to the column's scale rounded half away from zero.
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -367,6 +374,41 @@ public:
     std::size_t size() const { return fields_.size(); }
     const std::string& name(std::size_t index) const { return fields_[index].name; }
 
+    // The field's type as PSQL declares it, for the parameters and variables of a
+    // block that carries this message's values.
+    std::string declaration(std::size_t index) const
+    {
+        const Field& field = fields_[index];
+        const std::string scale = std::to_string(-field.scale);
+        switch (field.type) {
+        case SQL_VARYING:
+            return "varchar(" + std::to_string(field.length) + ")";
+        case SQL_TEXT:
+            return "char(" + std::to_string(field.length) + ")";
+        case SQL_SHORT:
+            return field.scale == 0 ? "smallint" : "numeric(4, " + scale + ")";
+        case SQL_LONG:
+            return field.scale == 0 ? "integer" : "numeric(9, " + scale + ")";
+        case SQL_INT64:
+            return field.scale == 0 ? "bigint" : "numeric(18, " + scale + ")";
+        case SQL_TYPE_DATE:
+            return "date";
+        // Columns that the floor leaves null.
+        case SQL_BLOB:
+            return "blob";
+        case SQL_DOUBLE:
+            return "double precision";
+        case SQL_FLOAT:
+            return "float";
+        case SQL_TIMESTAMP:
+            return "timestamp";
+        case SQL_TYPE_TIME:
+            return "time";
+        default:
+            throw std::runtime_error("column " + field.name + " has a type that the floor does not declare (" + std::to_string(field.type) + ")");
+        }
+    }
+
     // Puts the values in the fields, in order, converted to each field's type.
     void set(const Row& values)
     {
@@ -554,6 +596,19 @@ public:
         handle_->execute(client_.status(), transaction, input_.metadata(), input_.data(), nullptr, nullptr);
     }
 
+    // A block that returns one row: the values in, the row out, in one exchange
+    // with the server.
+    Row call(ITransaction* transaction, const Row& parameters)
+    {
+        input_.set(parameters);
+        handle_->execute(client_.status(), transaction, input_.metadata(), input_.data(), output_.metadata(),
+                         output_.data());
+        return output_.get();
+    }
+
+    const Message& input() const { return input_; }
+    const Message& output() const { return output_; }
+
 private:
     Client& client_;
     Owned<IStatement> handle_;
@@ -565,10 +620,11 @@ private:
 class Floor {
 public:
     // Every statement is prepared here, once, within the reading transaction.
-    Floor(Client& client, IAttachment* attachment, std::string user)
+    Floor(Client& client, IAttachment* attachment, std::string user, bool batched)
         : client_(client),
           attachment_(attachment),
           user_(std::move(user)),
+          batched_(batched),
           reads_(client, attachment, true),
           configuration_(prepare(database::queries::QConfiguracion)),
           validate_(prepare(database::queries::QValarticulo)),
@@ -600,7 +656,11 @@ public:
                 save();
             startHeader();
         }
-        if (!values_[CTDE_CODBAR].empty())
+        if (values_[CTDE_CODBAR].empty())
+            return;
+        if (batched_)
+            pendingLines_.push_back(values_);
+        else
             addLine();
     }
 
@@ -608,6 +668,10 @@ public:
     {
         if (started_)
             save();
+        if (writer_) {
+            writer_->commit();
+            writer_.reset();
+        }
         reads_.commit();
     }
 
@@ -661,8 +725,14 @@ private:
 
     std::string configuration(const std::string& category, const std::string& question)
     {
+        // Batched, a setting is read once per run.
+        const auto cached = settings_.find(category + '\n' + question);
+        if (batched_ && cached != settings_.end())
+            return cached->second;
         const auto rows = configuration_->fetchAll(reads_.handle(), {std::string("FACTURACION"), category, question});
-        return rows.empty() ? std::string() : asText(rows[0][0]);
+        const std::string value = rows.empty() ? std::string() : asText(rows[0][0]);
+        settings_[category + '\n' + question] = value;
+        return value;
     }
 
     void setHeader(std::string_view column, Value value) { header_[indexOf(headerColumns_, column)] = std::move(value); }
@@ -723,35 +793,20 @@ private:
         set("CTDE_TRANSMIT", std::string("N"));
         set("CTDE_CODBAR", text(v[CTDE_CODBAR], 15));
 
-        const auto found = validate_->fetchAll(reads_.handle(), {v[CTDE_CODBAR].substr(0, 15)});
-        const Row& article = found.at(0);
-        const std::string tipo = asText(article[0]);
-        if (tipo != "1" && tipo != "2")
+        const LookupKey key{v[CTDE_CODBAR].substr(0, 15), v[CTDE_UNIDAD].substr(0, 8)};
+        const Lookup found = batched_ ? lookups_.at(key) : lookUp(key);
+        if (found.tipo != "1" && found.tipo != "2")
             throw std::runtime_error("article " + v[CTDE_CODBAR] + " not found");
-        const std::string code = asText(article[3]);
+        const std::string& code = found.code;
         set("ARTI_COD", text(code, 15));
-        set("CTDE_DESC", text(v[CTDE_DESC].empty() ? asText(article[1]) : v[CTDE_DESC], 255));
-        std::string unit = asText(article[2]);
-
-        Money vatRate = 0, consumptionPerUnit = 0;
-        const auto taxes = taxes_->fetchAll(reads_.handle(), {code});
-        if (!taxes.empty()) {
-            vatRate = asMoney(taxes[0][0]);
-            consumptionPerUnit = asMoney(taxes[0][1]);
-        }
+        set("CTDE_DESC", text(v[CTDE_DESC].empty() ? found.description : v[CTDE_DESC], 255));
+        const Money vatRate = found.vatRate, consumptionPerUnit = found.consumption;
         const Value quantity = decimal(v[CTDE_CANT]);
         set("CTDE_CANT", quantity);
-        if (!v[CTDE_UNIDAD].empty())
-            unit = v[CTDE_UNIDAD].substr(0, 8);
-        set("CTDE_UNIDAD", text(unit, 8));
+        set("CTDE_UNIDAD", text(found.unit, 8));
         if (!v[LIPR_COD].empty())
             set("LIPR_COD", integer(v[LIPR_COD]));
-        Money factor = dataset::kMoneyOne;
-        if (!code.empty() && !unit.empty()) {
-            const auto factors = factor_->fetchAll(reads_.handle(), {code, unit});
-            if (!factors.empty())
-                factor = asMoney(factors[0][0]);
-        }
+        const Money factor = found.factor;
         set("CTDE_FACTOR", money(factor));
         const Money consumption = importer::lineConsumption(asMoney(quantity), consumptionPerUnit, factor);
         set("CTDE_CONSUMO", money(consumption));
@@ -785,6 +840,190 @@ private:
         lineRows_.push_back(std::move(line));
     }
 
+    // An article code of the file with the unit the file gives (empty: the
+    // article's), and what the database says of them.
+    using LookupKey = std::pair<std::string, std::string>;
+    struct Lookup {
+        std::string tipo, description, unit, code;
+        Money vatRate = 0, consumption = 0, factor = dataset::kMoneyOne;
+    };
+
+    // The article, its taxes and the unit's factor, a statement each.
+    Lookup lookUp(const LookupKey& key)
+    {
+        const auto found = validate_->fetchAll(reads_.handle(), {key.first});
+        const Row& article = found.at(0);
+        Lookup result{asText(article[0]), asText(article[1]), asText(article[2]), asText(article[3])};
+        if (result.tipo != "1" && result.tipo != "2")
+            return result;
+        const auto taxes = taxes_->fetchAll(reads_.handle(), {result.code});
+        if (!taxes.empty()) {
+            result.vatRate = asMoney(taxes[0][0]);
+            result.consumption = asMoney(taxes[0][1]);
+        }
+        if (!key.second.empty())
+            result.unit = key.second;
+        if (!result.code.empty() && !result.unit.empty()) {
+            const auto factors = factor_->fetchAll(reads_.handle(), {result.code, result.unit});
+            if (!factors.empty())
+                result.factor = asMoney(factors[0][0]);
+        }
+        return result;
+    }
+
+    // The same for up to kBlockItems keys in one block, run in the reading
+    // transaction (read only: a look-up cannot write there).
+    static constexpr std::size_t kBlockItems = 64;
+
+    std::string lookupBlock(std::size_t items) const
+    {
+        const Message& article = validate_->output();
+        std::string inputs, outputs, body;
+        for (std::size_t i = 0; i < items; ++i) {
+            const std::string n = std::to_string(i), v = "v" + n + "_";
+            inputs += (i ? ", c" : "c") + n + " " + validate_->input().declaration(0) + " = ?, u" + n + " " +
+                      factor_->input().declaration(1) + " = ?";
+            std::string into;
+            for (std::size_t k = 0; k < article.size(); ++k) {
+                outputs += (outputs.empty() ? "" : ", ") + v + std::to_string(k) + " " + article.declaration(k);
+                into += (k ? ", :" : ":") + v + std::to_string(k);
+            }
+            outputs += ", x" + n + "_0 " + taxes_->output().declaration(0) + ", x" + n + "_1 " +
+                       taxes_->output().declaration(1) + ", n" + n + " smallint, f" + n + " " +
+                       factor_->output().declaration(0) + ", m" + n + " smallint";
+            body += "  select first 1 * from valide_articulo(:c" + n + ") into " + into + ";\n" +
+                    "  n" + n + " = 0; m" + n + " = 0;\n" +
+                    "  if (" + v + "0 in ('1', '2')) then\n  begin\n" +
+                    "    select first 1 taiv_porc, arti_consumo from articulo a, tarifa_iva t\n" +
+                    "     where a.taiv_cod = t.taiv_cod and arti_cod = :" + v + "3 into :x" + n + "_0, :x" + n +
+                    "_1;\n" +
+                    "    n" + n + " = row_count;\n" +
+                    "    if (coalesce(" + v + "3, '') <> '' and coalesce(:u" + n + ", :" + v + "2, '') <> '') then\n" +
+                    "    begin\n" +
+                    "      select first 1 * from factor_unidad_cant(:" + v + "3, coalesce(:u" + n + ", :" + v +
+                    "2)) into :f" + n + ";\n" +
+                    "      m" + n + " = row_count;\n" +
+                    "    end\n  end\n";
+        }
+        return "execute block (" + inputs + ")\nreturns (" + outputs + ")\nas\nbegin\n" + body + "  suspend;\nend";
+    }
+
+    void prefetch()
+    {
+        std::vector<LookupKey> missing;
+        for (const auto& values : pendingLines_) {
+            LookupKey key{values[CTDE_CODBAR].substr(0, 15), values[CTDE_UNIDAD].substr(0, 8)};
+            if (!lookups_.contains(key) && std::find(missing.begin(), missing.end(), key) == missing.end())
+                missing.push_back(std::move(key));
+        }
+        const std::size_t perItem = validate_->output().size() + 5;
+        for (std::size_t first = 0; first < missing.size(); first += kBlockItems) {
+            const std::size_t items = std::min(kBlockItems, missing.size() - first);
+            auto& block = lookupBlocks_[items];
+            if (!block)
+                block = prepare(lookupBlock(items));
+            Row parameters;
+            for (std::size_t i = 0; i < items; ++i) {
+                parameters.push_back(text(missing[first + i].first, 15));
+                parameters.push_back(text(missing[first + i].second, 8));
+            }
+            const Row out = block->call(reads_.handle(), parameters);
+            for (std::size_t i = 0; i < items; ++i) {
+                const Value* at = out.data() + i * perItem;
+                const std::size_t taxes = validate_->output().size();
+                Lookup found{asText(at[0]), asText(at[1]), asText(at[2]), asText(at[3])};
+                if (std::get<std::int32_t>(at[taxes + 2]) != 0) {
+                    found.vatRate = asMoney(at[taxes]);
+                    found.consumption = asMoney(at[taxes + 1]);
+                }
+                if (!missing[first + i].second.empty())
+                    found.unit = missing[first + i].second;
+                if (std::get<std::int32_t>(at[taxes + 4]) != 0)
+                    found.factor = asMoney(at[taxes + 3]);
+                lookups_.emplace(missing[first + i], std::move(found));
+            }
+        }
+    }
+
+    // A quotation's writes in one block: the identifier in an autonomous
+    // transaction of its own, committed whatever follows; the header and the lines
+    // in another, which a refusal rolls back whole.
+    std::string writeBlock(std::size_t lines) const
+    {
+        const Message& header = headerInsert_->input();
+        const Message& line = lineInsert_->input();
+        std::string inputs;
+        auto insert = [&](const std::string& table, const std::vector<std::string>& columns,
+                          const Message& message, const std::string& prefix) {
+            std::string names, values;
+            for (std::size_t k = 0; k < columns.size(); ++k) {
+                inputs += (inputs.empty() ? "" : ", ") + prefix + std::to_string(k) + " " +
+                          message.declaration(k) + " = ?";
+                names += (k ? ", \"" : "\"") + columns[k] + "\"";
+                values += (k ? ", :" : ":") + (columns[k] == "COTI_ID" ? std::string("coti_id") : prefix + std::to_string(k));
+            }
+            return "      insert into \"" + table + "\" (" + names + ")\n        values (" + values + ");\n";
+        };
+        std::string body = insert("COTIZACIONES", headerColumns_, header, "h");
+        for (std::size_t j = 0; j < lines; ++j)
+            body += insert("COTIZACIONES_DETALLE", lineColumns_, line, "l" + std::to_string(j) + "_");
+        return "execute block (" + inputs + ")\nreturns (coti_id " + newId_->output().declaration(0) +
+               ", failed smallint)\nas\nbegin\n" +
+               "  in autonomous transaction do\n    execute procedure \"CAMBIE_ID_COTIZACI\" returning_values :coti_id;\n" +
+               "  failed = 0;\n  begin\n    in autonomous transaction do\n    begin\n" + body +
+               "    end\n    when any do failed = 1;\n  end\n  suspend;\nend";
+    }
+
+    // The transaction that the write blocks run in writes nothing itself; it is
+    // renewed every so many quotations so that it never holds back the garbage
+    // collection for long.
+    ITransaction* writer()
+    {
+        if (writer_ && writerUses_ == 64) {
+            writer_->commit();
+            writer_.reset();
+        }
+        if (!writer_) {
+            writer_.emplace(client_, attachment_, false);
+            writerUses_ = 0;
+        }
+        ++writerUses_;
+        return writer_->handle();
+    }
+
+    void saveBatched()
+    {
+        // The lines wait for the quotation's end; the values of the line that ends
+        // it are the next quotation's.
+        const auto next = values_;
+        prefetch();
+        for (const auto& values : pendingLines_) {
+            values_ = values;
+            addLine();
+        }
+        values_ = next;
+        pendingLines_.clear();
+        setHeader("COTI_IVAMONTO", sum(vatSum_));
+        setHeader("COTI_TOTAL", sum(totalSum_));
+        auto& block = writeBlocks_[lineRows_.size()];
+        if (!block)
+            block = prepare(writeBlock(lineRows_.size()));
+        Row parameters = header_;
+        for (const Row& line : lineRows_)
+            parameters.insert(parameters.end(), line.begin(), line.end());
+        try {
+            const Row out = block->call(writer(), parameters);
+            if (std::get<std::int32_t>(out.at(1)) != 0) {
+                std::cerr << "bench_floor: quotation refused\n";
+                return;
+            }
+            ++quotations_;
+            quotationLines_ += static_cast<long>(lineRows_.size());
+        } catch (const Unfit& error) {
+            std::cerr << "bench_floor: quotation refused: " << error.what() << "\n";
+        }
+    }
+
     // A sum as the header receives it: the money value in text, read back.
     Value sum(Money value) const
     {
@@ -795,6 +1034,10 @@ private:
 
     void save()
     {
+        if (batched_) {
+            saveBatched();
+            return;
+        }
         // The identifier in a committed transaction of its own: one handed out stays
         // used up even when its quotation is refused.
         Row id;
@@ -830,6 +1073,7 @@ private:
     Client& client_;
     IAttachment* attachment_;
     std::string user_;
+    bool batched_;
     Transaction reads_;
     std::unique_ptr<Query> configuration_, validate_, taxes_, factor_, newId_;
     std::vector<std::string> headerColumns_, lineColumns_;
@@ -845,6 +1089,13 @@ private:
     Money vatSum_ = 0, totalSum_ = 0;
     std::int32_t item_ = 0;
     long lines_ = 0, quotations_ = 0, quotationLines_ = 0;
+
+    std::map<std::string, std::string> settings_;
+    std::vector<std::array<std::string, kNames>> pendingLines_;
+    std::map<LookupKey, Lookup> lookups_;
+    std::map<std::size_t, std::unique_ptr<Query>> lookupBlocks_, writeBlocks_;
+    std::optional<Transaction> writer_;
+    int writerUses_ = 0;
 };
 
 char separatorByName(const std::string& name)
@@ -879,7 +1130,7 @@ int main(int argc, char** argv)
     for (const char* needed : {"--server", "--user", "--company", "--file"})
         if (!options.contains(needed)) {
             std::cerr << "usage: IMPORTARCOT_PASSWORD=... bench_floor --server S --user U --company C --file F "
-                         "[--separator comma|semicolon|tab] [--delimiter none|double|single]\n";
+                         "[--separator comma|semicolon|tab] [--delimiter none|double|single] [--batched yes]\n";
             return 2;
         }
     const char* password = std::getenv("IMPORTARCOT_PASSWORD");
@@ -891,7 +1142,7 @@ int main(int argc, char** argv)
                    options["--user"], password != nullptr ? password : "");
         {
             // Its statements go before the attachment does.
-            Floor floor(client, attachment.get(), options["--user"]);
+            Floor floor(client, attachment.get(), options["--user"], options["--batched"] == "yes");
             floor.start();
             readFile(options["--file"], separatorByName(options["--separator"]),
                      delimiterByName(options["--delimiter"]),
