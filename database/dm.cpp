@@ -121,7 +121,7 @@ void Tfdm::readInto(dataset::RecordSet& recordSet, LazyStatement& query, const R
             rows = rehearsing_ ? statement.fetchAll(*rehearsal(), parameters) : inOwnTransaction();
         }
     } catch (const platform::DatabaseError& error) {
-        throw platform::DatabaseError(trimReadError(error.what()), error.kind());
+        throw readError(error);
     }
     std::vector<dataset::RowData> data;
     data.reserve(rows.size());
@@ -222,7 +222,7 @@ bool Tfdm::cotizacion_grabada(const std::string& prefix, const std::string& numb
     try {
         return !QCotizacionGrabada_.get().fetchAll(merkalo_.readTransaction(), {prefix, number}).empty();
     } catch (const platform::DatabaseError& error) {
-        throw platform::DatabaseError(trimReadError(error.what()), error.kind());
+        throw readError(error);
     }
 }
 

@@ -57,6 +57,11 @@ std::string trimReadError(const std::string& text)
     return text.substr(0, end);
 }
 
+platform::DatabaseError readError(const platform::DatabaseError& error)
+{
+    return platform::DatabaseError(trimReadError(error.what()), error.kind());
+}
+
 std::string tableOfQuery(const std::string& sql)
 {
     std::string upper;
@@ -119,7 +124,7 @@ void Provider::open(dataset::RecordSet& recordSet, const Row& parameters)
             }
         }
     } catch (const platform::DatabaseError& error) {
-        throw platform::DatabaseError(trimReadError(error.what()), error.kind());
+        throw readError(error);
     }
     recordSet.close();
     recordSet.open(columns, std::move(rows), detailQuery_.sql().empty() ? nullptr : &detailColumns);

@@ -83,6 +83,8 @@ private:
 // An error of a provider's reading, as the reading code sees it: its text less the
 // blanks, control characters and periods at its end.
 std::string trimReadError(const std::string& text);
+// The same error as a reading raises it: the text trimmed, its kind kept.
+platform::DatabaseError readError(const platform::DatabaseError& error);
 
 // The table named after FROM in a query's text.
 std::string tableOfQuery(const std::string& sql);
