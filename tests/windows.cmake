@@ -3,14 +3,9 @@
 # them through the cross-compiling emulator (wine64). They are linked statically, so
 # that they need no runtime DLLs beside them.
 function(importarcot_windows_tests name library)
-  set(support_dir ${CMAKE_CURRENT_SOURCE_DIR}/support)
-  add_executable(${name} ${ARGN} ${support_dir}/test_support.cpp ${support_dir}/held_file.cpp
-                         ${support_dir}/test_registry.cpp)
-  target_link_libraries(${name} PRIVATE ${library} GTest::gtest GTest::gmock GTest::gtest_main)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE ${library} test_support GTest::gtest GTest::gmock GTest::gtest_main)
   target_link_options(${name} PRIVATE -static)
-  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_compile_definitions(${name} PRIVATE IMPORTARCOT_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-                                             IMPORTARCOT_BINARY_DIR="${PROJECT_BINARY_DIR}")
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
 

@@ -8,10 +8,6 @@
 #include <stdexcept>
 #include <system_error>
 
-// Under AddressSanitizer: the Firebird engine keeps memory of its own until the
-// process ends, which the leak checker would report for every test.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
-
 namespace testing_support {
 
 TempDir::TempDir()
