@@ -192,7 +192,7 @@ protected:
         return runProgram(dir_,
                           {"--batch", "--server", dir_.path().string(), "--user", "SYSDBA", "--company", "01",
                            "--file", data, "--separator", "semicolon"},
-                          {"IMPORTARCOT_REGISTRY=" + registry_.string(), "IMPORTARCOT_PASSWORD=masterkey",
+                          {suite_.registry().variable(), "IMPORTARCOT_PASSWORD=masterkey",
                            "LC_ALL=C.UTF-8"},
                           terminalColumns);
     }

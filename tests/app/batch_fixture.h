@@ -7,6 +7,7 @@
 #include "import/import_fixture.h"
 #include "platform/regional_settings.h"
 #include "support/company_db.h"
+#include "support/test_registry.h"
 #include "support/test_support.h"
 
 #include <cstdlib>
@@ -111,19 +112,13 @@ protected:
     {
         platform::setRegionalSettings({'.', "dd/MM/yyyy", '/'});
         database_ = testing_support::createCompanyDatabase(dir_.path(), "01", true);
-        registry_ = testing_support::writeRegistry(dir_, suite());
-        setenv("IMPORTARCOT_REGISTRY", registry_.c_str(), 1);
         unsetenv("IMPORTARCOT_PASSWORD");
     }
-    void TearDown() override
-    {
-        unsetenv("IMPORTARCOT_REGISTRY");
-        unsetenv("IMPORTARCOT_PASSWORD");
-    }
+    void TearDown() override { unsetenv("IMPORTARCOT_PASSWORD"); }
 
     // The suite's installation folder; settings.conf goes there when a test wants one.
-    std::filesystem::path suite() const { return dir_.path() / "suite"; }
-    void writeSettings(const std::string& bytes) const { dir_.write("suite/settings.conf", bytes); }
+    const std::filesystem::path& suite() const { return suite_.path(); }
+    void writeSettings(const std::string& bytes) const { suite_.writeSettings(bytes); }
 
     std::string writeData(const std::string& bytes) const
     {
@@ -142,8 +137,8 @@ protected:
     }
 
     testing_support::TempDir dir_;
+    testing_support::SuiteInstallation suite_{dir_};
     std::filesystem::path database_;
-    std::filesystem::path registry_;
 };
 
 } // namespace app

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <streambuf>
 #include <utility>
@@ -298,6 +299,7 @@ TEST_P(HostileInput, ClearMessageRightStatusNoWrongRow)
     std::string expectedStored = c.stored;
     std::string cutAt;
     std::function<void()> duringRun;
+    std::optional<testing_support::ScopedRegistry> oddRegistry;
     if (c.during == During::CutShort) {
         // Lines of about a kilobyte (a long unmapped last column), so that the file
         // is read in more than one block; it is cut in the middle of a line past the
@@ -330,7 +332,7 @@ TEST_P(HostileInput, ClearMessageRightStatusNoWrongRow)
         odd(c.odd, suite() / "settings.conf");
         break;
     case Place::Registry:
-        setenv("IMPORTARCOT_REGISTRY", odd(c.odd, dir_.path() / "odd.reg").c_str(), 1);
+        oddRegistry.emplace(odd(c.odd, dir_.path() / "odd.reg"));
         break;
     case Place::PasswordFile:
         arguments.insert(arguments.end(), {"--password-file", odd(c.odd, dir_.path() / "clave")});

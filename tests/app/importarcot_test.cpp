@@ -6,6 +6,7 @@
 #include "database/dm.h"
 #include "platform/regional_settings.h"
 #include "support/recording_dialogs.h"
+#include "support/test_registry.h"
 #include "support/test_support.h"
 
 #include <QApplication>
@@ -59,10 +60,6 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // A suite directory without settings.conf: the window starts with empty fields.
-        std::filesystem::create_directories(dir_.path() / "suite");
-        const auto registry = testing_support::writeRegistry(dir_, dir_.path() / "suite");
-        setenv("IMPORTARCOT_REGISTRY", registry.c_str(), 1);
         window_ = new app::Tfimportarcot(dialogs_, fdm_);
         grid_ = window_->findChild<QTableView*>(QStringLiteral("DBGridEh1"));
         ASSERT_NE(grid_, nullptr);
@@ -71,7 +68,6 @@ protected:
     void TearDown() override
     {
         delete window_.data();
-        unsetenv("IMPORTARCOT_REGISTRY");
     }
 
     // Shown, active, and through its first activation, which comes once the window
@@ -95,7 +91,7 @@ protected:
     // A new window, created after settings.conf was given these lines.
     void recreateWithSettings(const std::string& lines)
     {
-        dir_.write("suite/settings.conf", lines);
+        suite_.writeSettings(lines);
         delete window_.data();
         window_ = new app::Tfimportarcot(dialogs_, fdm_);
         grid_ = child<QTableView>("DBGridEh1");
@@ -148,6 +144,8 @@ protected:
     }
 
     TempDir dir_;
+    // A suite directory without settings.conf: the window starts with empty fields.
+    testing_support::SuiteInstallation suite_{dir_};
     RecordingDialogs dialogs_;
     database::Tfdm fdm_{dialogs_};
     QStandardItemModel model_{2, 2};
@@ -689,7 +687,7 @@ TEST_F(WindowTest, ExplorarPutsTheChosenFileIntoUbicacion)
 // data file in place of the one settings.conf names; without it, settings.conf's.
 TEST_F(WindowTest, DataFileFromTheCommandLineReplacesTheSettingsOne)
 {
-    dir_.write("suite/settings.conf", "/srv/merkalo\r\nSYSDBA\r\nclave\r\n\r\n/datos/settings.csv\r\n0\r\n");
+    suite_.writeSettings("/srv/merkalo\r\nSYSDBA\r\nclave\r\n\r\n/datos/settings.csv\r\n0\r\n");
     const struct {
         std::optional<std::string> operand;
         const char* ubicacion;

@@ -11,6 +11,7 @@
 #include "platform/regional_settings.h"
 #include "support/company_db.h"
 #include "support/recording_dialogs.h"
+#include "support/test_registry.h"
 #include "support/test_support.h"
 
 #include <QAbstractButton>
@@ -49,10 +50,6 @@ protected:
     {
         platform::setRegionalSettings({'.', "dd/MM/yyyy", '/'});
         database_ = testing_support::createCompanyDatabase(dir_.path(), "01", true);
-        // A suite directory without settings.conf: the window starts with empty fields.
-        std::filesystem::create_directories(dir_.path() / "suite");
-        const auto registry = testing_support::writeRegistry(dir_, dir_.path() / "suite");
-        setenv("IMPORTARCOT_REGISTRY", registry.c_str(), 1);
         window_ = new app::Tfimportarcot(dialogs_, fdm_);
         window_->show();
         window_->activateWindow();
@@ -64,7 +61,6 @@ protected:
     void TearDown() override
     {
         delete window_.data();
-        unsetenv("IMPORTARCOT_REGISTRY");
     }
 
     // Leaving Cia with the four fields filled: connect to company 01 and load the mapping.
@@ -193,6 +189,8 @@ protected:
     }
 
     testing_support::TempDir dir_;
+    // A suite directory without settings.conf: the window starts with empty fields.
+    testing_support::SuiteInstallation suite_{dir_};
     std::filesystem::path database_;
     RecordingDialogs dialogs_;
     database::Tfdm fdm_{dialogs_};

@@ -228,8 +228,8 @@ protected:
             dir_.path(), name,
             std::vector<std::string>{"--batch", "--server", "localhost:" + dir_.path().string(), "--user",
                                      "SYSDBA", "--company", "01", "--file", data, "--separator", "semicolon"},
-            std::vector<std::string>{"IMPORTARCOT_REGISTRY=" + registry_.string(),
-                                     "IMPORTARCOT_PASSWORD=masterkey", "LC_ALL=C.UTF-8"});
+            std::vector<std::string>{suite_.registry().variable(), "IMPORTARCOT_PASSWORD=masterkey",
+                                     "LC_ALL=C.UTF-8"});
     }
 
     // Opens a connection of the test's own and, in a transaction left open, deletes
@@ -390,7 +390,7 @@ TEST_F(NothingWrittenBack, TypedValuesLeaveSettingsRegistryAndMappingAsTheyWere)
         std::string files;
         for (const auto& entry : fs::recursive_directory_iterator(suite()))
             files += entry.path().string() + "\n" + testing_support::readFile(entry.path()) + "\n";
-        return files + testing_support::readFile(registry_) + testing_support::readFile(data) +
+        return files + testing_support::readFile(suite_.registry().file()) + testing_support::readFile(data) +
                testing_support::querySql(database_, "select * from IMPORTACION_INVENTARIO order by 1, 2");
     };
     const std::string before = snapshot();

@@ -8,6 +8,7 @@
 #include "platform/regional_settings.h"
 #include "support/company_db.h"
 #include "support/recording_dialogs.h"
+#include "support/test_registry.h"
 #include "support/test_support.h"
 
 #include <QImage>
@@ -73,14 +74,12 @@ protected:
                                                {"CTDE_CODBAR", "NO-EXISTE"}, {"CTDE_CANT", "1"}});
         std::replace(line.begin(), line.end(), ';', ',');
         const auto data = dir_.write("cotizaciones.csv", line);
-        dir_.write("suite/settings.conf", dir_.path().string() + "\nSYSDBA\nmasterkey\n01\n" + data.string() +
-                                              "\n" + (GetParam().unattended ? "1" : "0") + "\n");
-        const auto registry = testing_support::writeRegistry(dir_, dir_.path() / "suite");
-        setenv("IMPORTARCOT_REGISTRY", registry.c_str(), 1);
+        suite_.writeSettings(dir_.path().string() + "\nSYSDBA\nmasterkey\n01\n" + data.string() + "\n" +
+                             (GetParam().unattended ? "1" : "0") + "\n");
     }
-    void TearDown() override { unsetenv("IMPORTARCOT_REGISTRY"); }
 
     testing_support::TempDir dir_;
+    testing_support::SuiteInstallation suite_{dir_};
     PicturingDialogs dialogs_;
     database::Tfdm fdm_{dialogs_};
 };

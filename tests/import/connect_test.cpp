@@ -141,15 +141,12 @@ TEST_F(Connect, UnattendedRunOnlyWithExactlyOne)
         host.texts[FormField::Ubicacion] = (dir_.path() / "no-such-file.csv").string();
         database::Tfdm fdm(host.dialogs_);
         ImportSession session(host, fdm);
-        const auto registry = dir_.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                                         "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
-                                                         "\"Directorio\"=\"" + (dir_.path() / "suite").string()
-                                                         + "\"\n");
-        dir_.write("suite/settings.conf", host.texts[FormField::Servidor] + "\nSYSDBA\nmasterkey\n01\n"
-                                              + host.texts[FormField::Ubicacion] + "\n" + flag + "\n");
-        setenv("IMPORTARCOT_REGISTRY", registry.c_str(), 1);
-        session.FormCreate();
-        unsetenv("IMPORTARCOT_REGISTRY");
+        {
+            const testing_support::SuiteInstallation suite(dir_);
+            suite.writeSettings(host.texts[FormField::Servidor] + "\nSYSDBA\nmasterkey\n01\n" +
+                                host.texts[FormField::Ubicacion] + "\n" + flag + "\n");
+            session.FormCreate();
+        }
         ASSERT_TRUE(platform::runGuarded(host.dialogs(), [&] { session.FormActivate(); }));
         const bool ran = std::string(flag) == "1";
         EXPECT_EQ(host.dialogs_.shown.size(), ran ? 1u : 0u) << "[" << flag << "]";

@@ -1,13 +1,14 @@
 // Window creation fills the fields from settings.conf in the suite's directory.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <optional>
 
 #include "database/dm.h"
 #include "import/session.h"
 #include "platform/errors.h"
 #include "platform/guard.h"
 #include "support/recording_host.h"
+#include "support/test_registry.h"
 #include "support/test_support.h"
 
 namespace importer {
@@ -19,15 +20,14 @@ using testing_support::TempDir;
 
 class FormCreateTest : public ::testing::Test {
 protected:
-    void registryValue(const std::string& line)
+    void registryValue(const std::string& values)
     {
-        const auto file = dir_.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                                     "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n" + line + "\n");
-        setenv("IMPORTARCOT_REGISTRY", file.c_str(), 1);
+        registry_.emplace(dir_, testing_support::suiteKeyExport(values));
     }
-    void TearDown() override { unsetenv("IMPORTARCOT_REGISTRY"); }
+    std::string suiteDirectory() const { return testing_support::directorioValue(dir_.path() / "suite"); }
 
     TempDir dir_;
+    std::optional<testing_support::ScopedRegistry> registry_;
     RecordingHost host_;
     database::Tfdm fdm_{host_.dialogs_};
     ImportSession session_{host_, fdm_};
@@ -36,7 +36,7 @@ protected:
 TEST_F(FormCreateTest, SixValuesRead)
 {
     dir_.write("suite/settings.conf", "/srv/merkalo\r\nSYSDBA\r\nmasterkey\r\n07\r\n/datos/cot.csv\r\n1\r\n");
-    registryValue("\"Directorio\"=\"" + (dir_.path() / "suite").string() + "\"");
+    registryValue(suiteDirectory());
     session_.FormCreate();
     EXPECT_EQ(host_.texts, (std::map<FormField, std::string>{{FormField::Servidor, "/srv/merkalo"},
                                                              {FormField::Tusua, "SYSDBA"},
@@ -50,7 +50,7 @@ TEST_F(FormCreateTest, SixValuesRead)
 TEST_F(FormCreateTest, MissingLinesKeepTheFields)
 {
     dir_.write("suite/settings.conf", "srv\nusr\n");
-    registryValue("\"Directorio\"=\"" + (dir_.path() / "suite").string() + "\"");
+    registryValue(suiteDirectory());
     host_.texts[FormField::Cia] = "design";
     session_.FormCreate();
     EXPECT_EQ(host_.text(FormField::Servidor), "srv");
@@ -61,7 +61,7 @@ TEST_F(FormCreateTest, MissingLinesKeepTheFields)
 TEST_F(FormCreateTest, ValueOfAnotherTypeStopsCreationWithItsError)
 {
     dir_.write("suite/settings.conf", "srv\n");
-    registryValue("\"Directorio\"=dword:00000010");
+    registryValue("\"Directorio\"=dword:00000010\n");
     EXPECT_FALSE(platform::runGuarded(host_.dialogs(), [&] { session_.FormCreate(); }));
     EXPECT_EQ(host_.dialogs_.shown, (std::vector<RecordingDialogs::Shown>{
                                         {RecordingDialogs::Kind::Default, "Invalid data type for 'Directorio'"}}));

@@ -17,6 +17,7 @@
 #include "platform/guard.h"
 #include "support/company_db.h"
 #include "support/recording_host.h"
+#include "support/test_registry.h"
 #include "support/test_support.h"
 
 namespace importer {
@@ -49,12 +50,11 @@ protected:
     {
         platform::setRegionalSettings({'.', "dd/MM/yyyy", '/'});
         database_ = testing_support::createCompanyDatabase(dir_.path(), "01", true);
-        // A suite key without a directory: no settings file, no message.
-        const auto registry = dir_.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                                         "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n");
-        setenv("IMPORTARCOT_REGISTRY", registry.c_str(), 1);
-        session_.FormCreate();
-        unsetenv("IMPORTARCOT_REGISTRY");
+        {
+            // A suite key without a directory: no settings file, no message.
+            const testing_support::ScopedRegistry registry(dir_, testing_support::suiteKeyExport());
+            session_.FormCreate();
+        }
         host_.texts = {{FormField::Servidor, dir_.path().string()},
                        {FormField::Tusua, "SYSDBA"},
                        {FormField::TClave, "masterkey"},

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/registry.h"
 #include "support/held_file.h"
 #include "support/recording_dialogs.h"
@@ -97,13 +99,10 @@ TEST(SettingsFile, PathKeepsTheDirectoryAsStored)
 // The machine's registry, written per test.
 class Registry : public ::testing::Test {
 protected:
-    void useRegistry(const std::string& content)
-    {
-        testing_support::useRegistryFile(dir_.write("registry.reg", content));
-    }
-    void TearDown() override { testing_support::forgetRegistry(); }
+    void useRegistry(const std::string& content) { registry_.emplace(dir_, content); }
 
     TempDir dir_;
+    std::optional<testing_support::ScopedRegistry> registry_;
     RecordingDialogs dialogs_;
 };
 
@@ -136,7 +135,7 @@ TEST_F(Registry, MissingKeyOrFileShowsTheMessage)
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(dialogs.shown[0], (RecordingDialogs::Shown{RecordingDialogs::Kind::Plain, message}));
     }
-    testing_support::useRegistryFile(dir_.path() / "none.reg");
+    registry_.emplace(dir_.path() / "none.reg");
     EXPECT_EQ(diraplicacion(dialogs_), "");
     EXPECT_EQ(dialogs_.shown.size(), 1u);
 }

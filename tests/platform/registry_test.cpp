@@ -3,6 +3,7 @@
 // without a UTF-8 mark (older exports, files written by hand). On Windows: the real
 // registry, in its two views.
 #include "platform/registry.h"
+#include "support/test_registry.h"
 #include "support/test_support.h"
 
 #include <cstdlib>
@@ -76,14 +77,12 @@ void PrintTo(const EncodingCase& c, std::ostream* out)
 
 class RegistryEncodingTest : public ::testing::TestWithParam<EncodingCase> {
 protected:
-    void TearDown() override { unsetenv("IMPORTARCOT_REGISTRY"); }
     TempDir dir_;
 };
 
 TEST_P(RegistryEncodingTest, ValuesReadFromTheFile)
 {
-    const auto file = dir_.write("registry.reg", GetParam().bytes);
-    setenv("IMPORTARCOT_REGISTRY", file.c_str(), 1);
+    const testing_support::ScopedRegistry registry(dir_, GetParam().bytes);
     const auto key = platform::RegistryKey::openLocalMachineReadOnly("\\Software\\Orvan\\Merkalo2016");
     ASSERT_TRUE(key.has_value());
     EXPECT_EQ(key->readString("Directorio"), GetParam().directorio);

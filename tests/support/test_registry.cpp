@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #ifdef _WIN32
 #include <fstream>
@@ -9,14 +10,12 @@
 
 #include "platform/text_codec.h"
 #include "platform/wide_text.h"
-#include "support/test_support.h"
 #endif
 
 namespace testing_support {
+namespace {
 
 #ifdef _WIN32
-
-namespace {
 
 // The suite's key, in the native and in the 32-bit view.
 void removeSuiteKey()
@@ -30,8 +29,7 @@ void removeSuiteKey()
     }
 }
 
-}  // namespace
-
+// A file that does not exist leaves the registry without the suite's key.
 void useRegistryFile(const std::filesystem::path& file)
 {
     removeSuiteKey();
@@ -66,5 +64,54 @@ void useRegistryFile(const std::filesystem::path& file) { setenv("IMPORTARCOT_RE
 void forgetRegistry() { unsetenv("IMPORTARCOT_REGISTRY"); }
 
 #endif
+
+std::filesystem::path madeFolder(const std::filesystem::path& path)
+{
+    std::filesystem::create_directories(path);
+    return path;
+}
+
+}  // namespace
+
+std::string suiteKeyExport(const std::string& values)
+{
+    return "Windows Registry Editor Version 5.00\n\n"
+           "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n" +
+           values;
+}
+
+std::string directorioValue(const std::filesystem::path& suite)
+{
+    // A string value escapes its backslashes, as in a Windows path.
+    std::string escaped;
+    for (const char c : suite.string()) {
+        if (c == '\\')
+            escaped += '\\';
+        escaped += c;
+    }
+    return "\"Directorio\"=\"" + escaped + "\"\n";
+}
+
+ScopedRegistry::ScopedRegistry(std::filesystem::path file) : file_(std::move(file))
+{
+    useRegistryFile(file_);
+}
+
+ScopedRegistry::ScopedRegistry(const TempDir& folder, const std::string& content)
+    : ScopedRegistry(folder.write("registry.reg", content))
+{
+}
+
+ScopedRegistry::~ScopedRegistry() { forgetRegistry(); }
+
+SuiteInstallation::SuiteInstallation(const TempDir& folder)
+    : path_(madeFolder(folder.path() / "suite")), registry_(folder, suiteKeyExport(directorioValue(path_)))
+{
+}
+
+std::filesystem::path SuiteInstallation::writeSettings(const std::string& bytes) const
+{
+    return writeFile(path_ / "settings.conf", bytes);
+}
 
 }  // namespace testing_support

@@ -34,19 +34,15 @@ TempDir::~TempDir()
 
 std::filesystem::path TempDir::write(const std::string& name, const std::string& bytes) const
 {
-    const auto file = path_ / name;
+    return writeFile(path_ / name, bytes);
+}
+
+std::filesystem::path writeFile(const std::filesystem::path& file, const std::string& bytes)
+{
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary);
     out << bytes;
     return file;
-}
-
-std::filesystem::path writeRegistry(const TempDir& folder, const std::filesystem::path& suite)
-{
-    return folder.write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                        "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
-                                        "\"Directorio\"=\"" +
-                                            suite.string() + "\"\n");
 }
 
 std::string readFile(const std::filesystem::path& path)

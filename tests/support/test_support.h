@@ -22,10 +22,8 @@ private:
 };
 
 std::string readFile(const std::filesystem::path& path);
-
-// The registry stand-in registry.reg in the folder, its suite key naming the suite's
-// installation directory; gives its path (for IMPORTARCOT_REGISTRY).
-std::filesystem::path writeRegistry(const TempDir& folder, const std::filesystem::path& suite);
+// Writes bytes to the file, making the folders above it, and gives its path.
+std::filesystem::path writeFile(const std::filesystem::path& file, const std::string& bytes);
 
 // The text of the Error that the operation raises, or "(no error)".
 template <class Error>
