@@ -5,87 +5,23 @@
 #include "support/child_process.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <fstream>
-#include <pty.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 
 namespace app {
 namespace {
 
-const std::filesystem::path kProgram = std::filesystem::path(IMPORTARCOT_BINARY_DIR) / "app" / "importarcot";
+using testing_support::Finished;
 
-struct Finished {
-    int status = -1;
-    std::string out;
-    std::string err; // what the error stream received: a file, or the terminal
-};
-
-int exitStatus(pid_t child)
-{
-    int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
-
-// Runs the program with its output streams in files, or its error stream on a
-// pseudo-terminal of the given width (its output stream still in a file).
+// Runs the built program with its output streams in files, or its error stream on
+// a pseudo-terminal of the given width (its output stream still in a file).
 Finished runProgram(const testing_support::TempDir& dir, std::vector<std::string> arguments,
                     const std::vector<std::string>& environment, int terminalColumns = 0)
 {
-    EXPECT_TRUE(std::filesystem::exists(kProgram)) << kProgram << " is built with the tests";
-    arguments.insert(arguments.begin(), kProgram.string());
-    std::vector<std::string> variables = testing_support::environmentWithoutDisplay(environment);
-    const std::vector<char*> argv = testing_support::pointers(arguments);
-    const std::vector<char*> envp = testing_support::pointers(variables);
-    const std::string outPath = (dir.path() / "stdout").string();
-    const std::string errPath = (dir.path() / "stderr").string();
-
-    Finished finished;
-    pid_t child;
-    int terminal = -1;
-    if (terminalColumns > 0) {
-        winsize size{};
-        size.ws_row = 24;
-        size.ws_col = static_cast<unsigned short>(terminalColumns);
-        child = forkpty(&terminal, nullptr, nullptr, &size);
-    } else {
-        child = fork();
-    }
-    if (child == 0) {
-        // Only async-signal-safe calls from here on.
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(out, STDOUT_FILENO);
-        if (terminalColumns == 0) {
-            const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            dup2(err, STDERR_FILENO);
-        }
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-    EXPECT_GT(child, 0);
-    if (terminal >= 0) {
-        char buffer[4096];
-        for (;;) {
-            const ssize_t got = read(terminal, buffer, sizeof buffer);
-            if (got > 0)
-                finished.err.append(buffer, static_cast<std::size_t>(got));
-            else if (got < 0 && errno == EINTR)
-                continue;
-            else
-                break; // EIO once the program has closed the terminal
-        }
-        close(terminal);
-    }
-    finished.status = exitStatus(child);
-    finished.out = testing_support::readFile(outPath);
-    if (terminal < 0)
-        finished.err = testing_support::readFile(errPath);
-    return finished;
+    const auto program = testing_support::builtProgram();
+    EXPECT_TRUE(std::filesystem::exists(program)) << program << " is built with the tests";
+    arguments.insert(arguments.begin(), program.string());
+    return testing_support::runToEnd(dir.path(), arguments, {environment, terminalColumns});
 }
 
 // What a terminal shows after the bytes: "\r" goes back to the first column, "\n"

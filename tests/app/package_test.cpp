@@ -6,54 +6,25 @@
 #include "support/child_process.h"
 #include "support/test_support.h"
 
-#include <cstdlib>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
-#include <optional>
 #include <set>
-#include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <utility>
 #include <vector>
-
-extern char** environ;
 
 namespace app {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Finished {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using testing_support::Finished;
 
 // Runs a program found on the PATH (or given by its path) without a shell.
 Finished run(const testing_support::TempDir& dir, std::vector<std::string> arguments)
 {
-    const std::string outPath = (dir.path() / "stdout").string();
-    const std::string errPath = (dir.path() / "stderr").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const std::vector<char*> argv = testing_support::pointers(arguments);
-
-    Finished finished;
-    pid_t child = 0;
-    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    EXPECT_EQ(spawned, 0) << arguments[0];
-    int status = 0;
-    if (spawned == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
-        finished.status = WEXITSTATUS(status);
-    finished.out = testing_support::readFile(outPath);
-    finished.err = testing_support::readFile(errPath);
-    return finished;
+    return testing_support::runToEnd(dir.path(), std::move(arguments));
 }
 
 // The package names of a control field such as Depends, without versions.
@@ -68,17 +39,6 @@ std::set<std::string> packageNames(const std::string& field)
             names.insert(name);
     }
     return names;
-}
-
-// A program's path when the PATH has it.
-std::optional<std::string> onThePath(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::istringstream folders(path != nullptr ? path : "");
-    for (std::string folder; std::getline(folders, folder, ':');)
-        if (!folder.empty() && ::access((fs::path(folder) / name).c_str(), X_OK) == 0)
-            return (fs::path(folder) / name).string();
-    return std::nullopt;
 }
 
 std::map<std::string, std::string> desktopEntry(const fs::path& file)
@@ -149,7 +109,7 @@ TEST(DebianPackage, BuiltFromThisTree)
         EXPECT_TRUE(fs::is_regular_file(root / "usr/share/doc/importarcot/examples" / example)) << example;
 
     // Debian's own check of a package: no error and no warning.
-    if (const auto lintian = onThePath("lintian")) {
+    if (const auto lintian = testing_support::onThePath("lintian")) {
         const Finished checked = run(dir, {*lintian, "--fail-on", "error,warning", deb});
         EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
     }

@@ -26,10 +26,8 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <memory>
-#include <optional>
 #include <pwd.h>
 #include <set>
 #include <sys/wait.h>
@@ -41,8 +39,8 @@ namespace app {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::ChildProcess;
 
-const fs::path kProgram = fs::path(IMPORTARCOT_BINARY_DIR) / "app" / "importarcot";
 const fs::path kStartServer = fs::path(IMPORTARCOT_SOURCE_DIR) / "scripts" / "start-firebird";
 const fs::path kServerPidFile = "/run/firebird3.0/firebird.pid";
 const fs::path kServerExecutable = "/usr/sbin/firebird";
@@ -118,72 +116,6 @@ bool brokenConnectionReported(const std::string& err, const std::string& quotati
     return false;
 }
 
-// The program running in the background, its streams in files.
-class Program {
-public:
-    Program(const fs::path& folder, const std::string& name, std::vector<std::string> arguments,
-            const std::vector<std::string>& environment)
-        : out_(folder / (name + ".out")), err_(folder / (name + ".err"))
-    {
-        arguments.insert(arguments.begin(), kProgram.string());
-        std::vector<std::string> variables = testing_support::environmentWithoutDisplay(environment);
-        const std::vector<char*> argv = testing_support::pointers(arguments);
-        const std::vector<char*> envp = testing_support::pointers(variables);
-        const std::string outPath = out_.string();
-        const std::string errPath = err_.string();
-        pid_ = fork();
-        if (pid_ == 0) {
-            // Only async-signal-safe calls from here on.
-            dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-            dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-            execve(argv[0], argv.data(), envp.data());
-            _exit(127);
-        }
-    }
-    ~Program()
-    {
-        if (running()) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    bool running()
-    {
-        if (pid_ <= 0 || status_)
-            return false;
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) != pid_)
-            return true;
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return false;
-    }
-    // The exit status; -1 when it did not exit by itself within kPatience (it is
-    // then killed) or ended on a signal.
-    int finish()
-    {
-        const auto deadline = std::chrono::steady_clock::now() + kPatience;
-        while (running() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (running()) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-            status_ = -1;
-        }
-        return status_.value_or(-1);
-    }
-    std::string out() const { return testing_support::readFile(out_); }
-    std::string err() const { return testing_support::readFile(err_); }
-
-private:
-    fs::path out_;
-    fs::path err_;
-    pid_t pid_ = -1;
-    std::optional<int> status_;
-};
-
 // The Firebird server of scripts/start-firebird, by its pid file; 0 when there is
 // none. Only a pid that really is that server counts, so that a stale file never
 // leads to another process.
@@ -221,15 +153,17 @@ protected:
         BatchFixture::TearDown();
     }
 
-    std::unique_ptr<Program> startImport(const std::string& name, const std::string& bytes)
+    // The program running in the background, its streams in <name>.out and <name>.err.
+    std::unique_ptr<ChildProcess> startImport(const std::string& name, const std::string& bytes)
     {
         const std::string data = dir_.write(name + ".csv", bytes).string();
-        return std::make_unique<Program>(
+        return std::make_unique<ChildProcess>(
             dir_.path(), name,
-            std::vector<std::string>{"--batch", "--server", "localhost:" + dir_.path().string(), "--user",
-                                     "SYSDBA", "--company", "01", "--file", data, "--separator", "semicolon"},
-            std::vector<std::string>{suite_.registry().variable(), "IMPORTARCOT_PASSWORD=masterkey",
-                                     "LC_ALL=C.UTF-8"});
+            std::vector<std::string>{testing_support::builtProgram().string(), "--batch", "--server",
+                                     "localhost:" + dir_.path().string(), "--user", "SYSDBA", "--company", "01",
+                                     "--file", data, "--separator", "semicolon"},
+            ChildProcess::Options{
+                {suite_.registry().variable(), "IMPORTARCOT_PASSWORD=masterkey", "LC_ALL=C.UTF-8"}});
     }
 
     // Opens a connection of the test's own and, in a transaction left open, deletes
@@ -246,7 +180,7 @@ protected:
     // Waits until the given number of other connections is writing a quotation line
     // (waiting on the held article) while the given number of quotations is stored.
     // False when an import ended or the moment never came.
-    bool waitUntilWaiting(int waiting, int stored, std::initializer_list<Program*> imports)
+    bool waitUntilWaiting(int waiting, int stored, std::initializer_list<ChildProcess*> imports)
     {
         database::Statement state(
             *holder_,
@@ -256,7 +190,7 @@ protected:
             "RDB$DATABASE");
         const auto deadline = std::chrono::steady_clock::now() + kPatience;
         while (std::chrono::steady_clock::now() < deadline) {
-            for (Program* import : imports)
+            for (ChildProcess* import : imports)
                 if (!import->running())
                     return false;
             // A transaction per look: the monitoring tables are a snapshot per transaction.
@@ -319,7 +253,7 @@ void ServerFaults::killServerWhileWriting(const std::string& prefix, int held, i
     auto import = startImport("first", dataFile(file));
     ASSERT_TRUE(waitUntilWaiting(1, held - 1, {import.get()})) << import->err();
     killServer();
-    const int status = import->finish();
+    const int status = import->finish(kPatience);
     restartServer();
 
     EXPECT_EQ(status, kBatchStopped) << import->err();
@@ -334,7 +268,7 @@ void ServerFaults::killServerWhileWriting(const std::string& prefix, int held, i
 
     const std::vector<Quotation> rest(file.begin() + (held - 1), file.end());
     auto resumed = startImport("rest", dataFile(rest));
-    EXPECT_EQ(resumed->finish(), kBatchImported) << resumed->err();
+    EXPECT_EQ(resumed->finish(kPatience), kBatchImported) << resumed->err();
     EXPECT_EQ(resumed->out(), summary(count - held + 1, 3 * (count - held + 1), prefix + std::to_string(count)));
     EXPECT_EQ(storedRows(), wholeRows(file));
 }
@@ -364,8 +298,8 @@ TEST_F(ServerFaults, TwoImportsAtOnceIntoOneDatabase)
     ASSERT_TRUE(waitUntilWaiting(2, 0, {a.get(), b.get()})) << a->err() << b->err();
     hold_->rollback();
 
-    EXPECT_EQ(a->finish(), kBatchImported) << a->err();
-    EXPECT_EQ(b->finish(), kBatchImported) << b->err();
+    EXPECT_EQ(a->finish(kPatience), kBatchImported) << a->err();
+    EXPECT_EQ(b->finish(kPatience), kBatchImported) << b->err();
     EXPECT_EQ(a->out(), summary(40, 119, "PA40"));
     EXPECT_EQ(b->out(), summary(40, 119, "PB40"));
     std::vector<Quotation> both = first;
