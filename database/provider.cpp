@@ -190,12 +190,7 @@ Provider::RowWrite Provider::writeRow(const dataset::LoggedRow& row, dataset::Re
 
 int Provider::applyUpdates(dataset::RecordSet& recordSet, int maxErrors, Transaction* within)
 {
-    if (recordSet.state() == dataset::State::Edit || recordSet.state() == dataset::State::Insert) {
-        if (recordSet.modified())
-            recordSet.post();
-        else
-            recordSet.cancel();
-    }
+    recordSet.checkBrowseMode();
     if (recordSet.changeCount() == 0)
         return 0;
 

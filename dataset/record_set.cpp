@@ -299,6 +299,14 @@ void RecordSet::Impl::checkBrowseMode()
         self.cancel();
 }
 
+void RecordSet::Impl::leaveEditState(State next)
+{
+    pending = nullptr;
+    backup.clear();
+    modified = false;
+    state = next;
+}
+
 void RecordSet::Impl::parentEdit()
 {
     if (!master)
@@ -337,10 +345,7 @@ void RecordSet::Impl::store()
     if (row->status != RowStatus::Unmodified)
         logRow(row);
     const bool moved = state == State::Insert || modified;
-    backup.clear();
-    pending = nullptr;
-    state = State::Browse;
-    modified = false;
+    leaveEditState(State::Browse);
     if (moved)
         reposition();
 }
@@ -439,10 +444,7 @@ void RecordSet::Impl::deleteCurrentRow()
     Row* row = rows.rows[cur].get();
     if (state == State::Edit)
         row->values = std::move(backup);
-    backup.clear();
-    pending = nullptr;
-    state = State::Browse;
-    modified = false;
+    leaveEditState(State::Browse);
     if (row->status == RowStatus::Inserted) {
         // Never written: it leaves no trace in the log, and its lines go with it.
         removeCurrentRow();
@@ -489,11 +491,8 @@ void RecordSet::Impl::insertRow(bool atEnd)
 void RecordSet::Impl::dropRows()
 {
     if (Impl* lines = detailImpl()) {
-        lines->state = State::Inactive;
         lines->active = false;
-        lines->pending = nullptr;
-        lines->backup.clear();
-        lines->modified = false;
+        lines->leaveEditState(State::Inactive);
         lines->cur = 0;
         lines->eof = true;
     }
@@ -502,9 +501,7 @@ void RecordSet::Impl::dropRows()
     own.rows.clear();
     own.deleted.clear();
     own.log.clear();
-    pending = nullptr;
-    backup.clear();
-    modified = false;
+    leaveEditState(State::Inactive);
     cur = 0;
     eof = true;
 }
@@ -629,15 +626,11 @@ void RecordSet::close()
     if (d.master) {
         // A nested set has no rows of its own to drop; it only stops answering.
         d.active = false;
-        d.state = State::Inactive;
-        d.pending = nullptr;
-        d.backup.clear();
-        d.modified = false;
+        d.leaveEditState(State::Inactive);
         return;
     }
     d.dropRows();
     d.active = false;
-    d.state = State::Inactive;
 }
 
 bool RecordSet::active() const
@@ -787,18 +780,13 @@ void RecordSet::cancel()
     if (Impl* lines = d.detailImpl())
         lines->checkBrowseMode();
     if (d.state == State::Insert) {
-        d.pending = nullptr;
-        d.state = State::Browse;
-        d.modified = false;
+        d.leaveEditState(State::Browse);
         d.removeCurrentRow();
         return;
     }
     const bool linkChanged = d.detail && d.pending->values[d.masterLink] != d.backup[d.masterLink];
     d.pending->values = std::move(d.backup);
-    d.backup.clear();
-    d.pending = nullptr;
-    d.state = State::Browse;
-    d.modified = false;
+    d.leaveEditState(State::Browse);
     if (linkChanged)
         d.carryLink();
 }

@@ -105,6 +105,9 @@ struct RecordSet::Impl {
 
     // Post when something was assigned, cancel otherwise; the lines first.
     void checkBrowseMode();
+    // No pending row any more: its before-edit values are dropped and the set is in
+    // the state given (browse after a post, cancel or delete; inactive when closed).
+    void leaveEditState(State next);
     // What a line operation does to its header: post a new header, then edit.
     void parentEdit();
     void currentRowChanged();

@@ -63,13 +63,7 @@ template <class OnColumn>
 void Mapping::forEachTakenColumn(OnColumn onColumn)
 {
     dataset::RecordSet& table = *CImportacion_;
-    table.requireActive();
-    if (table.state() == dataset::State::Edit || table.state() == dataset::State::Insert) {
-        if (table.modified())
-            table.post();
-        else
-            table.cancel();
-    }
+    table.checkBrowseMode();
     const std::size_t dato = table.field("DATO").index();
     const std::size_t columna = table.field("COLUMNA").index();
     const std::size_t importar = table.field("IMPORTAR").index();
