@@ -16,8 +16,9 @@ namespace database {
 
 class Connection;
 
-enum class UpdateKind { Modify, Insert, Delete };
-enum class UpdateResponse { Skip, Abort, Merge, Apply, Ignore };
+// The program only inserts rows; a record set's own errors are reported as Modify.
+enum class UpdateKind { Modify, Insert };
+enum class UpdateResponse { Skip, Abort };
 
 class Provider;
 // Called once for a row that the database refused: the provider, the record set
