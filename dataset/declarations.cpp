@@ -25,8 +25,7 @@ FieldDef labelled(FieldDef def, std::string label)
     return def;
 }
 
-} // namespace
-
+// The declared fields of the two quotation tables, in column order.
 std::vector<FieldDef> cotizacionesFields()
 {
     return {
@@ -91,10 +90,12 @@ std::vector<FieldDef> cotizacionesDetalleFields()
     };
 }
 
+} // namespace
+
 std::unique_ptr<RecordSet> makeCFacturas()
 {
     auto set = std::make_unique<RecordSet>("CFacturas", cotizacionesFields());
-    RecordSet& lines = set->nest("TCotdetalle", "CFactdetalle", cotizacionesDetalleFields(), "COTI_ID");
+    RecordSet& lines = set->nest("CFactdetalle", cotizacionesDetalleFields(), "COTI_ID");
     lines.addSum("SumIva", "sum(ctde_ivamonto)");
     lines.addSum("SumTotal", "sum(ctde_total)");
     return set;
@@ -142,25 +143,6 @@ std::unique_ptr<RecordSet> makeCValarticulo()
 std::unique_ptr<RecordSet> makeCFactor()
 {
     return std::make_unique<RecordSet>("CFactor", std::vector<FieldDef>{decimal("FACTOR", 8)});
-}
-
-std::unique_ptr<RecordSet> makeCConfiguracion()
-{
-    return std::make_unique<RecordSet>("CConfiguracion", std::vector<FieldDef>{});
-}
-
-std::unique_ptr<RecordSet> makeCArticulo()
-{
-    return std::make_unique<RecordSet>("CArticulo", std::vector<FieldDef>{});
-}
-
-std::vector<ColumnInfo> columnsOf(const std::vector<FieldDef>& fields)
-{
-    std::vector<ColumnInfo> columns;
-    columns.reserve(fields.size());
-    for (const FieldDef& def : fields)
-        columns.push_back(ColumnInfo{def.name, def.kind, def.size});
-    return columns;
 }
 
 } // namespace dataset

@@ -23,15 +23,5 @@ std::unique_ptr<RecordSet> makeCImportacion();
 std::unique_ptr<RecordSet> makeCValarticulo();
 // The output of FACTOR_UNIDAD_CANT.
 std::unique_ptr<RecordSet> makeCFactor();
-// Sets without declared fields: they take the columns of their statement.
-std::unique_ptr<RecordSet> makeCConfiguracion();
-std::unique_ptr<RecordSet> makeCArticulo();
-
-// The declared fields of the two quotation tables, in column order.
-std::vector<FieldDef> cotizacionesFields();
-std::vector<FieldDef> cotizacionesDetalleFields();
-
-// Columns matching the fields of a set (what a statement over its table returns).
-std::vector<ColumnInfo> columnsOf(const std::vector<FieldDef>& fields);
 
 } // namespace dataset

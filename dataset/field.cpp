@@ -309,11 +309,4 @@ void Field::setValue(Value value)
     set.assigned(index_);
 }
 
-void Field::clear()
-{
-    RecordSet::Impl& set = *owner_->impl_;
-    set.slotForAssignment(index_) = std::monostate{};
-    set.assigned(index_);
-}
-
 } // namespace dataset

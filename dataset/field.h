@@ -39,7 +39,6 @@ public:
     const FieldDef& def() const;
     const std::string& name() const { return def().name; }
     std::size_t index() const { return index_; }
-    RecordSet& recordSet() const { return *owner_; }
 
     bool isNull() const;
     const Value& value() const;
@@ -62,7 +61,6 @@ public:
     void setAsDate(const Date& value);
     // A value as read from the database: stored as it is (the kind must fit).
     void setValue(Value value);
-    void clear();
 
 private:
     RecordSet* owner_ = nullptr;

@@ -696,17 +696,6 @@ void RecordSet::next()
     }
 }
 
-void RecordSet::last()
-{
-    Impl& d = *impl_;
-    d.requireActive();
-    d.checkBrowseMode();
-    const std::size_t n = d.count();
-    d.cur = n == 0 ? 0 : n - 1;
-    d.eof = n == 0;
-    d.currentRowChanged();
-}
-
 void RecordSet::moveTo(std::size_t row)
 {
     Impl& d = *impl_;
@@ -810,9 +799,6 @@ void RecordSet::remove()
     d.parentEdit();
     guarded(*this, onDeleteError, [&] {
         d.requireWritable();
-        const Row* row = d.currentRow();
-        if (!d.cascadeDeletes && row->lines && !row->lines->rows.empty())
-            throw DatabaseError("Cannot delete master record with details");
         if (Impl* lines = d.detailImpl())
             lines->checkBrowseMode();
         d.deleteCurrentRow();
@@ -822,16 +808,6 @@ void RecordSet::remove()
 void RecordSet::setReadOnly(bool readOnly)
 {
     impl_->readOnly = readOnly;
-}
-
-bool RecordSet::readOnly() const
-{
-    return impl_->readOnly;
-}
-
-void RecordSet::setCascadeDeletes(bool cascade)
-{
-    impl_->cascadeDeletes = cascade;
 }
 
 void RecordSet::setIndexFields(std::vector<std::string> fieldNames)
@@ -860,8 +836,7 @@ const std::vector<std::string>& RecordSet::indexFields() const
     return impl_->indexNames;
 }
 
-RecordSet& RecordSet::nest(std::string nestedFieldName, std::string detailName,
-                           std::vector<FieldDef> detailFields, std::string linkField)
+RecordSet& RecordSet::nest(std::string detailName, std::vector<FieldDef> detailFields, std::string linkField)
 {
     Impl& d = *impl_;
     const auto masterLink = d.findFieldIndex(linkField);
@@ -876,7 +851,6 @@ RecordSet& RecordSet::nest(std::string nestedFieldName, std::string detailName,
     lines->impl_->active = d.active;
     lines->impl_->state = d.active ? State::Browse : State::Inactive;
     d.masterLink = *masterLink;
-    d.nestedFieldName = std::move(nestedFieldName);
     d.detail = std::move(lines);
     return *d.detail;
 }
@@ -884,16 +858,6 @@ RecordSet& RecordSet::nest(std::string nestedFieldName, std::string detailName,
 RecordSet* RecordSet::detail() const
 {
     return impl_->detail.get();
-}
-
-RecordSet* RecordSet::master() const
-{
-    return impl_->master ? &impl_->master->self : nullptr;
-}
-
-const std::string& RecordSet::nestedFieldName() const
-{
-    return impl_->nestedFieldName;
 }
 
 void RecordSet::addSum(std::string sumName, std::string expression)
@@ -919,29 +883,16 @@ void RecordSet::addSum(std::string sumName, std::string expression)
     const FieldKind kind = d.fields[*index].kind;
     if (kind != FieldKind::Decimal && kind != FieldKind::Integer)
         throw std::invalid_argument(d.name + ": the sum " + sumName + " is not over a numeric field");
-    SumDef def;
-    def.name = std::move(sumName);
-    def.expression = std::move(expression);
-    d.sums.push_back({std::move(def), *index});
-}
-
-std::size_t RecordSet::sumCount() const
-{
-    return impl_->sums.size();
+    d.sums.push_back({std::move(sumName), *index});
 }
 
 SumField RecordSet::sumField(std::string_view sumName) const
 {
     const Impl& d = *impl_;
     for (std::size_t i = 0; i < d.sums.size(); ++i)
-        if (sameName(d.sums[i].def.name, sumName))
+        if (sameName(d.sums[i].name, sumName))
             return SumField(this, i);
     d.fieldNotFound(sumName);
-}
-
-std::string RecordSet::sumAsText(std::string_view sumName) const
-{
-    return sumField(sumName).asString();
 }
 
 std::size_t RecordSet::changeCount() const

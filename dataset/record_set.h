@@ -102,7 +102,6 @@ public:
     bool eof() const;           // moved past the last row (or empty)
     void first();
     void next();
-    void last();
     void moveTo(std::size_t row);
     // The stored value of any row, for grids.
     const Value& valueAt(std::size_t row, std::size_t field) const;
@@ -131,10 +130,6 @@ public:
     // A read-only set refuses insert, edit and delete: "<set>: Cannot modify a
     // read-only dataset" (inside the guarded part of edit and delete).
     void setReadOnly(bool readOnly);
-    bool readOnly() const;
-    // Deleting a header deletes its lines (the default, as the header's provider asks);
-    // without it a header with lines refuses: "Cannot delete master record with details".
-    void setCascadeDeletes(bool cascade);
 
     AfterInsertHook afterInsert;
     ErrorHook onPostError;
@@ -146,22 +141,16 @@ public:
     const std::vector<std::string>& indexFields() const;
 
     // Nesting: declares the lines of each row as a record set of their own, linked by
-    // linkField (same name in both), which the lines take from their header.
-    RecordSet& nest(std::string nestedFieldName, std::string detailName,
-                    std::vector<FieldDef> detailFields, std::string linkField);
+    // linkField (same name in both), which the lines take from their header. Deleting
+    // a header deletes its lines.
+    RecordSet& nest(std::string detailName, std::vector<FieldDef> detailFields, std::string linkField);
     RecordSet* detail() const;
-    RecordSet* master() const;
-    // The name of the header's field that holds the lines ("" without nesting).
-    const std::string& nestedFieldName() const;
 
     // Sum fields over the rows of this set (for a nested set: the current header's
     // lines). The expression is "sum(<field>)" over a numeric field of this set.
     void addSum(std::string sumName, std::string expression);
-    std::size_t sumCount() const;
     // Raises DatabaseError "<set>: Field '<name>' not found".
     SumField sumField(std::string_view sumName) const;
-    // The sum's text (SumField::asString).
-    std::string sumAsText(std::string_view sumName) const;
 
     // The change log: rows posted since the set was read. A nested set's lines belong
     // to their header's log, so on a nested set these act on the header set's log.

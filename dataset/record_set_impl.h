@@ -54,12 +54,11 @@ struct RecordSet::Impl {
 
     Impl* master = nullptr;
     std::unique_ptr<RecordSet> detail;
-    std::string nestedFieldName;
     std::size_t masterLink = 0; // in the master: the field the lines take
     std::size_t detailLink = 0; // in the detail: the field that holds it
 
     struct Sum {
-        SumDef def;
+        std::string name;
         std::size_t field;  // the field summed
     };
     std::vector<Sum> sums;
@@ -70,7 +69,6 @@ struct RecordSet::Impl {
     std::vector<std::size_t> indexFields;
 
     bool readOnly = false;
-    bool cascadeDeletes = true;
 
     // The fields last resolved for a statement's columns. The look-ups of an import
     // reopen the same record sets over the same columns thousands of times.

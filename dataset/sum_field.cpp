@@ -31,11 +31,6 @@ std::optional<Decimal> RecordSet::Impl::sumOf(const Sum& sum) const
     return total;
 }
 
-const SumDef& SumField::def() const
-{
-    return owner_->impl_->sums[index_].def;
-}
-
 bool SumField::isNull() const
 {
     const RecordSet::Impl& d = *owner_->impl_;

@@ -1,21 +1,12 @@
 #pragma once
 // Sum fields: a sum over the rows of a record set (for nested lines, over the
 // current header's lines), kept up to date by the record set and never stored.
-// They are read-only and never required, so posting never checks them.
+// They are not among the set's fields: nothing assigns them and posting never
+// checks them.
 #include <cstddef>
 #include <string>
 
 namespace dataset {
-
-struct SumDef {
-    std::string name;
-    std::string expression;    // "sum(<field>)"
-    std::string displayLabel;  // empty: named by its name
-    bool required = false;
-    bool readOnly = true;
-
-    const std::string& label() const { return displayLabel.empty() ? name : displayLabel; }
-};
 
 class RecordSet;
 
@@ -25,8 +16,6 @@ public:
     SumField() = default;
     SumField(const RecordSet* owner, std::size_t index) : owner_(owner), index_(index) {}
 
-    const SumDef& def() const;
-    const std::string& name() const { return def().name; }
     // Null while there are no rows to sum.
     bool isNull() const;
     // "" while null; otherwise the sum as a money value, in text with the machine's

@@ -95,7 +95,7 @@ TEST_F(DataModule, ValideArticuloFillsTheLine)
     EXPECT_EQ(text("CTDE_DESC"), "Mi descripción");
     EXPECT_EQ(text("CTDE_UNIDAD"), "UND");
     // By code (TIPO 2) exactly the same way; ARTI_COD always replaced.
-    line.field("CTDE_DESC").clear();
+    line.field("CTDE_DESC").setAsString(""); // the empty text makes it null
     EXPECT_TRUE(fdm_.valide_articulo("QSO-KG", line.field("ARTI_COD"), line.field("CTDE_DESC"),
                                      line.field("CTDE_UNIDAD")));
     EXPECT_EQ(text("ARTI_COD"), "QSO-KG");

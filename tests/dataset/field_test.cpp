@@ -182,7 +182,7 @@ TEST_F(FieldTest, ValuesAsReadAreStoredAsTheyAre)
     EXPECT_EQ(factor.asString(), "1.5");
     EXPECT_EQ(factor.asMoney(), 15000);
     EXPECT_THROW(header->field("COTI_ID").setValue(std::string("1")), platform::DatabaseError);
-    factor.clear();
+    factor.setValue(dataset::Value()); // a null as read
     EXPECT_TRUE(factor.isNull());
 }
 

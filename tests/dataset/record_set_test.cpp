@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "columns_of.h"
 #include "support/test_support.h"
 
 namespace {
@@ -47,7 +48,7 @@ protected:
     std::unique_ptr<RecordSet> readItems()
     {
         auto set = std::make_unique<RecordSet>("CItems", itemFields());
-        set->open(dataset::columnsOf(itemFields()), {item(1, "uno"), item(2, "dos"), item(3, "tres")});
+        set->open(columnsOf(*set), {item(1, "uno"), item(2, "dos"), item(3, "tres")});
         return set;
     }
     static std::vector<std::string> names(RecordSet& set)
@@ -155,7 +156,7 @@ struct HookCase {
 class RecordSetHooks : public RecordSetTest, public testing::WithParamInterface<HookCase> {};
 
 // Each operation meets a database error of its own: a missing required value, a
-// read-only set, a header with lines that may not be deleted alone.
+// read-only set, a header whose unfinished line cannot be posted before it goes.
 TEST_P(RecordSetHooks, TheHookAnswersFailAbortOrRetry)
 {
     const HookCase& c = GetParam();
@@ -180,7 +181,7 @@ TEST_P(RecordSetHooks, TheHookAnswersFailAbortOrRetry)
         expected = "CItems: Cannot modify a read-only dataset";
         break;
     case Operation::Delete: {
-        header->open(dataset::columnsOf(dataset::cotizacionesFields()), {});
+        header->open(columnsOf(*header), {});
         target = header.get();
         RecordSet& lines = *header->detail();
         lines.insert(); // inserts the header too
@@ -194,10 +195,11 @@ TEST_P(RecordSetHooks, TheHookAnswersFailAbortOrRetry)
         header->field("COTI_FECHA").setAsString("05/03/2024");
         header->field("COTI_ID").setAsInteger(1);
         header->post();
-        header->setCascadeDeletes(false);
+        lines.insert(); // a second line, without its article
+        lines.field("CTDE_ITEM").setAsInteger(2);
         operation = [&] { header->remove(); };
-        repair = [&] { header->setCascadeDeletes(true); };
-        expected = "Cannot delete master record with details";
+        repair = [&] { header->detail()->field("ARTI_COD").setAsString("A2"); };
+        expected = "Field 'ARTI_COD' must have a value";
         break;
     }
     }
@@ -362,15 +364,15 @@ TEST_F(RecordSetTest, MergedRowsCountAsReadAndCloseDropsEverything)
 TEST_F(RecordSetTest, OpeningChecksTheDeclaredFieldsAgainstTheColumns)
 {
     RecordSet set("CItems", itemFields());
-    auto columns = dataset::columnsOf(itemFields());
+    auto columns = columnsOf(set);
     columns[0].kind = FieldKind::Text;
     EXPECT_EQ(messageOf<platform::DatabaseError>([&] { set.open(columns, {}); }),
               "CItems: Type mismatch for field 'ID', expecting: Integer actual: String");
-    columns = dataset::columnsOf(itemFields());
+    columns = columnsOf(set);
     columns[2].kind = FieldKind::Float;
     EXPECT_EQ(messageOf<platform::DatabaseError>([&] { set.open(columns, {}); }),
               "CItems: Type mismatch for field 'AMOUNT', expecting: BCD actual: Float");
-    columns = dataset::columnsOf(itemFields());
+    columns = columnsOf(set);
     columns.erase(columns.begin() + 1);
     EXPECT_EQ(messageOf<platform::DatabaseError>([&] { set.open(columns, {}); }),
               "CItems: Field 'NAME' not found");
@@ -403,7 +405,7 @@ TEST_F(RecordSetTest, TextColumnsMayDifferInKindAndWidth)
 
 TEST_F(RecordSetTest, ASetWithoutDeclaredFieldsTakesTheColumns)
 {
-    auto set = dataset::makeCArticulo();
+    auto set = std::make_unique<RecordSet>("CArticulo", std::vector<FieldDef>{});
     set->open({{"TAIV_PORC", FieldKind::Decimal, 4}, {"ARTI_CONSUMO", FieldKind::Decimal, 2}},
               {RowData{{Value(*dataset::Decimal::parse("19", '.')), Value()}, {}}});
     ASSERT_EQ(set->fieldCount(), 2u);
