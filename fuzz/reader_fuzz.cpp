@@ -127,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                "the cut does not depend on how the reads split the file");
 
     PieceSource source(file.data, file.size, file.size + 1);
-    const auto violation = findLimitViolation(source, static_cast<std::int64_t>(file.size), file.options);
+    const auto violation = checkText(source, static_cast<std::int64_t>(file.size), file.options).violation;
     FUZZ_CHECK(violation.has_value() == whole.refusal.has_value(),
                "the limit check finds a violation exactly when the run refuses the file");
     if (violation) {

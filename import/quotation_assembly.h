@@ -41,7 +41,6 @@ public:
     void CFactdetalleAfterInsert(dataset::RecordSet& DataSet);
 
     const LineValues& values() const { return values_; }
-    std::int32_t NroIte() const { return NroIte_; }
     // Where the run's messages belong: the line being read, or the quotation being
     // stored.
     const MessagePlace& place() const { return place_; }

@@ -320,11 +320,6 @@ TextCheck checkText(ByteSource& source, std::int64_t size, const ReaderOptions& 
     return {sink.violation, sink.count};
 }
 
-std::optional<LimitViolation> findLimitViolation(ByteSource& source, std::int64_t size, const ReaderOptions& options)
-{
-    return checkText(source, size, options).violation;
-}
-
 void DelimitedReader::run(ByteSource& source, std::int64_t size, const LineHandler& onLine, const ByteHandler& onByte)
 {
     RunSink sink(onLine, onByte);

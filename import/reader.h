@@ -67,7 +67,6 @@ struct TextCheck {
     std::int64_t textSize = 0;
 };
 TextCheck checkText(ByteSource& source, std::int64_t size, const ReaderOptions& options);
-std::optional<LimitViolation> findLimitViolation(ByteSource& source, std::int64_t size, const ReaderOptions& options);
 
 class DelimitedReader {
 public:

@@ -44,8 +44,6 @@ public:
 
     // The unattended flag from the sixth line of the settings file.
     const std::string& Espera() const { return espera_; }
-    // The rounding setting read by the last run.
-    std::int32_t Digitos() const { return digitos_; }
 
     // What the next runs do beyond the window's import (the batch mode's options).
     void setRunOptions(const RunOptions& options) { options_ = options; }
@@ -73,6 +71,8 @@ private:
 
     RunOptions options_;
     std::string espera_;
+    // The rounding setting, read at the start of each run: no step uses its value,
+    // but a setting that is no integer stops the run.
     std::int32_t digitos_ = 0;
     bool mappingLoaded_ = false;
     bool finished_ = false;

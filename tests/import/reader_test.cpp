@@ -147,7 +147,7 @@ TEST_P(LimitTest, FoundByThePassAndByTheRun)
 {
     const LimitCase& c = GetParam();
     StringSource source(c.bytes, 4096);
-    const auto violation = findLimitViolation(source, static_cast<std::int64_t>(c.bytes.size()), {';', '"'});
+    const auto violation = checkText(source, static_cast<std::int64_t>(c.bytes.size()), {';', '"'}).violation;
     if (!c.kind) {
         EXPECT_FALSE(violation.has_value());
         return;
