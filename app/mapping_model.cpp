@@ -266,6 +266,29 @@ void MappingModel::reset()
     endResetModel();
 }
 
+void MappingModel::changeRow(RowChange kind, int at, const std::function<void()>& change)
+{
+    const bool inserting = kind == RowChange::Insert;
+    if (inserting)
+        beginInsertRows({}, at, at);
+    else
+        beginRemoveRows({}, at, at);
+    const auto end = [&] {
+        if (inserting)
+            endInsertRows();
+        else
+            endRemoveRows();
+    };
+    try {
+        change();
+    } catch (...) {
+        end();
+        reset();
+        throw;
+    }
+    end();
+}
+
 void MappingModel::freeze()
 {
     if (frozen_)
@@ -313,15 +336,7 @@ void MappingModel::settle()
     const int from = currentRow();
     if (!set.modified()) {
         if (set.state() == dataset::State::Insert) {
-            beginRemoveRows({}, from, from);
-            try {
-                set.cancel();
-            } catch (...) {
-                endRemoveRows();
-                reset();
-                throw;
-            }
-            endRemoveRows();
+            changeRow(RowChange::Remove, from, [&] { set.cancel(); });
             indicatorChanged(from, currentRow());
         } else {
             set.cancel();
@@ -388,15 +403,7 @@ int MappingModel::insertRow()
     settle();
     const ChangingRows changing(changing_);
     const int at = std::max(currentRow(), 0);
-    beginInsertRows({}, at, at);
-    try {
-        table().insert();
-    } catch (...) {
-        endInsertRows();
-        reset();
-        throw;
-    }
-    endInsertRows();
+    changeRow(RowChange::Insert, at, [&] { table().insert(); });
     indicatorChanged(at, rowCount() - 1);
     return at;
 }
@@ -408,15 +415,7 @@ int MappingModel::appendRow()
     settle();
     const ChangingRows changing(changing_);
     const int at = rowCount();
-    beginInsertRows({}, at, at);
-    try {
-        table().append();
-    } catch (...) {
-        endInsertRows();
-        reset();
-        throw;
-    }
-    endInsertRows();
+    changeRow(RowChange::Insert, at, [&] { table().append(); });
     indicatorChanged(at, at);
     return at;
 }
@@ -427,15 +426,7 @@ int MappingModel::removeCurrentRow()
         return -1;
     const ChangingRows changing(changing_);
     const int at = currentRow();
-    beginRemoveRows({}, at, at);
-    try {
-        table().remove();
-    } catch (...) {
-        endRemoveRows();
-        reset();
-        throw;
-    }
-    endRemoveRows();
+    changeRow(RowChange::Remove, at, [&] { table().remove(); });
     const int now = currentRow();
     indicatorChanged(now, now);
     return now;

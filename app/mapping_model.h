@@ -94,6 +94,11 @@ private:
     void indicatorChanged(int oldRow, int newRow);
     // Runs a change of the table inside the default error display; false when it failed.
     bool guarded(const std::function<void()>& change);
+    enum class RowChange { Insert, Remove };
+    // Runs a change of the table that puts a row in at `at` or takes the row at `at`
+    // out, between the model's begin and end of that row change. A change that fails
+    // may have changed the table all the same, so the views then read it anew.
+    void changeRow(RowChange kind, int at, const std::function<void()>& change);
 
     importer::Mapping& mapping_;
     platform::Dialogs& dialogs_;
