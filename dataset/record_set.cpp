@@ -638,11 +638,6 @@ bool RecordSet::active() const
     return impl_->active;
 }
 
-void RecordSet::requireActive() const
-{
-    impl_->requireActive();
-}
-
 State RecordSet::state() const
 {
     return impl_->state;

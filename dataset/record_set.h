@@ -86,10 +86,9 @@ public:
     void createDataSet();
     // Ends the record set; its rows and change log are dropped.
     void close();
+    // Every operation on a closed set raises "<set>: Cannot perform this operation on
+    // a closed dataset".
     bool active() const;
-    // Raised by every operation on a closed set: "<set>: Cannot perform this
-    // operation on a closed dataset".
-    void requireActive() const;
 
     State state() const;
     // Whether anything was assigned to the pending row since insert or edit.

@@ -31,12 +31,6 @@ std::optional<Decimal> RecordSet::Impl::sumOf(const Sum& sum) const
     return total;
 }
 
-bool SumField::isNull() const
-{
-    const RecordSet::Impl& d = *owner_->impl_;
-    return !d.sumOf(d.sums[index_]).has_value();
-}
-
 std::string SumField::asString() const
 {
     const RecordSet::Impl& d = *owner_->impl_;

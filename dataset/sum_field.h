@@ -16,10 +16,8 @@ public:
     SumField() = default;
     SumField(const RecordSet* owner, std::size_t index) : owner_(owner), index_(index) {}
 
-    // Null while there are no rows to sum.
-    bool isNull() const;
-    // "" while null; otherwise the sum as a money value, in text with the machine's
-    // decimal separator and no digit grouping.
+    // "" while there are no rows to sum; otherwise the sum as a money value, in text
+    // with the machine's decimal separator and no digit grouping.
     std::string asString() const;
 
 private:
