@@ -89,6 +89,22 @@ bool isRegularFile(const std::string& path)
     return platform::pathKind(path) == platform::PathKind::RegularFile;
 }
 
+// The fields of a line written back in the file's format: each between the
+// delimiters when there is one, joined by the separator (no line end).
+std::string joinFields(const std::vector<std::string>& fields, const ReaderOptions& options)
+{
+    std::string line;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        if (k > 0)
+            line += options.separator;
+        if (options.delimiter != '\0')
+            line += options.delimiter + fields[k] + options.delimiter;
+        else
+            line += fields[k];
+    }
+    return line;
+}
+
 }  // namespace
 
 void RejectedLines::start(bool enabled)
@@ -133,20 +149,6 @@ std::optional<std::int64_t> RejectedLines::restFrom() const
     if (finished_)
         return std::nullopt;
     return lastLine_ + 1;
-}
-
-std::string joinFields(const std::vector<std::string>& fields, const ReaderOptions& options)
-{
-    std::string line;
-    for (std::size_t k = 0; k < fields.size(); ++k) {
-        if (k > 0)
-            line += options.separator;
-        if (options.delimiter != '\0')
-            line += options.delimiter + fields[k] + options.delimiter;
-        else
-            line += fields[k];
-    }
-    return line;
 }
 
 std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, const RejectedLines& rejected)

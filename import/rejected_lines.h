@@ -49,10 +49,6 @@ private:
     std::int64_t lastLine_ = 0;
 };
 
-// The fields of a line written back in the file's format: each between the
-// delimiters when there is one, joined by the separator (no line end).
-std::string joinFields(const std::vector<std::string>& fields, const ReaderOptions& options);
-
 struct RejectsFileRequest {
     std::string rejectsPath;
     std::string dataPath;

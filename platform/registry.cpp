@@ -42,8 +42,6 @@ std::string RegistryKey::readString(std::string_view name) const
 
 #ifdef _WIN32
 
-std::string registryStandInPath() { return {}; }
-
 namespace {
 
 // The suite may be a 32-bit program, whose key then sits in the registry's 32-bit
@@ -223,14 +221,15 @@ std::vector<std::string> logicalLines(const std::string& content)
     return lines;
 }
 
-}  // namespace
-
+// Where the stand-in file is looked for.
 std::string registryStandInPath()
 {
     if (const char* path = std::getenv("IMPORTARCOT_REGISTRY"); path != nullptr && *path != '\0')
         return path;
     return "/etc/importarcot/registry.reg";
 }
+
+}  // namespace
 
 std::optional<RegistryKey> RegistryKey::openLocalMachineReadOnly(std::string_view path)
 {

@@ -57,7 +57,4 @@ private:
 #endif
 };
 
-// Where the stand-in file is looked for.
-std::string registryStandInPath();
-
 }  // namespace platform
