@@ -1,9 +1,9 @@
 #pragma once
 // The columns that a statement over a record set's table gives: one per field of the
 // set, of the field's kind and size.
-#include <vector>
-
 #include "dataset/record_set.h"
+
+#include <vector>
 
 inline std::vector<dataset::ColumnInfo> columnsOf(const dataset::RecordSet& set)
 {
