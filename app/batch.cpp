@@ -161,7 +161,7 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     // flag of settings.conf that step starts the run itself. Otherwise the run is
     // F2's.
     bool ran = platform::runGuarded(host.dialogs(), [&] { session.CiaExit(); });
-    if (ran && host.runsStarted() == 0)
+    if (ran && !host.lastRunEnd())
         ran = platform::runGuarded(host.dialogs(), [&] { session.SpeedButton3Click(); });
     host.endProgress();
 
