@@ -2,7 +2,6 @@
 
 #include "import/data_file.h"
 #include "import/message_place.h"
-#include "import/quotation_save.h"
 #include "platform/text_codec.h"
 
 #include <algorithm>
@@ -124,6 +123,7 @@ std::string ConsoleHost::text(importer::FormField field) const
 void ConsoleHost::runStarted(const importer::RunStart& start)
 {
     fileSize_ = start.size;
+    stored_ = 0;
     percent_ = -1;
     line_.clear();
     lastDraw_ = {};
@@ -137,6 +137,12 @@ void ConsoleHost::lineRead(const importer::LineRead& line)
     const bool changed = percent != percent_;
     percent_ = percent;
     drawProgress(changed);
+}
+
+void ConsoleHost::quotationEnded(const importer::QuotationEnd& end)
+{
+    if (end.outcome == importer::QuotationOutcome::Stored)
+        ++stored_;
 }
 
 void ConsoleHost::runEnded(importer::RunEnd end)
@@ -156,7 +162,7 @@ void ConsoleHost::drawProgress(bool force)
     char percent[16];
     std::snprintf(percent, sizeof percent, "%3d", std::max(percent_, 0));
     std::string text = std::string("Importando ") + percent +
-                       " % | grabadas: " + std::to_string(tally_ != nullptr ? tally_->stored : 0);
+                       " % | grabadas: " + std::to_string(stored_);
     if (!line_.empty())
         text += " | " + line_;
     lines_.progress(text);

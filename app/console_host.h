@@ -14,7 +14,6 @@
 #include <string>
 
 namespace importer {
-struct SaveTally;
 struct MessagePlace;
 }
 
@@ -69,8 +68,6 @@ public:
     ConsoleHost(std::ostream& err, int progressWidth);
     ~ConsoleHost() override;
 
-    // The quotations stored so far, shown in the progress line.
-    void followTally(const importer::SaveTally* tally) { tally_ = tally; }
     // The run's place in the file, named in front of its messages.
     void followPlace(const importer::MessagePlace* place) { dialogs_.followPlace(place); }
     void setSeparatorIndex(int item) { separator_ = item; }
@@ -99,6 +96,7 @@ public:
     // RunEvents
     void runStarted(const importer::RunStart& start) override;
     void lineRead(const importer::LineRead& line) override;
+    void quotationEnded(const importer::QuotationEnd& end) override;
     void runEnded(importer::RunEnd end) override;
 
 private:
@@ -109,12 +107,12 @@ private:
     std::map<importer::FormField, std::string> texts_;
     int separator_ = 0;
     int delimiter_ = 0;
-    const importer::SaveTally* tally_ = nullptr;
     std::optional<importer::RunEnd> lastRunEnd_;
 
-    // The run in progress: the size the reader counts, the percentage drawn and the
-    // line being imported.
+    // The run in progress: the size the reader counts, the percentage drawn, the
+    // quotations stored and the line being imported.
     std::int64_t fileSize_ = 0;
+    int stored_ = 0;
     int percent_ = -1;
     std::string line_;
     std::chrono::steady_clock::time_point lastDraw_{};

@@ -51,10 +51,15 @@ TEST(ConsoleLines, ProgressLineFollowsTheRunsEvents)
     ConsoleHost host(err, 80);
     host.runStarted({"c.csv", 1000});
     host.lineRead({1, 509, "CT1 - 770"});
-    const std::string drawn = "Importando  50 % | grabadas: 0 | CT1 - 770";
-    EXPECT_EQ(err.str(), "\r" + drawn);
+    host.quotationEnded({importer::QuotationOutcome::Stored, {1, "CT", "1"}});
+    host.quotationEnded({importer::QuotationOutcome::Refused, {2, "CT", "2"}});
+    host.quotationEnded({importer::QuotationOutcome::Skipped, {3, "CT", "3"}});
+    host.lineRead({4, 800, "CT4 - 771"});
+    const std::string first = "Importando  50 % | grabadas: 0 | CT1 - 770";
+    const std::string second = "Importando  80 % | grabadas: 1 | CT4 - 771";
+    EXPECT_EQ(err.str(), "\r" + first + "\r" + second);
     host.runEnded(importer::RunEnd::Stopped);
-    EXPECT_EQ(err.str(), "\r" + drawn + "\r" + std::string(drawn.size(), ' ') + "\r");
+    EXPECT_EQ(err.str(), "\r" + first + "\r" + second + "\r" + std::string(second.size(), ' ') + "\r");
     EXPECT_EQ(host.lastRunEnd(), importer::RunEnd::Stopped);
 }
 
