@@ -1,7 +1,5 @@
 #include "app/command_line.h"
 
-#include <algorithm>
-
 namespace app {
 namespace {
 
@@ -37,16 +35,6 @@ constexpr const char* kPasswordRefused =
     "la clave no se da en la línea de órdenes: se toma de la variable de entorno IMPORTARCOT_PASSWORD "
     "o de --password-file F (la primera línea del archivo F)";
 
-// What a parse has gathered so far: the command line, and what only its end
-// settles (--help and --version win over everything given with them; the preview's
-// file may also come as the operand).
-struct Parsing {
-    CommandLine line;
-    bool help = false;
-    bool version = false;
-    std::optional<std::string> previewFile;
-};
-
 // How an option takes its value, and so what it says when the value will not do.
 enum class Takes {
     Nothing,       // a flag; "--check=1" is refused
@@ -62,157 +50,98 @@ enum class Takes {
 // with one message that names the whole group; the groups are checked in this order.
 enum class Group { None, BatchValues, BatchRun, Reading, ReadingRun };
 
-// The value as its kind reads it.
-struct TakenValue {
-    std::optional<std::string> text;
-    int item = 0;
-    std::int64_t count = 0;
-};
-
 constexpr unsigned bit(Mode mode)
 {
     return 1u << static_cast<unsigned>(mode);
 }
-constexpr unsigned kReadingModes = bit(Mode::Preview) | bit(Mode::Batch);
+
+// The modes that take the options of a group.
+unsigned modesOf(Group group)
+{
+    switch (group) {
+    case Group::None:
+        break;
+    case Group::BatchValues:
+    case Group::BatchRun:
+        return bit(Mode::Batch);
+    case Group::Reading:
+    case Group::ReadingRun:
+        return bit(Mode::Preview) | bit(Mode::Batch);
+    }
+    return 0;
+}
 
 struct Option {
     const char* name;
     const char* alias = nullptr; // a second name that --help does not show
     Takes takes = Takes::Nothing;
     std::vector<std::string> words = {}; // Word: in the order of their items
-    // The mode it chooses (Window: none), and the modes that take it (0: any).
-    Mode starts = Mode::Window;
-    unsigned modes = 0;
+    Mode starts = Mode::Window;          // the mode it chooses; Window: none
     Group group = Group::None;
-    void (*apply)(Parsing&, const TakenValue&) = nullptr;
+    // What it fills: its text, its word's item or its count, and a flag set when
+    // it is given.
+    std::optional<std::string> CommandLine::*text = nullptr;
+    int CommandLine::*item = nullptr;
+    std::int64_t CommandLine::*count = nullptr;
+    bool CommandLine::*given = nullptr;
     // In --help: what stands for the value, and the description: a chosen mode's,
     // or an option's own lines, shown under the last mode that takes it.
     const char* placeholder = "";
     const char* description = "";
 };
 
-using P = Parsing;
-using V = TakenValue;
+using L = CommandLine;
 
-// In the order --help shows them.
+// In the order --help shows them. One entry to a line or two reads better than
+// the formatter's one field to a line.
+// clang-format off
 const std::vector<Option> kOptions = {
-    {.name = "--preview",
-     .takes = Takes::FileOrOperand,
-     .starts = Mode::Preview,
-     .apply =
-         [](P& p, const V& v) {
-             p.line.mode = Mode::Preview;
-             p.previewFile = v.text;
-         },
-     .placeholder = "ARCHIVO",
+    {.name = "--preview", .takes = Takes::FileOrOperand, .starts = Mode::Preview, .placeholder = "ARCHIVO",
      .description = "muestra cómo se leerá el archivo, una línea JSON por línea de datos"},
-    {.name = "--batch",
-     .starts = Mode::Batch,
-     .apply = [](P& p, const V&) { p.line.mode = Mode::Batch; },
+    {.name = "--batch", .starts = Mode::Batch,
      .description = "importa sin ventana; lo que no se indique se toma de settings.conf; el usuario viene\n"
                     "de --user, de la variable de entorno ISC_USER o de settings.conf, y la clave de\n"
                     "--password-file F (su primera línea), de IMPORTARCOT_PASSWORD, de ISC_PASSWORD o de\n"
                     "settings.conf, en ese orden, nunca de la línea de órdenes; termina con 0 (importado),\n"
                     "1 (detenido), 2 (uso incorrecto) o 3 (importado con cotizaciones rechazadas)"},
-    {.name = "--help", .alias = "-h", .starts = Mode::Help, .apply = [](P& p, const V&) { p.help = true; }},
-    {.name = "--version", .starts = Mode::Version, .apply = [](P& p, const V&) { p.version = true; }},
-    {.name = "--server",
-     .takes = Takes::Value,
-     .modes = bit(Mode::Batch),
-     .group = Group::BatchValues,
-     .apply = [](P& p, const V& v) { p.line.server = v.text; },
+    {.name = "--help", .alias = "-h", .starts = Mode::Help},
+    {.name = "--version", .starts = Mode::Version},
+    {.name = "--server", .takes = Takes::Value, .group = Group::BatchValues, .text = &L::server,
      .placeholder = "S"},
-    {.name = "--user",
-     .takes = Takes::Value,
-     .modes = bit(Mode::Batch),
-     .group = Group::BatchValues,
-     .apply = [](P& p, const V& v) { p.line.user = v.text; },
+    {.name = "--user", .takes = Takes::Value, .group = Group::BatchValues, .text = &L::user,
      .placeholder = "U"},
-    {.name = "--company",
-     .takes = Takes::Value,
-     .modes = bit(Mode::Batch),
-     .group = Group::BatchValues,
-     .apply = [](P& p, const V& v) { p.line.company = v.text; },
+    {.name = "--company", .takes = Takes::Value, .group = Group::BatchValues, .text = &L::company,
      .placeholder = "C"},
-    {.name = "--file",
-     .takes = Takes::Value,
-     .modes = bit(Mode::Batch),
-     .group = Group::BatchValues,
-     .apply = [](P& p, const V& v) { p.line.file = v.text; },
+    {.name = "--file", .takes = Takes::Value, .group = Group::BatchValues, .text = &L::file,
      .placeholder = "ARCHIVO"},
-    {.name = "--separator",
-     .takes = Takes::Word,
-     .words = {"comma", "semicolon", "tab"},
-     .modes = kReadingModes,
-     .group = Group::Reading,
-     .apply =
-         [](P& p, const V& v) {
-             p.line.separatorItem = v.item;
-             p.line.separatorGiven = true;
-         }},
-    {.name = "--delimiter",
-     .takes = Takes::Word,
-     .words = {"none", "double", "single"},
-     .modes = kReadingModes,
-     .group = Group::Reading,
-     .apply =
-         [](P& p, const V& v) {
-             p.line.delimiterItem = v.item;
-             p.line.delimiterGiven = true;
-         }},
-    {.name = "--password-file",
-     .takes = Takes::Value,
-     .modes = bit(Mode::Batch),
-     .group = Group::BatchValues,
-     .apply = [](P& p, const V& v) { p.line.passwordFile = v.text; },
+    {.name = "--separator", .takes = Takes::Word, .words = {"comma", "semicolon", "tab"},
+     .group = Group::Reading, .item = &L::separatorItem, .given = &L::separatorGiven},
+    {.name = "--delimiter", .takes = Takes::Word, .words = {"none", "double", "single"},
+     .group = Group::Reading, .item = &L::delimiterItem, .given = &L::delimiterGiven},
+    {.name = "--password-file", .takes = Takes::Value, .group = Group::BatchValues, .text = &L::passwordFile,
      .placeholder = "F"},
-    {.name = "--check",
-     .modes = bit(Mode::Batch),
-     .group = Group::BatchRun,
-     .apply = [](P& p, const V&) { p.line.check = true; },
+    {.name = "--check", .group = Group::BatchRun, .given = &L::check,
      .description = "comprueba todo el archivo sin grabar nada: cada cotización se escribe\n"
                     "y se deshace; informa de cada problema y sigue; termina con 0 (sin\n"
                     "problemas), 3 (con problemas) o 1 (no pudo seguir)"},
-    {.name = "--skip-existing",
-     .modes = bit(Mode::Batch),
-     .group = Group::BatchRun,
-     .apply = [](P& p, const V&) { p.line.skipExisting = true; },
+    {.name = "--skip-existing", .group = Group::BatchRun, .given = &L::skipExisting,
      .description = "no graba de nuevo una cotización cuyo prefijo y número ya están grabados"},
-    {.name = "--rejects",
-     .takes = Takes::File,
-     .modes = bit(Mode::Batch),
-     .group = Group::BatchRun,
-     .apply = [](P& p, const V& v) { p.line.rejects = v.text; },
+    {.name = "--rejects", .takes = Takes::File, .group = Group::BatchRun, .text = &L::rejects,
      .placeholder = "F",
      .description = "deja en F las líneas de las cotizaciones no grabadas, para corregirlas\n"
                     "e importarlas de nuevo (vacío si no hubo ninguna)"},
-    {.name = "--skip-lines",
-     .takes = Takes::LineCount,
-     .modes = kReadingModes,
-     .group = Group::ReadingRun,
-     .apply =
-         [](P& p, const V& v) {
-             p.line.skipLines = v.count;
-             p.line.skipLinesGiven = true;
-         },
-     .placeholder = "N",
+    {.name = "--skip-lines", .takes = Takes::LineCount, .group = Group::ReadingRun, .count = &L::skipLines,
+     .given = &L::skipLinesGiven, .placeholder = "N",
      .description = "no importa las N primeras líneas (un encabezado)"},
-    {.name = "--encoding",
-     .takes = Takes::Word,
-     .words = {"windows-1252", "utf-8"},
-     .modes = kReadingModes,
-     .group = Group::ReadingRun,
-     .apply =
-         [](P& p, const V& v) {
-             p.line.encodingItem = v.item;
-             p.line.encodingGiven = true;
-         },
+    {.name = "--encoding", .takes = Takes::Word, .words = {"windows-1252", "utf-8"},
+     .group = Group::ReadingRun, .item = &L::encodingItem, .given = &L::encodingGiven,
      .description = "codificación del archivo (windows-1252 si no se indica;\n"
                     "un archivo con marca de orden de bytes UTF-8 es siempre UTF-8)"},
     // A password on the command line would show in the process list and in the
     // shell's history, so it is refused with or without its value.
     {.name = "--password", .takes = Takes::Refused},
 };
+// clang-format on
 
 const Option* optionNamed(const std::string& name)
 {
@@ -246,7 +175,11 @@ std::vector<std::string> modeNames(unsigned modes)
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
 {
     ParsedCommandLine parsed;
-    Parsing parsing;
+    CommandLine line;
+    // --help and --version win over everything else given with them, as usual.
+    bool help = false;
+    bool version = false;
+    std::optional<std::string> previewFile;
     std::vector<bool> used(kOptions.size(), false);
     std::vector<std::string> operands;
     bool optionsEnded = false;
@@ -286,7 +219,6 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
         const Option* option = optionNamed(name);
         if (option == nullptr)
             return fail("opción desconocida: " + name);
-        TakenValue taken{};
         switch (option->takes) {
         case Takes::Nothing:
             if (attached)
@@ -295,24 +227,24 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
         case Takes::Refused:
             return fail(kPasswordRefused);
         case Takes::FileOrOperand:
-            taken.text = value();
+            // The preview's file may also come as the operand: --preview -- -file.csv.
+            previewFile = value();
             break;
         case Takes::Value:
-            taken.text = value();
-            if (!taken.text)
-                return fail(name + " necesita un valor");
+        case Takes::File: {
+            const auto text = value();
+            const bool file = option->takes == Takes::File;
+            if (!text || (file && text->empty()))
+                return fail(name + (file ? " necesita el archivo" : " necesita un valor"));
+            line.*option->text = text;
             break;
-        case Takes::File:
-            taken.text = value();
-            if (!taken.text || taken.text->empty())
-                return fail(name + " necesita el archivo");
-            break;
+        }
         case Takes::Word: {
             const auto text = value();
             const auto item = text ? itemOf(*text, option->words) : std::nullopt;
             if (!item)
                 return fail(name + " toma " + listText(option->words, "o"));
-            taken.item = *item;
+            line.*option->item = *item;
             break;
         }
         case Takes::LineCount: {
@@ -320,45 +252,49 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
             const auto count = text ? lineCountOf(*text) : std::nullopt;
             if (!count)
                 return fail(name + " toma un número de líneas (0 o más)");
-            taken.count = *count;
+            line.*option->count = *count;
             break;
         }
         }
-        option->apply(parsing, taken);
+        if (option->given != nullptr)
+            line.*option->given = true;
+        if (option->starts == Mode::Help)
+            help = true;
+        else if (option->starts == Mode::Version)
+            version = true;
+        else if (option->starts != Mode::Window)
+            line.mode = option->starts;
         used[static_cast<std::size_t>(option - kOptions.data())] = true;
     }
-    CommandLine& line = parsing.line;
-    if (parsing.help || parsing.version) {
-        line.mode = parsing.help ? Mode::Help : Mode::Version;
+    if (help || version) {
+        line.mode = help ? Mode::Help : Mode::Version;
         parsed.commandLine = line;
         return parsed;
     }
     for (const Group group : {Group::BatchValues, Group::BatchRun, Group::Reading, Group::ReadingRun}) {
         std::vector<std::string> names;
         bool wrongMode = false;
-        unsigned modes = 0;
         for (std::size_t k = 0; k < kOptions.size(); ++k) {
             if (kOptions[k].group != group)
                 continue;
             names.push_back(kOptions[k].name);
-            modes = kOptions[k].modes;
-            wrongMode = wrongMode || (used[k] && (modes & bit(line.mode)) == 0);
+            wrongMode = wrongMode || (used[k] && (modesOf(group) & bit(line.mode)) == 0);
         }
         if (wrongMode)
-            return fail(listText(names, "y") + " van con " + listText(modeNames(modes), "o"));
+            return fail(listText(names, "y") + " van con " + listText(modeNames(modesOf(group)), "o"));
     }
 
     // The one operand is the data file of whichever mode: the window's field, the
     // preview's file, the batch's --file.
-    std::optional<std::string>& dataFile = line.mode == Mode::Preview ? parsing.previewFile : line.file;
+    std::optional<std::string>& dataFile = line.mode == Mode::Preview ? previewFile : line.file;
     if (operands.size() > 1 || (!operands.empty() && dataFile))
         return fail("se da un solo archivo de datos");
     if (!operands.empty())
         dataFile = operands.front();
     if (line.mode == Mode::Preview) {
-        if (!parsing.previewFile)
+        if (!previewFile)
             return fail("--preview necesita el archivo");
-        line.previewFile = *parsing.previewFile;
+        line.previewFile = *previewFile;
     }
     parsed.commandLine = line;
     return parsed;
@@ -409,7 +345,7 @@ Mode lastModeTaking(const Option& option)
 {
     Mode last = Mode::Window;
     for (const Option& mode : kOptions)
-        if (mode.starts != Mode::Window && (option.modes & bit(mode.starts)) != 0)
+        if (mode.starts != Mode::Window && (modesOf(option.group) & bit(mode.starts)) != 0)
             last = mode.starts;
     return last;
 }
@@ -422,14 +358,15 @@ std::string modeSection(const std::string& program, const Option& mode)
     std::string line = program + " " + synopsis(mode);
     std::string described;
     for (const Option& option : kOptions) {
-        if ((option.modes & bit(mode.starts)) == 0)
+        if ((modesOf(option.group) & bit(mode.starts)) == 0)
             continue;
         if (*option.description != '\0' && lastModeTaking(option) == mode.starts) {
-            std::string head = kIndent + "[" + synopsis(option) + "]";
-            head += std::string(
-                std::max<std::size_t>(2, kDescriptionColumn - std::min(kDescriptionColumn, columns(head))),
-                ' ');
-            described += head + indented(option.description, std::string(kDescriptionColumn, ' '));
+            // Two blanks at least between the option and its description.
+            const std::string head = kIndent + "[" + synopsis(option) + "]";
+            const std::size_t width = columns(head);
+            described += head +
+                         std::string(width + 2 > kDescriptionColumn ? 2 : kDescriptionColumn - width, ' ') +
+                         indented(option.description, std::string(kDescriptionColumn, ' '));
             continue;
         }
         const std::string item = "[" + synopsis(option) + "]";
