@@ -115,7 +115,6 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     host.setDelimiterIndex(line.delimiterItem);
     database::Tfdm fdm(host.dialogs());
     importer::ImportSession session(host, fdm);
-    host.followTally(&session.tally());
     host.followPlace(&session.place());
     const bool utf8 = line.encodingItem == 1;
     session.setRunOptions({line.check, line.skipExisting, line.skipLines, line.rejects.has_value(), utf8});
@@ -161,7 +160,7 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     // flag of settings.conf that step starts the run itself. Otherwise the run is
     // F2's.
     bool ran = platform::runGuarded(host.dialogs(), [&] { session.CiaExit(); });
-    if (ran && host.runsStarted() == 0)
+    if (ran && !host.lastRunEnd())
         ran = platform::runGuarded(host.dialogs(), [&] { session.SpeedButton3Click(); });
     host.endProgress();
 

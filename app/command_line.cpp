@@ -3,10 +3,10 @@
 namespace app {
 namespace {
 
-std::optional<int> itemOf(const std::string& value, std::initializer_list<const char*> names)
+std::optional<int> itemOf(const std::string& value, const std::vector<std::string>& names)
 {
     int item = 0;
-    for (const char* name : names) {
+    for (const std::string& name : names) {
         if (value == name)
             return item;
         ++item;
@@ -35,6 +35,141 @@ constexpr const char* kPasswordRefused =
     "la clave no se da en la línea de órdenes: se toma de la variable de entorno IMPORTARCOT_PASSWORD "
     "o de --password-file F (la primera línea del archivo F)";
 
+// How an option takes its value, and so what it says when the value will not do.
+enum class Takes {
+    Nothing,       // a flag; "--check=1" is refused
+    Value,         // any text, also empty
+    File,          // a file's name, not empty
+    FileOrOperand, // a file's name, or none when the operand gives it
+    Word,          // one of its words, as the item of a list
+    LineCount,     // a count of lines
+    Refused,       // never taken
+};
+
+// Options that only some modes take are refused together when the mode is wrong,
+// with one message that names the whole group; the groups are checked in this order.
+enum class Group { None, BatchValues, BatchRun, Reading, ReadingRun };
+
+constexpr unsigned bit(Mode mode)
+{
+    return 1u << static_cast<unsigned>(mode);
+}
+
+// The modes that take the options of a group.
+unsigned modesOf(Group group)
+{
+    switch (group) {
+    case Group::None:
+        break;
+    case Group::BatchValues:
+    case Group::BatchRun:
+        return bit(Mode::Batch);
+    case Group::Reading:
+    case Group::ReadingRun:
+        return bit(Mode::Preview) | bit(Mode::Batch);
+    }
+    return 0;
+}
+
+struct Option {
+    const char* name;
+    const char* alias = nullptr; // a second name that --help does not show
+    Takes takes = Takes::Nothing;
+    std::vector<std::string> words = {}; // Word: in the order of their items
+    Mode starts = Mode::Window;          // the mode it chooses; Window: none
+    Group group = Group::None;
+    // What it fills: its text, its word's item or its count, and a flag set when
+    // it is given.
+    std::optional<std::string> CommandLine::*text = nullptr;
+    int CommandLine::*item = nullptr;
+    std::int64_t CommandLine::*count = nullptr;
+    bool CommandLine::*given = nullptr;
+    // In --help: what stands for the value, and the description: a chosen mode's,
+    // or an option's own lines, shown under the last mode that takes it.
+    const char* placeholder = "";
+    const char* description = "";
+};
+
+using L = CommandLine;
+
+// In the order --help shows them. One entry to a line or two reads better than
+// the formatter's one field to a line.
+// clang-format off
+const std::vector<Option> kOptions = {
+    {.name = "--preview", .takes = Takes::FileOrOperand, .starts = Mode::Preview, .placeholder = "ARCHIVO",
+     .description = "muestra cómo se leerá el archivo, una línea JSON por línea de datos"},
+    {.name = "--batch", .starts = Mode::Batch,
+     .description = "importa sin ventana; lo que no se indique se toma de settings.conf; el usuario viene\n"
+                    "de --user, de la variable de entorno ISC_USER o de settings.conf, y la clave de\n"
+                    "--password-file F (su primera línea), de IMPORTARCOT_PASSWORD, de ISC_PASSWORD o de\n"
+                    "settings.conf, en ese orden, nunca de la línea de órdenes; termina con 0 (importado),\n"
+                    "1 (detenido), 2 (uso incorrecto) o 3 (importado con cotizaciones rechazadas)"},
+    {.name = "--help", .alias = "-h", .starts = Mode::Help},
+    {.name = "--version", .starts = Mode::Version},
+    {.name = "--server", .takes = Takes::Value, .group = Group::BatchValues, .text = &L::server,
+     .placeholder = "S"},
+    {.name = "--user", .takes = Takes::Value, .group = Group::BatchValues, .text = &L::user,
+     .placeholder = "U"},
+    {.name = "--company", .takes = Takes::Value, .group = Group::BatchValues, .text = &L::company,
+     .placeholder = "C"},
+    {.name = "--file", .takes = Takes::Value, .group = Group::BatchValues, .text = &L::file,
+     .placeholder = "ARCHIVO"},
+    {.name = "--separator", .takes = Takes::Word, .words = {"comma", "semicolon", "tab"},
+     .group = Group::Reading, .item = &L::separatorItem, .given = &L::separatorGiven},
+    {.name = "--delimiter", .takes = Takes::Word, .words = {"none", "double", "single"},
+     .group = Group::Reading, .item = &L::delimiterItem, .given = &L::delimiterGiven},
+    {.name = "--password-file", .takes = Takes::Value, .group = Group::BatchValues, .text = &L::passwordFile,
+     .placeholder = "F"},
+    {.name = "--check", .group = Group::BatchRun, .given = &L::check,
+     .description = "comprueba todo el archivo sin grabar nada: cada cotización se escribe\n"
+                    "y se deshace; informa de cada problema y sigue; termina con 0 (sin\n"
+                    "problemas), 3 (con problemas) o 1 (no pudo seguir)"},
+    {.name = "--skip-existing", .group = Group::BatchRun, .given = &L::skipExisting,
+     .description = "no graba de nuevo una cotización cuyo prefijo y número ya están grabados"},
+    {.name = "--rejects", .takes = Takes::File, .group = Group::BatchRun, .text = &L::rejects,
+     .placeholder = "F",
+     .description = "deja en F las líneas de las cotizaciones no grabadas, para corregirlas\n"
+                    "e importarlas de nuevo (vacío si no hubo ninguna)"},
+    {.name = "--skip-lines", .takes = Takes::LineCount, .group = Group::ReadingRun, .count = &L::skipLines,
+     .given = &L::skipLinesGiven, .placeholder = "N",
+     .description = "no importa las N primeras líneas (un encabezado)"},
+    {.name = "--encoding", .takes = Takes::Word, .words = {"windows-1252", "utf-8"},
+     .group = Group::ReadingRun, .item = &L::encodingItem, .given = &L::encodingGiven,
+     .description = "codificación del archivo (windows-1252 si no se indica;\n"
+                    "un archivo con marca de orden de bytes UTF-8 es siempre UTF-8)"},
+    // A password on the command line would show in the process list and in the
+    // shell's history, so it is refused with or without its value.
+    {.name = "--password", .takes = Takes::Refused},
+};
+// clang-format on
+
+const Option* optionNamed(const std::string& name)
+{
+    for (const Option& option : kOptions)
+        if (name == option.name || (option.alias != nullptr && name == option.alias))
+            return &option;
+    return nullptr;
+}
+
+// "a, b y c", or with "o" for the last.
+std::string listText(const std::vector<std::string>& items, const char* last)
+{
+    std::string text;
+    for (std::size_t k = 0; k < items.size(); ++k)
+        text += (k == 0 ? "" : k + 1 == items.size() ? std::string(" ") + last + " " : ", ") + items[k];
+    return text;
+}
+
+// The names of the options that choose one of the modes, in the table's order.
+std::vector<std::string> modeNames(unsigned modes)
+{
+    std::vector<std::string> names;
+    for (const Option& option : kOptions)
+        if (option.starts != Mode::Window && (modes & bit(option.starts)) != 0)
+            names.push_back(option.name);
+    return names;
+}
+
 } // namespace
 
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
@@ -45,8 +180,13 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
     bool help = false;
     bool version = false;
     std::optional<std::string> previewFile;
+    std::vector<bool> used(kOptions.size(), false);
     std::vector<std::string> operands;
     bool optionsEnded = false;
+    auto fail = [&](const std::string& reason) {
+        parsed.error = reason;
+        return parsed;
+    };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         // "--" ends the options, so that a file whose name starts with "-" can be
@@ -76,137 +216,187 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
                 return std::nullopt;
             return arguments[++i];
         };
-        auto fail = [&](const std::string& reason) {
-            parsed.error = reason;
-            return parsed;
-        };
-        const bool isFlag = name == "--batch" || name == "--help" || name == "-h" || name == "--version" ||
-                            name == "--check" || name == "--skip-existing";
-        if (isFlag && attached)
-            return fail(name + " no lleva valor");
-        if (name == "--preview") {
-            // Its file may also come as the operand: --preview -- -file.csv.
-            line.mode = Mode::Preview;
-            previewFile = value();
-        } else if (name == "--batch") {
-            line.mode = Mode::Batch;
-        } else if (name == "--help" || name == "-h") {
-            help = true;
-        } else if (name == "--version") {
-            version = true;
-        } else if (name == "--separator" || name == "--delimiter") {
-            const bool separator = name == "--separator";
-            const auto given = value();
-            const auto item = given ? (separator ? itemOf(*given, {"comma", "semicolon", "tab"})
-                                                 : itemOf(*given, {"none", "double", "single"}))
-                                    : std::nullopt;
-            if (!item)
-                return fail(name +
-                            (separator ? " toma comma, semicolon o tab" : " toma none, double o single"));
-            (separator ? line.separatorItem : line.delimiterItem) = *item;
-            (separator ? line.separatorGiven : line.delimiterGiven) = true;
-        } else if (name == "--check") {
-            line.check = true;
-        } else if (name == "--skip-existing") {
-            line.skipExisting = true;
-        } else if (name == "--skip-lines") {
-            const auto given = value();
-            const auto count = given ? lineCountOf(*given) : std::nullopt;
-            if (!count)
-                return fail("--skip-lines toma un número de líneas (0 o más)");
-            line.skipLines = *count;
-            line.skipLinesGiven = true;
-        } else if (name == "--encoding") {
-            const auto given = value();
-            const auto item = given ? itemOf(*given, {"windows-1252", "utf-8"}) : std::nullopt;
-            if (!item)
-                return fail("--encoding toma windows-1252 o utf-8");
-            line.encodingItem = *item;
-            line.encodingGiven = true;
-        } else if (name == "--rejects") {
-            const auto given = value();
-            if (!given || given->empty())
-                return fail("--rejects necesita el archivo");
-            line.rejects = *given;
-        } else if (name == "--server" || name == "--user" || name == "--company" || name == "--file" ||
-                   name == "--password-file") {
-            const auto given = value();
-            if (!given)
-                return fail(name + " necesita un valor");
-            auto& target = name == "--server"    ? line.server
-                           : name == "--user"    ? line.user
-                           : name == "--company" ? line.company
-                           : name == "--file"    ? line.file
-                                                 : line.passwordFile;
-            target = *given;
-        } else if (name == "--password") {
-            // A password on the command line would show in the process list and in
-            // the shell's history, so it is refused with or without its value.
-            return fail(std::string(kPasswordRefused));
-        } else {
+        const Option* option = optionNamed(name);
+        if (option == nullptr)
             return fail("opción desconocida: " + name);
+        switch (option->takes) {
+        case Takes::Nothing:
+            if (attached)
+                return fail(name + " no lleva valor");
+            break;
+        case Takes::Refused:
+            return fail(kPasswordRefused);
+        case Takes::FileOrOperand:
+            // The preview's file may also come as the operand: --preview -- -file.csv.
+            previewFile = value();
+            break;
+        case Takes::Value:
+        case Takes::File: {
+            const auto text = value();
+            const bool file = option->takes == Takes::File;
+            if (!text || (file && text->empty()))
+                return fail(name + (file ? " necesita el archivo" : " necesita un valor"));
+            line.*option->text = text;
+            break;
         }
+        case Takes::Word: {
+            const auto text = value();
+            const auto item = text ? itemOf(*text, option->words) : std::nullopt;
+            if (!item)
+                return fail(name + " toma " + listText(option->words, "o"));
+            line.*option->item = *item;
+            break;
+        }
+        case Takes::LineCount: {
+            const auto text = value();
+            const auto count = text ? lineCountOf(*text) : std::nullopt;
+            if (!count)
+                return fail(name + " toma un número de líneas (0 o más)");
+            line.*option->count = *count;
+            break;
+        }
+        }
+        if (option->given != nullptr)
+            line.*option->given = true;
+        if (option->starts == Mode::Help)
+            help = true;
+        else if (option->starts == Mode::Version)
+            version = true;
+        else if (option->starts != Mode::Window)
+            line.mode = option->starts;
+        used[static_cast<std::size_t>(option - kOptions.data())] = true;
     }
     if (help || version) {
         line.mode = help ? Mode::Help : Mode::Version;
         parsed.commandLine = line;
         return parsed;
     }
-    const bool batchOptions = line.server || line.user || line.company || line.file || line.passwordFile;
-    if (batchOptions && line.mode != Mode::Batch)
-        return (parsed.error = "--server, --user, --company, --file y --password-file van con --batch",
-                parsed);
-    if ((line.check || line.skipExisting || line.rejects) && line.mode != Mode::Batch)
-        return (parsed.error = "--check, --skip-existing y --rejects van con --batch", parsed);
-    const bool reading = line.mode == Mode::Batch || line.mode == Mode::Preview;
-    if ((line.separatorGiven || line.delimiterGiven) && !reading)
-        return (parsed.error = "--separator y --delimiter van con --preview o --batch", parsed);
-    if ((line.skipLinesGiven || line.encodingGiven) && !reading)
-        return (parsed.error = "--skip-lines y --encoding van con --preview o --batch", parsed);
+    for (const Group group : {Group::BatchValues, Group::BatchRun, Group::Reading, Group::ReadingRun}) {
+        std::vector<std::string> names;
+        bool wrongMode = false;
+        for (std::size_t k = 0; k < kOptions.size(); ++k) {
+            if (kOptions[k].group != group)
+                continue;
+            names.push_back(kOptions[k].name);
+            wrongMode = wrongMode || (used[k] && (modesOf(group) & bit(line.mode)) == 0);
+        }
+        if (wrongMode)
+            return fail(listText(names, "y") + " van con " + listText(modeNames(modesOf(group)), "o"));
+    }
 
     // The one operand is the data file of whichever mode: the window's field, the
     // preview's file, the batch's --file.
     std::optional<std::string>& dataFile = line.mode == Mode::Preview ? previewFile : line.file;
     if (operands.size() > 1 || (!operands.empty() && dataFile))
-        return (parsed.error = "se da un solo archivo de datos", parsed);
+        return fail("se da un solo archivo de datos");
     if (!operands.empty())
         dataFile = operands.front();
     if (line.mode == Mode::Preview) {
         if (!previewFile)
-            return (parsed.error = "--preview necesita el archivo", parsed);
+            return fail("--preview necesita el archivo");
         line.previewFile = *previewFile;
     }
     parsed.commandLine = line;
     return parsed;
 }
 
+namespace {
+
+// --help's lines are at most this wide.
+constexpr std::size_t kHelpColumns = 100;
+// Where the descriptions of the options start.
+constexpr std::size_t kDescriptionColumn = 25;
+const std::string kIndent = "      ";
+
+std::size_t columns(const std::string& text)
+{
+    std::size_t count = 0;
+    for (const char c : text)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
+// "--separator comma|semicolon|tab", "--rejects F", "--check".
+std::string synopsis(const Option& option)
+{
+    std::string text = option.name;
+    if (!option.words.empty()) {
+        text += ' ';
+        for (std::size_t k = 0; k < option.words.size(); ++k)
+            text += (k == 0 ? "" : "|") + option.words[k];
+    } else if (*option.placeholder != '\0') {
+        text += std::string(" ") + option.placeholder;
+    }
+    return text;
+}
+
+// The lines of a description, each but the first after the given indentation.
+std::string indented(const std::string& description, const std::string& indentation)
+{
+    std::string text;
+    std::size_t start = 0;
+    for (std::size_t end; (end = description.find('\n', start)) != std::string::npos; start = end + 1)
+        text += description.substr(start, end - start) + "\n" + indentation;
+    return text + description.substr(start) + "\n";
+}
+
+// The last mode, in the table's order, that takes the option.
+Mode lastModeTaking(const Option& option)
+{
+    Mode last = Mode::Window;
+    for (const Option& mode : kOptions)
+        if (mode.starts != Mode::Window && (modesOf(option.group) & bit(mode.starts)) != 0)
+            last = mode.starts;
+    return last;
+}
+
+// A mode's lines: its synopsis with the options it takes, wrapped, its description,
+// then the options described under it.
+std::string modeSection(const std::string& program, const Option& mode)
+{
+    std::string text;
+    std::string line = program + " " + synopsis(mode);
+    std::string described;
+    for (const Option& option : kOptions) {
+        if ((modesOf(option.group) & bit(mode.starts)) == 0)
+            continue;
+        if (*option.description != '\0' && lastModeTaking(option) == mode.starts) {
+            // Two blanks at least between the option and its description.
+            const std::string head = kIndent + "[" + synopsis(option) + "]";
+            const std::size_t width = columns(head);
+            described += head +
+                         std::string(width + 2 > kDescriptionColumn ? 2 : kDescriptionColumn - width, ' ') +
+                         indented(option.description, std::string(kDescriptionColumn, ' '));
+            continue;
+        }
+        const std::string item = "[" + synopsis(option) + "]";
+        if (columns(line) + 1 + columns(item) > kHelpColumns) {
+            text += line + "\n";
+            line = kIndent + item;
+        } else {
+            line += " " + item;
+        }
+    }
+    return text + line + "\n" + kIndent + indented(mode.description, kIndent) + described;
+}
+
+} // namespace
+
 std::string usageText(const std::string& program)
 {
     const std::string p = "  " + program;
-    return "Uso:\n" + p +
-           " [ARCHIVO]            abre la ventana de importación, con ARCHIVO como archivo de datos\n" + p +
-           " --preview ARCHIVO [--separator comma|semicolon|tab] [--delimiter none|double|single]\n"
-           "      [--skip-lines N] [--encoding windows-1252|utf-8]\n"
-           "      muestra cómo se leerá el archivo, una línea JSON por línea de datos\n" +
-           p +
-           " --batch [--server S] [--user U] [--company C] [--file ARCHIVO]\n"
-           "      [--separator comma|semicolon|tab] [--delimiter none|double|single] [--password-file F]\n"
-           "      importa sin ventana; lo que no se indique se toma de settings.conf; el usuario viene\n"
-           "      de --user, de la variable de entorno ISC_USER o de settings.conf, y la clave de\n"
-           "      --password-file F (su primera línea), de IMPORTARCOT_PASSWORD, de ISC_PASSWORD o de\n"
-           "      settings.conf, en ese orden, nunca de la línea de órdenes; termina con 0 (importado),\n"
-           "      1 (detenido), 2 (uso incorrecto) o 3 (importado con cotizaciones rechazadas)\n"
-           "      [--check]          comprueba todo el archivo sin grabar nada: cada cotización se escribe\n"
-           "                         y se deshace; informa de cada problema y sigue; termina con 0 (sin\n"
-           "                         problemas), 3 (con problemas) o 1 (no pudo seguir)\n"
-           "      [--skip-existing]  no graba de nuevo una cotización cuyo prefijo y número ya están grabados\n"
-           "      [--rejects F]      deja en F las líneas de las cotizaciones no grabadas, para corregirlas\n"
-           "                         e importarlas de nuevo (vacío si no hubo ninguna)\n"
-           "      [--skip-lines N]   no importa las N primeras líneas (un encabezado)\n"
-           "      [--encoding windows-1252|utf-8]  codificación del archivo (windows-1252 si no se indica;\n"
-           "                         un archivo con marca de orden de bytes UTF-8 es siempre UTF-8)\n" +
-           p +
-           " --help | --version\n"
+    std::string text =
+        "Uso:\n" + p +
+        " [ARCHIVO]            abre la ventana de importación, con ARCHIVO como archivo de datos\n";
+    std::vector<std::string> alone;
+    for (const Option& option : kOptions) {
+        if (option.starts == Mode::Preview || option.starts == Mode::Batch)
+            text += modeSection(p, option);
+        else if (option.starts != Mode::Window)
+            alone.push_back(option.name);
+    }
+    return text + p + " " + listText(alone, "|") +
+           "\n"
            "Las opciones con valor aceptan también la forma --opción=valor (--file=ARCHIVO).\n"
            "Tras -- todo es un operando, aunque empiece por -: -- -archivo.csv.\n"
            "\n" +

@@ -2,13 +2,10 @@
 
 #include "import/data_file.h"
 #include "import/message_place.h"
-#include "import/quotation_save.h"
 #include "platform/text_codec.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 namespace app {
 namespace {
@@ -123,39 +120,35 @@ std::string ConsoleHost::text(importer::FormField field) const
     return found == texts_.end() ? std::string() : found->second;
 }
 
-void ConsoleHost::showStatus(const std::string& text)
+void ConsoleHost::runStarted(const importer::RunStart& start)
 {
-    if (text != importer::kImportingStatus)
-        return;
-    ++runsStarted_;
-    fileSize_ = -1;
-    steps_ = 0;
+    fileSize_ = start.size;
+    stored_ = 0;
     percent_ = -1;
     line_.clear();
     lastDraw_ = {};
 }
 
-void ConsoleHost::setLineDisplay(const std::string& text)
+void ConsoleHost::lineRead(const importer::LineRead& line)
 {
-    line_ = text;
-    drawProgress(false);
-}
-
-void ConsoleHost::progressStep()
-{
-    if (!lines_.progressEnabled())
-        return;
-    // The run has the file open by now; its size turns the steps into a percentage.
-    if (fileSize_ < 0) {
-        std::error_code error;
-        const auto size = std::filesystem::file_size(text(importer::FormField::Ubicacion), error);
-        fileSize_ = error ? 0 : static_cast<std::int64_t>(size);
-    }
-    ++steps_;
-    const int percent = progressPercent(steps_, fileSize_);
+    line_ = line.shown;
+    // The percentage moves as the window's progress bar does: by whole steps.
+    const int percent = progressPercent(line.bytesRead / importer::progressStepSize(fileSize_), fileSize_);
     const bool changed = percent != percent_;
     percent_ = percent;
     drawProgress(changed);
+}
+
+void ConsoleHost::quotationEnded(const importer::QuotationEnd& end)
+{
+    if (end.outcome == importer::QuotationOutcome::Stored)
+        ++stored_;
+}
+
+void ConsoleHost::runEnded(importer::RunEnd end)
+{
+    lastRunEnd_ = end;
+    lines_.endProgress();
 }
 
 void ConsoleHost::drawProgress(bool force)
@@ -169,7 +162,7 @@ void ConsoleHost::drawProgress(bool force)
     char percent[16];
     std::snprintf(percent, sizeof percent, "%3d", std::max(percent_, 0));
     std::string text = std::string("Importando ") + percent +
-                       " % | grabadas: " + std::to_string(tally_ != nullptr ? tally_->stored : 0);
+                       " % | grabadas: " + std::to_string(stored_);
     if (!line_.empty())
         text += " | " + line_;
     lines_.progress(text);

@@ -14,7 +14,6 @@
 #include <string>
 
 namespace importer {
-struct SaveTally;
 struct MessagePlace;
 }
 
@@ -69,14 +68,12 @@ public:
     ConsoleHost(std::ostream& err, int progressWidth);
     ~ConsoleHost() override;
 
-    // The quotations stored so far, shown in the progress line.
-    void followTally(const importer::SaveTally* tally) { tally_ = tally; }
     // The run's place in the file, named in front of its messages.
     void followPlace(const importer::MessagePlace* place) { dialogs_.followPlace(place); }
     void setSeparatorIndex(int item) { separator_ = item; }
     void setDelimiterIndex(int item) { delimiter_ = item; }
-    // How many import runs have started (the run's status text was shown).
-    int runsStarted() const { return runsStarted_; }
+    // How the last import run ended; nothing before the first.
+    std::optional<importer::RunEnd> lastRunEnd() const { return lastRunEnd_; }
     // Erases the progress line before the caller writes elsewhere.
     void endProgress() { lines_.endProgress(); }
 
@@ -86,15 +83,21 @@ public:
     void setText(importer::FormField field, const std::string& text) override { texts_[field] = text; }
     int separatorIndex() const override { return separator_; }
     int delimiterIndex() const override { return delimiter_; }
-    void showStatus(const std::string& text) override;
-    void hideStatus() override { lines_.endProgress(); }
+    // The window's widgets: the progress line follows the run's events instead.
+    void showStatus(const std::string&) override {}
+    void hideStatus() override {}
     void enableGenerate() override {}
     void showLineDisplay() override {}
-    void setLineDisplay(const std::string& text) override;
-    void progressStep() override;
+    void setLineDisplay(const std::string&) override {}
+    void progressStep() override {}
     void mappingReset() override {}
     void stopGridFollowing() override {}
-    void closeForm() override { lines_.endProgress(); }
+    void closeForm() override {}
+    // RunEvents
+    void runStarted(const importer::RunStart& start) override;
+    void lineRead(const importer::LineRead& line) override;
+    void quotationEnded(const importer::QuotationEnd& end) override;
+    void runEnded(importer::RunEnd end) override;
 
 private:
     void drawProgress(bool force);
@@ -104,13 +107,12 @@ private:
     std::map<importer::FormField, std::string> texts_;
     int separator_ = 0;
     int delimiter_ = 0;
-    const importer::SaveTally* tally_ = nullptr;
-    int runsStarted_ = 0;
+    std::optional<importer::RunEnd> lastRunEnd_;
 
-    // The run in progress: the data file's size, the progress steps seen and the
-    // line being imported.
-    std::int64_t fileSize_ = -1;
-    std::int64_t steps_ = 0;
+    // The run in progress: the size the reader counts, the percentage drawn, the
+    // quotations stored and the line being imported.
+    std::int64_t fileSize_ = 0;
+    int stored_ = 0;
     int percent_ = -1;
     std::string line_;
     std::chrono::steady_clock::time_point lastDraw_{};
@@ -118,7 +120,7 @@ private:
 
 // The percentage of the file read after the given number of progress steps: the
 // run steps once per hundredth of the file, or once per byte of a file shorter
-// than 100 bytes.
+// than 100 bytes, as the window's progress bar does.
 int progressPercent(std::int64_t steps, std::int64_t fileSize);
 
 } // namespace app

@@ -1,10 +1,11 @@
 #pragma once
 // What the import needs of the window: the texts of its fields, the status panel,
-// the line display, the progress bar, the button, the grid and closing. The window
-// implements it with widgets, the batch mode with plain values, the tests with a
-// recorder.
+// the line display, the progress bar, the button, the grid and closing; and the
+// run's events for a host without widgets. The window implements it with widgets,
+// the batch mode with plain values and the events, the tests with a recorder.
 #include <string>
 
+#include "import/run_events.h"
 #include "platform/dialogs.h"
 
 namespace importer {
@@ -12,10 +13,8 @@ namespace importer {
 // The edit boxes whose texts the program reads and the settings file fills.
 enum class FormField { Servidor, Tusua, TClave, Cia, Ubicacion };
 
-class FormHost {
+class FormHost : public RunEvents {
 public:
-    virtual ~FormHost() = default;
-
     virtual platform::Dialogs& dialogs() = 0;
 
     // Texts are UTF-8.
@@ -25,6 +24,7 @@ public:
     virtual int separatorIndex() const = 0;
     virtual int delimiterIndex() const = 0;
 
+    // The window's widgets. A host without them has the run's events instead.
     // Panel5: set its text, show it and repaint the window at once.
     virtual void showStatus(const std::string& text) = 0;
     virtual void hideStatus() = 0;

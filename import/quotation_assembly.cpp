@@ -95,7 +95,8 @@ void QuotationAssembly::CFactdetalleAfterInsert(dataset::RecordSet&)
 void QuotationAssembly::lineStep(const Slots& slots, int fieldCount, std::int64_t line)
 {
     mapping_.takeValues(slots, values_);
-    host_.setLineDisplay(platform::cp1252ToUtf8(values_.EPref + values_.ENum + " - " + values_.DArt));
+    lineShown_ = platform::cp1252ToUtf8(values_.EPref + values_.ENum + " - " + values_.DArt);
+    host_.setLineDisplay(lineShown_);
     if (values_.EPref != PreVie_ || values_.ENum != NumVie_) {
         if (!PrimeraVez_)
             endQuotation(false);
@@ -168,6 +169,7 @@ void QuotationAssembly::endQuotation(bool last)
 {
     place_ = quotationPlace_;
     bool rejected = problem_;
+    const bool skipped = passingOver_ && !problem_;
     if (passingOver_) {
         if (last && CFacturas_.active())
             CFacturas_.close();
@@ -181,6 +183,10 @@ void QuotationAssembly::endQuotation(bool last)
             storedInCheck_.insert(key_);
     }
     rejected_.quotationEnds(rejected);
+    host_.quotationEnded({skipped    ? QuotationOutcome::Skipped
+                          : rejected ? QuotationOutcome::Refused
+                                     : QuotationOutcome::Stored,
+                          quotationPlace_});
 }
 
 std::pair<std::string, std::string> QuotationAssembly::storedKey()

@@ -44,6 +44,8 @@ public:
     // Where the run's messages belong: the line being read, or the quotation being
     // stored.
     const MessagePlace& place() const { return place_; }
+    // The last line taken in, as the line display shows it.
+    const std::string& lineShown() const { return lineShown_; }
     const RejectedLines& rejectedLines() const { return rejected_; }
 
 private:
@@ -71,6 +73,7 @@ private:
         CTDE_ANULADO_, CTDE_TRANSMIT_, COTI_IMPTOS_;
 
     LineValues values_;
+    std::string lineShown_;
     std::string PreVie_;
     std::string NumVie_;
     std::int32_t NroIte_ = 0;

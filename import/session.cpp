@@ -83,6 +83,20 @@ void ImportSession::CiaExit()
 
 void ImportSession::SpeedButton3Click()
 {
+    // Every run ends once for the host, also when an error or a stop request
+    // unwinds it.
+    RunEnd end{};
+    try {
+        end = run();
+    } catch (...) {
+        host_.runEnded(RunEnd::Stopped);
+        throw;
+    }
+    host_.runEnded(end);
+}
+
+RunEnd ImportSession::run()
+{
     finished_ = false;
     host_.showStatus(kImportingStatus);
     digitos_ = dataset::textToInteger(
@@ -99,7 +113,7 @@ void ImportSession::SpeedButton3Click()
     if (const auto refusal = checkDataFilePath(path)) {
         host_.dialogs().plainMessage(*refusal);
         finishRun();
-        return;
+        return RunEnd::FileRefused;
     }
     const ReaderOptions options{separatorForItem(host_.separatorIndex()), delimiterForItem(host_.delimiterIndex()),
                                 options_.utf8};
@@ -109,21 +123,23 @@ void ImportSession::SpeedButton3Click()
     if (!opening.opened) {
         host_.dialogs().plainMessage(opening.refusal);
         finishRun();
-        return;
+        return RunEnd::FileRefused;
     }
     {
         // The file is held exclusively until the reader is through with it or the
         // run stops.
         OpenedDataFile data = std::move(*opening.opened);
         const std::int64_t step = progressStepSize(data.size);
+        std::int64_t bytesRead = 0;
+        host_.runStarted({path, data.size});
         FileByteSource source = data.bytes();
         DelimitedReader(data.options).run(
             source, data.size,
             // The lines skipped at the start are not imported, and nothing of them
             // may reach the values: the slots beyond a line's own fields still hold
             // what a skipped line left there until a later line reaches that far.
-            [this, skippedFields = 0, ownFields = 0, clean = Slots{}](const Slots& slots, int fieldCount,
-                                                                      std::int64_t line) mutable {
+            [this, &bytesRead, skippedFields = 0, ownFields = 0,
+             clean = Slots{}](const Slots& slots, int fieldCount, std::int64_t line) mutable {
                 // A stop asked for by a signal ends the run between two lines, so
                 // the quotations stored so far stay whole; the front end says why.
                 if (platform::stopRequested())
@@ -135,14 +151,16 @@ void ImportSession::SpeedButton3Click()
                 ownFields = std::max(ownFields, fieldCount);
                 if (ownFields >= skippedFields) {
                     assembly_->lineStep(slots, fieldCount, line);
-                    return;
+                } else {
+                    std::copy(slots.begin(), slots.begin() + ownFields, clean.begin());
+                    assembly_->lineStep(clean, fieldCount, line);
                 }
-                std::copy(slots.begin(), slots.begin() + ownFields, clean.begin());
-                assembly_->lineStep(clean, fieldCount, line);
+                host_.lineRead({line, bytesRead, assembly_->lineShown()});
             },
             // Called for every byte: no division below the next multiple of the step
             // (a count may jump over it: the LF of a CR LF is counted, not tested).
-            [this, step, next = step](std::int64_t count) mutable {
+            [this, step, next = step, &bytesRead](std::int64_t count) mutable {
+                bytesRead = count;
                 if (count < next)
                     return;
                 if (count % step == 0)
@@ -157,6 +175,7 @@ void ImportSession::SpeedButton3Click()
     finished_ = true;
     host_.closeForm();
     finishRun();
+    return RunEnd::Finished;
 }
 
 void ImportSession::finishRun()

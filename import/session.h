@@ -59,6 +59,8 @@ public:
     bool finished() const { return finished_; }
 
 private:
+    // The run behind SpeedButton3Click, and how it ended when it returns.
+    RunEnd run();
     void finishRun();
 
     FormHost& host_;

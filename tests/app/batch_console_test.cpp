@@ -28,15 +28,39 @@ TEST(ConsoleLines, NoProgressWithoutATerminal)
     std::ostringstream err;
     ConsoleHost host(err, 0);
     host.setText(importer::FormField::Ubicacion, "/nonexistent");
+    EXPECT_FALSE(host.lastRunEnd());
     host.showStatus("Importando cotizaciones. Espere un momento...");
+    host.runStarted({"/nonexistent", 1000});
     host.setLineDisplay("CT1 - 770");
     host.progressStep();
+    host.lineRead({1, 500, "CT1 - 770"});
     host.dialogs().plainMessage("Importación finalizada.");
     host.dialogs().errorDialog("Ya existe");
     host.dialogs().defaultErrorDisplay("Falla.");
     host.dialogs().beep();
+    host.runEnded(importer::RunEnd::Finished);
     EXPECT_EQ(err.str(), "Importación finalizada.\nError: Ya existe\nError: Falla.\n");
-    EXPECT_EQ(host.runsStarted(), 1);
+    EXPECT_EQ(host.lastRunEnd(), importer::RunEnd::Finished);
+}
+
+// On a terminal the run's events draw the progress line: the share of the file
+// read, the quotations stored and the line taken in; the run's end erases it.
+TEST(ConsoleLines, ProgressLineFollowsTheRunsEvents)
+{
+    std::ostringstream err;
+    ConsoleHost host(err, 80);
+    host.runStarted({"c.csv", 1000});
+    host.lineRead({1, 509, "CT1 - 770"});
+    host.quotationEnded({importer::QuotationOutcome::Stored, {1, "CT", "1"}});
+    host.quotationEnded({importer::QuotationOutcome::Refused, {2, "CT", "2"}});
+    host.quotationEnded({importer::QuotationOutcome::Skipped, {3, "CT", "3"}});
+    host.lineRead({4, 800, "CT4 - 771"});
+    const std::string first = "Importando  50 % | grabadas: 0 | CT1 - 770";
+    const std::string second = "Importando  80 % | grabadas: 1 | CT4 - 771";
+    EXPECT_EQ(err.str(), "\r" + first + "\r" + second);
+    host.runEnded(importer::RunEnd::Stopped);
+    EXPECT_EQ(err.str(), "\r" + first + "\r" + second + "\r" + std::string(second.size(), ' ') + "\r");
+    EXPECT_EQ(host.lastRunEnd(), importer::RunEnd::Stopped);
 }
 
 TEST(ConsoleLines, PercentOfTheFileFromTheProgressSteps)

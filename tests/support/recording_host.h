@@ -1,6 +1,7 @@
 #pragma once
-// The window's side of the import, recorded: field texts in a map, and every call
-// that shows something in a list of events, in order.
+// The window's side of the import, recorded: field texts in a map, every call
+// that shows something in a list of events, in order, and the run's events in a
+// list of their own.
 #include <map>
 #include <string>
 #include <vector>
@@ -43,6 +44,26 @@ public:
         closed = true;
         events.push_back("closed");
     }
+    void runStarted(const importer::RunStart& start) override
+    {
+        runEvents.push_back("started " + std::to_string(start.size) + " " + start.path);
+    }
+    void lineRead(const importer::LineRead& line) override
+    {
+        runEvents.push_back("line " + std::to_string(line.line) + ": " + line.shown);
+        linesRead.push_back(line);
+    }
+    void quotationEnded(const importer::QuotationEnd& end) override
+    {
+        static constexpr const char* kOutcomes[] = {"stored", "refused", "skipped"};
+        runEvents.push_back(std::string(kOutcomes[static_cast<int>(end.outcome)]) + " " + end.place.prefix + " " +
+                            end.place.number + " from line " + std::to_string(end.place.line));
+    }
+    void runEnded(importer::RunEnd end) override
+    {
+        static constexpr const char* kEnds[] = {"finished", "file refused", "stopped"};
+        runEvents.push_back(std::string("ended ") + kEnds[static_cast<int>(end)]);
+    }
 
     RecordingDialogs dialogs_;
     std::map<importer::FormField, std::string> texts;
@@ -58,6 +79,8 @@ public:
     bool gridFollowing = true;
     bool closed = false;
     std::vector<std::string> events;
+    std::vector<std::string> runEvents;
+    std::vector<importer::LineRead> linesRead;
 };
 
 }  // namespace testing_support
