@@ -85,6 +85,13 @@ void ImportSession::SpeedButton3Click()
 {
     finished_ = false;
     host_.showStatus(kImportingStatus);
+    fdm_.startRun();
+    // The transaction of the blocks that write the quotations ends with the run,
+    // however the run ends.
+    struct BlockWritesEnd {
+        database::Tfdm& fdm;
+        ~BlockWritesEnd() { fdm.endBlockWrites(); }
+    } blockWritesEnd{fdm_};
     digitos_ = dataset::textToInteger(
         fdm_.configuracion("FACTURACION", "DOCUMENTOS", "REDONDEO AL MULTIPLO DE DIEZ EN TOTALES"));
     host_.stopGridFollowing();
@@ -117,38 +124,50 @@ void ImportSession::SpeedButton3Click()
         OpenedDataFile data = std::move(*opening.opened);
         const std::int64_t step = progressStepSize(data.size);
         FileByteSource source = data.bytes();
-        DelimitedReader(data.options).run(
-            source, data.size,
-            // The lines skipped at the start are not imported, and nothing of them
-            // may reach the values: the slots beyond a line's own fields still hold
-            // what a skipped line left there until a later line reaches that far.
-            [this, skippedFields = 0, ownFields = 0, clean = Slots{}](const Slots& slots, int fieldCount,
-                                                                      std::int64_t line) mutable {
-                // A stop asked for by a signal ends the run between two lines, so
-                // the quotations stored so far stay whole; the front end says why.
-                if (platform::stopRequested())
-                    throw platform::SilentAbort();
-                if (line <= options_.skipLines) {
-                    skippedFields = std::max(skippedFields, fieldCount);
-                    return;
-                }
-                ownFields = std::max(ownFields, fieldCount);
-                if (ownFields >= skippedFields) {
-                    assembly_->lineStep(slots, fieldCount, line);
-                    return;
-                }
-                std::copy(slots.begin(), slots.begin() + ownFields, clean.begin());
-                assembly_->lineStep(clean, fieldCount, line);
-            },
-            // Called for every byte: no division below the next multiple of the step
-            // (a count may jump over it: the LF of a CR LF is counted, not tested).
-            [this, step, next = step](std::int64_t count) mutable {
-                if (count < next)
-                    return;
-                if (count % step == 0)
-                    host_.progressStep();
-                next = (count / step + 1) * step;
-            });
+        // The steps of a quotation's lines wait for its end; a run that ends early
+        // (a stop, the file failing) first completes the steps of the lines read,
+        // as a step at every line would have. A step that failed ended it itself.
+        bool stepFailed = false;
+        try {
+            DelimitedReader(data.options).run(
+                source, data.size,
+                // The lines skipped at the start are not imported, and nothing of them
+                // may reach the values: the slots beyond a line's own fields still hold
+                // what a skipped line left there until a later line reaches that far.
+                [this, &stepFailed, skippedFields = 0, ownFields = 0,
+                 clean = Slots{}](const Slots& slots, int fieldCount, std::int64_t line) mutable {
+                    // A stop asked for by a signal ends the run between two lines, so
+                    // the quotations stored so far stay whole; the front end says why.
+                    if (platform::stopRequested())
+                        throw platform::SilentAbort();
+                    if (line <= options_.skipLines) {
+                        skippedFields = std::max(skippedFields, fieldCount);
+                        return;
+                    }
+                    ownFields = std::max(ownFields, fieldCount);
+                    stepFailed = true;
+                    if (ownFields >= skippedFields) {
+                        assembly_->lineStep(slots, fieldCount, line);
+                    } else {
+                        std::copy(slots.begin(), slots.begin() + ownFields, clean.begin());
+                        assembly_->lineStep(clean, fieldCount, line);
+                    }
+                    stepFailed = false;
+                },
+                // Called for every byte: no division below the next multiple of the step
+                // (a count may jump over it: the LF of a CR LF is counted, not tested).
+                [this, step, next = step](std::int64_t count) mutable {
+                    if (count < next)
+                        return;
+                    if (count % step == 0)
+                        host_.progressStep();
+                    next = (count / step + 1) * step;
+                });
+        } catch (...) {
+            if (!stepFailed)
+                assembly_->stepReadLines();
+            throw;
+        }
     }
     assembly_->endRun();
     fdm_.setRehearsing(false);
