@@ -156,6 +156,8 @@ void Tfdm::readInto(dataset::RecordSet& recordSet, LazyStatement& query, const R
     Rows rows;
     std::vector<std::string> key;
     bool kept = false;
+    if (!inRun_)
+        cache = nullptr;
     if (cache != nullptr) {
         key = keyOf(parameters);
         if (const auto found = cache->find(key); found != cache->end()) {
@@ -210,6 +212,14 @@ void Tfdm::readConfigurationWithValuesWrittenIn(const std::string& Modulo, const
 
 void Tfdm::startRun()
 {
+    endRun();
+    inRun_ = true;
+}
+
+void Tfdm::endRun()
+{
+    endBlockWrites();
+    inRun_ = false;
     settings_.clear();
     articles_.clear();
     taxes_.clear();
@@ -221,7 +231,7 @@ void Tfdm::startRun()
 std::string Tfdm::configuracion(const std::string& Modulo, const std::string& Categoria, const std::string& Pregunta)
 {
     const std::vector<std::string> key{Modulo, Categoria, Pregunta};
-    if (const auto kept = settings_.find(key); kept != settings_.end()) {
+    if (const auto kept = settings_.find(key); inRun_ && kept != settings_.end()) {
         if (!kept->second.found)
             dialogs_.errorDialog("No se encontró la configuración " + platform::cp1252ToUtf8(Pregunta));
         return kept->second.value;
@@ -237,14 +247,16 @@ std::string Tfdm::configuracion(const std::string& Modulo, const std::string& Ca
     else
         readConfigurationWithValuesWrittenIn(Modulo, Categoria, Pregunta);
     if (CConfiguracion_->isEmpty()) {
-        settings_[key] = Setting{};
+        if (inRun_)
+            settings_[key] = Setting{};
         dialogs_.errorDialog("No se encontró la configuración " + platform::cp1252ToUtf8(Pregunta));
         return {};
     }
     CConfiguracion_->first();
-    Setting& setting = settings_[key];
-    setting = {true, CConfiguracion_->field(std::size_t{0}).asString()};
-    return setting.value;
+    const std::string value = CConfiguracion_->field(std::size_t{0}).asString();
+    if (inRun_)
+        settings_[key] = {true, value};
+    return value;
 }
 
 bool Tfdm::valide_articulo(const std::string& CodBar, dataset::Field Cod, dataset::Field Desc, dataset::Field Unidad)
@@ -349,6 +361,8 @@ Statement& Tfdm::prefetchBlock(std::size_t items)
 
 void Tfdm::prefetchArticles(const std::vector<ArticleKey>& keys)
 {
+    if (!inRun_)
+        return;
     std::vector<const ArticleKey*> missing;
     for (const auto& key : keys) {
         if (key.code.empty() || articles_.contains({key.code}))

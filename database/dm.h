@@ -46,8 +46,12 @@ public:
     std::unique_ptr<Provider> makePNomcampo();
 
     // The start of an import run: the settings and the article look-ups are read
-    // anew from here on, each once for the run.
+    // anew from here on, each once for the run, until endRun. Outside a run every
+    // call reads the database.
     void startRun();
+    // The end of the run, however it ends: the blocks' transaction ends
+    // (endBlockWrites) and nothing read is kept. Raises nothing.
+    void endRun();
 
     // One setting of table CONFIGURACION as text; "" when null. No row: the error
     // dialog "No se encontró la configuración " + Pregunta, then "". Within a run a
@@ -83,7 +87,9 @@ public:
     std::string SCambieidcot();
 
     // Whether an import writes each quotation by blocks (Provider::writeInBlocks)
-    // instead of statement by statement. On by default.
+    // instead of statement by statement. Off by default: the embedded engine ends
+    // the process when an autonomous transaction meets a damaged page, and the
+    // monitoring of a waiting write sees the block, not the INSERT of the line.
     bool writesInBlocks() const { return writesInBlocks_; }
     void setWritesInBlocks(bool on) { writesInBlocks_ = on; }
     // Writes a quotation by blocks, drawing its identifier with SCambieidcot's
@@ -167,7 +173,8 @@ private:
     std::map<std::vector<std::string>, Setting> settings_;
     LookupCache articles_, taxes_, factors_;
     std::map<std::size_t, std::unique_ptr<Statement>> prefetchBlocks_;
-    bool writesInBlocks_ = true;
+    bool inRun_ = false;
+    bool writesInBlocks_ = false;
     std::unique_ptr<Transaction> blockWriter_;
     int blockWriterUses_ = 0;
 };

@@ -86,12 +86,11 @@ void ImportSession::SpeedButton3Click()
     finished_ = false;
     host_.showStatus(kImportingStatus);
     fdm_.startRun();
-    // The transaction of the blocks that write the quotations ends with the run,
-    // however the run ends.
-    struct BlockWritesEnd {
+    // What the data module keeps for the run ends with it, however it ends.
+    struct RunEnd {
         database::Tfdm& fdm;
-        ~BlockWritesEnd() { fdm.endBlockWrites(); }
-    } blockWritesEnd{fdm_};
+        ~RunEnd() { fdm.endRun(); }
+    } runEnd{fdm_};
     digitos_ = dataset::textToInteger(
         fdm_.configuracion("FACTURACION", "DOCUMENTOS", "REDONDEO AL MULTIPLO DE DIEZ EN TOTALES"));
     host_.stopGridFollowing();

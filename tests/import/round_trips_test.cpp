@@ -51,6 +51,7 @@ protected:
 
 TEST_F(ThroughServerRelay, AtMostThreeRoundTripsPerStoredQuotation)
 {
+    fdm_.setWritesInBlocks(true);
     connect();
     roundTripsOf("WA", 2);  // the statements are prepared
     const std::int64_t few = roundTripsOf("FE", 2);
