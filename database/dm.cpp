@@ -1,6 +1,7 @@
 #include "database/dm.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "database/queries.h"
 #include "database/statement.h"
@@ -29,6 +30,58 @@ std::vector<std::string> storedParameters()
             "User_Name=SYSDBA",
             "WaitOnLocks=True"};
 }
+
+// The text of a value as a look-up's key: "" for null.
+std::string keyText(const dataset::Value& value)
+{
+    if (const auto* text = std::get_if<std::string>(&value))
+        return *text;
+    if (const auto* number = std::get_if<std::int32_t>(&value))
+        return std::to_string(*number);
+    return {};
+}
+
+std::vector<std::string> keyOf(const Row& parameters)
+{
+    std::vector<std::string> key;
+    key.reserve(parameters.size());
+    for (const auto& value : parameters)
+        key.push_back(keyText(value));
+    return key;
+}
+
+// The statement's text with its "?" replaced, in order, by the variables named.
+std::string withVariables(const std::string& sql, const std::vector<std::string>& names)
+{
+    std::string out;
+    std::size_t next = 0;
+    for (char c : sql) {
+        if (c == '?' && next < names.size())
+            out += ':' + names[next++];
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Whether valide_articulo's TIPO says that the code named an article.
+bool namesArticle(const dataset::Value& tipo)
+{
+    const std::string text = keyText(tipo);
+    return text == "1" || text == "2";
+}
+
+std::optional<std::size_t> columnNamed(const std::vector<dataset::ColumnInfo>& columns, const std::string& name)
+{
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].name == name)
+            return i;
+    return std::nullopt;
+}
+
+// At most this many codes are read ahead by one block, which keeps its text and
+// its messages well below the 64 KB that Firebird 3 allows each.
+constexpr std::size_t kPrefetchItems = 32;
 
 }  // namespace
 
@@ -97,10 +150,22 @@ std::unique_ptr<Provider> Tfdm::makePNomcampo()
     return std::make_unique<Provider>("PNomcampo", merkalo_, "TNomcampos", queries::TNomcampos);
 }
 
-void Tfdm::readInto(dataset::RecordSet& recordSet, LazyStatement& query, const Row& parameters)
+void Tfdm::readInto(dataset::RecordSet& recordSet, LazyStatement& query, const Row& parameters,
+                    LookupCache* cache)
 {
     Rows rows;
-    try {
+    std::vector<std::string> key;
+    bool kept = false;
+    if (!inRun_)
+        cache = nullptr;
+    if (cache != nullptr) {
+        key = keyOf(parameters);
+        if (const auto found = cache->find(key); found != cache->end()) {
+            rows = found->second;
+            kept = true;
+        }
+    }
+    if (!kept) try {
         Statement& statement = query.get();
         // The connection's read-only read-committed transaction: it sees the same
         // committed rows as one of its own would, without a start and a commit for
@@ -112,10 +177,16 @@ void Tfdm::readInto(dataset::RecordSet& recordSet, LazyStatement& query, const R
         };
         const bool writes = std::find(writingReads_.begin(), writingReads_.end(), &statement) != writingReads_.end();
         try {
-            if (writes && rehearsing_)
+            if (writes && rehearsing_) {
                 rows = statement.fetchAll(*rehearsal(), parameters);
-            else
-                rows = writes ? inOwnTransaction() : statement.fetchAll(merkalo_.readTransaction(), parameters);
+            } else if (writes) {
+                rows = inOwnTransaction();
+            } else {
+                rows = statement.fetchAll(merkalo_.readTransaction(), parameters);
+                // Read without effects: the same read later in the run gives these rows.
+                if (cache != nullptr)
+                    cache->emplace(key, rows);
+            }
         } catch (const ReadOnlyTransactionError&) {
             writingReads_.push_back(&statement);
             rows = rehearsing_ ? statement.fetchAll(*rehearsal(), parameters) : inOwnTransaction();
@@ -139,8 +210,32 @@ void Tfdm::readConfigurationWithValuesWrittenIn(const std::string& Modulo, const
     readInto(*CConfiguracion_, literal, {});
 }
 
+void Tfdm::startRun()
+{
+    endRun();
+    inRun_ = true;
+}
+
+void Tfdm::endRun()
+{
+    endBlockWrites();
+    inRun_ = false;
+    settings_.clear();
+    articles_.clear();
+    taxes_.clear();
+    factors_.clear();
+    // Prepared anew for the run: another company may have other column types.
+    prefetchBlocks_.clear();
+}
+
 std::string Tfdm::configuracion(const std::string& Modulo, const std::string& Categoria, const std::string& Pregunta)
 {
+    const std::vector<std::string> key{Modulo, Categoria, Pregunta};
+    if (const auto kept = settings_.find(key); inRun_ && kept != settings_.end()) {
+        if (!kept->second.found)
+            dialogs_.errorDialog("No se encontró la configuración " + platform::cp1252ToUtf8(Pregunta));
+        return kept->second.value;
+    }
     bool fits = true;
     try {
         QConfiguracion_.get();
@@ -152,18 +247,23 @@ std::string Tfdm::configuracion(const std::string& Modulo, const std::string& Ca
     else
         readConfigurationWithValuesWrittenIn(Modulo, Categoria, Pregunta);
     if (CConfiguracion_->isEmpty()) {
+        if (inRun_)
+            settings_[key] = Setting{};
         dialogs_.errorDialog("No se encontró la configuración " + platform::cp1252ToUtf8(Pregunta));
         return {};
     }
     CConfiguracion_->first();
-    return CConfiguracion_->field(std::size_t{0}).asString();
+    const std::string value = CConfiguracion_->field(std::size_t{0}).asString();
+    if (inRun_)
+        settings_[key] = {true, value};
+    return value;
 }
 
 bool Tfdm::valide_articulo(const std::string& CodBar, dataset::Field Cod, dataset::Field Desc, dataset::Field Unidad)
 {
     if (CodBar.empty())
         return false;
-    readInto(*CValarticulo_, QValarticulo_, {CodBar});
+    readInto(*CValarticulo_, QValarticulo_, {CodBar}, &articles_);
     CValarticulo_->first();
     switch (CValarticulo_->field("TIPO").asInteger()) {
     case 0:
@@ -184,7 +284,7 @@ bool Tfdm::valide_articulo(const std::string& CodBar, dataset::Field Cod, datase
 
 void Tfdm::imptos_articulo(const std::string& Id, dataset::Field IvaP, dataset::Field Consumo)
 {
-    readInto(*CArticulo_, QArticulos_, {Id});
+    readInto(*CArticulo_, QArticulos_, {Id}, &taxes_);
     if (CArticulo_->isEmpty()) {
         IvaP.setAsMoney(0);
         Consumo.setAsMoney(0);
@@ -199,11 +299,131 @@ dataset::Money Tfdm::factor_unidad(const std::string& IdArt, const std::string& 
 {
     if (IdArt.empty() || Unidad.empty())
         return dataset::kMoneyOne;
-    readInto(*CFactor_, QFactor_, {IdArt, Unidad});
+    readInto(*CFactor_, QFactor_, {IdArt, Unidad}, &factors_);
     if (CFactor_->isEmpty())
         return dataset::kMoneyOne;
     CFactor_->first();
     return CFactor_->field("FACTOR").asMoney();
+}
+
+Statement& Tfdm::prefetchBlock(std::size_t items)
+{
+    auto& block = prefetchBlocks_[items];
+    if (block)
+        return *block;
+    Statement& article = QValarticulo_.get();
+    Statement& taxes = QArticulos_.get();
+    Statement& factor = QFactor_.get();
+    const auto tipo = columnNamed(article.columns(), "TIPO");
+    const auto id = columnNamed(article.columns(), "ID");
+    const auto unit = columnNamed(article.columns(), "UNIDAD");
+    if (!tipo || !id || !unit || article.parameterCount() != 1 || taxes.parameterCount() != 1
+        || factor.parameterCount() != 2)
+        throw platform::DatabaseError("The article look-ups do not fit a block");
+    // A look-up as the line step makes it: its first row into outputs of the
+    // statement's own types, and whether there was one.
+    std::string outputs;
+    const auto lookUp = [&](Statement& statement, const std::vector<std::string>& variables,
+                            const std::string& prefix) {
+        std::string into;
+        for (std::size_t k = 0; k < statement.columns().size(); ++k) {
+            const std::string name = prefix + "_" + std::to_string(k);
+            outputs += ", " + name + " " + statement.columnDeclaration(k);
+            into += (k == 0 ? ":" : ", :") + name;
+        }
+        outputs += ", " + prefix + "_n integer";
+        return "select first 1 * from (" + withVariables(statement.sql(), variables) + ") into " + into + ";\n    "
+               + prefix + "_n = row_count;\n";
+    };
+    std::string inputs, body;
+    for (std::size_t i = 0; i < items; ++i) {
+        const std::string n = std::to_string(i);
+        const std::string v = "v" + n;
+        inputs += (i == 0 ? "c" : ", c") + n + " " + article.parameterDeclaration(0) + " = ?, u" + n + " "
+                  + factor.parameterDeclaration(1) + " = ?";
+        // In this order, which is the order of the outputs.
+        const std::string articleLookUp = lookUp(article, {"c" + n}, v);
+        const std::string taxLookUp = lookUp(taxes, {"d"}, "a" + n);
+        const std::string factorLookUp = lookUp(factor, {"d", "w"}, "f" + n);
+        body += "  a" + n + "_n = 0;\n  f" + n + "_n = 0;\n  " + articleLookUp + "  if (" + v
+                + "_n > 0 and " + v + "_" + std::to_string(*tipo) + " in ('1', '2')) then\n  begin\n    d = coalesce("
+                + v + "_" + std::to_string(*id) + ", '');\n    " + taxLookUp + "    w = case when u"
+                + n + " <> '' then u" + n + " else coalesce(" + v + "_" + std::to_string(*unit)
+                + ", '') end;\n    if (d <> '' and w <> '') then\n    begin\n    " + factorLookUp
+                + "    end\n  end\n";
+    }
+    const std::string sql = "execute block (" + inputs + ")\nreturns (" + outputs.substr(2) + ")\nas\n"
+                            + "declare variable d " + taxes.parameterDeclaration(0) + ";\n" + "declare variable w "
+                            + factor.parameterDeclaration(1) + ";\nbegin\n" + body + "  suspend;\nend";
+    block = std::make_unique<Statement>(merkalo_, sql);
+    return *block;
+}
+
+void Tfdm::prefetchArticles(const std::vector<ArticleKey>& keys)
+{
+    if (!inRun_)
+        return;
+    std::vector<const ArticleKey*> missing;
+    for (const auto& key : keys) {
+        if (key.code.empty() || articles_.contains({key.code}))
+            continue;
+        const bool listed = std::any_of(missing.begin(), missing.end(), [&](const ArticleKey* other) {
+            return other->code == key.code;
+        });
+        if (!listed)
+            missing.push_back(&key);
+    }
+    if (missing.empty())
+        return;
+    try {
+        Statement& article = QValarticulo_.get();
+        Statement& taxes = QArticulos_.get();
+        Statement& factor = QFactor_.get();
+        // A look-up that writes runs in a transaction of its own, at its line.
+        for (const Statement* writing : writingReads_)
+            if (writing == &article || writing == &taxes || writing == &factor)
+                return;
+        const std::size_t articleColumns = article.columns().size();
+        const std::size_t taxColumns = taxes.columns().size();
+        const std::size_t factorColumns = factor.columns().size();
+        const std::size_t perItem = articleColumns + taxColumns + factorColumns + 3;
+        for (std::size_t first = 0; first < missing.size(); first += kPrefetchItems) {
+            const std::size_t items = std::min(kPrefetchItems, missing.size() - first);
+            Statement& block = prefetchBlock(items);
+            const auto tipo = *columnNamed(article.columns(), "TIPO");
+            const auto id = *columnNamed(article.columns(), "ID");
+            const auto unit = *columnNamed(article.columns(), "UNIDAD");
+            Row parameters;
+            for (std::size_t i = 0; i < items; ++i) {
+                parameters.push_back(missing[first + i]->code);
+                parameters.push_back(missing[first + i]->unit);
+            }
+            const Row out = block.fetchSingleton(merkalo_.readTransaction(), parameters);
+            // The first row of a look-up, or none.
+            const auto rowsAt = [&](std::size_t at, std::size_t columns) {
+                if (keyText(out.at(at + columns)) == "0")
+                    return Rows{};
+                return Rows{Row(out.begin() + static_cast<std::ptrdiff_t>(at),
+                                out.begin() + static_cast<std::ptrdiff_t>(at + columns))};
+            };
+            for (std::size_t i = 0; i < items; ++i) {
+                const ArticleKey& key = *missing[first + i];
+                const std::size_t at = i * perItem;
+                const Rows found = rowsAt(at, articleColumns);
+                articles_.emplace(std::vector<std::string>{key.code}, found);
+                if (found.empty() || !namesArticle(found[0][tipo]))
+                    continue;
+                const std::string code = keyText(found[0][id]);
+                taxes_.emplace(std::vector<std::string>{code}, rowsAt(at + articleColumns + 1, taxColumns));
+                const std::string lineUnit = key.unit.empty() ? keyText(found[0][unit]) : key.unit;
+                if (!code.empty() && !lineUnit.empty())
+                    factors_.emplace(std::vector<std::string>{code, lineUnit},
+                                     rowsAt(at + articleColumns + taxColumns + 2, factorColumns));
+            }
+        }
+    } catch (const platform::DatabaseError&) {
+        // The line step reads what is missing itself, and reports what fails there.
+    }
 }
 
 std::string Tfdm::SCambieidcot()
@@ -215,6 +435,31 @@ std::string Tfdm::SCambieidcot()
     if (const auto* id = std::get_if<std::int32_t>(&output[0]))
         return std::to_string(*id);
     return {};
+}
+
+Provider::BlockWrite Tfdm::writeInBlocks(Provider& provider, dataset::RecordSet& recordSet)
+{
+    constexpr int kQuotationsPerWriter = 64;
+    if (blockWriter_ && blockWriterUses_ >= kQuotationsPerWriter)
+        endBlockWrites();
+    if (!blockWriter_ || !blockWriter_->isActive()) {
+        blockWriter_ = std::make_unique<Transaction>(merkalo_);
+        blockWriterUses_ = 0;
+    }
+    ++blockWriterUses_;
+    return provider.writeInBlocks(recordSet, queries::SCambieidcot, *blockWriter_);
+}
+
+void Tfdm::endBlockWrites()
+{
+    std::unique_ptr<Transaction> writer = std::move(blockWriter_);
+    if (!writer || !writer->isActive())
+        return;
+    try {
+        writer->commit();
+    } catch (const platform::DatabaseError&) {
+        // Its blocks committed their work themselves; going, it is rolled back.
+    }
 }
 
 bool Tfdm::cotizacion_grabada(const std::string& prefix, const std::string& number)

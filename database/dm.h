@@ -3,6 +3,7 @@
 // list, the queries behind the window's providers, the services that the import
 // calls (configuration values, article look-ups, new quotation identifiers) and
 // the error handlers installed in the window's providers and record sets.
+#include <map>
 #include <memory>
 #include <string>
 #include <variant>
@@ -44,8 +45,17 @@ public:
     std::unique_ptr<Provider> makePImporinv();
     std::unique_ptr<Provider> makePNomcampo();
 
+    // The start of an import run: the settings and the article look-ups are read
+    // anew from here on, each once for the run, until endRun. Outside a run every
+    // call reads the database.
+    void startRun();
+    // The end of the run, however it ends: the blocks' transaction ends
+    // (endBlockWrites) and nothing read is kept. Raises nothing.
+    void endRun();
+
     // One setting of table CONFIGURACION as text; "" when null. No row: the error
-    // dialog "No se encontró la configuración " + Pregunta, then "".
+    // dialog "No se encontró la configuración " + Pregunta, then "". Within a run a
+    // setting is read once; the dialog of a missing one comes at every call.
     std::string configuracion(const std::string& Modulo, const std::string& Categoria,
                               const std::string& Pregunta);
 
@@ -59,9 +69,36 @@ public:
     // empty or the pair is unknown.
     dataset::Money factor_unidad(const std::string& IdArt, const std::string& Unidad);
 
+    // An article code of the file cut to the line's width, and the unit the file
+    // gives ("" for the article's own).
+    struct ArticleKey {
+        std::string code;
+        std::string unit;
+    };
+    // Reads ahead, in one block, what valide_articulo, imptos_articulo and
+    // factor_unidad will ask for these codes, so that the line step finds it at
+    // hand. The reading has no effect of its own: a block that fails (a look-up that
+    // writes, an error of the database) leaves the look-ups to the line step, which
+    // meets the same error at its own line.
+    void prefetchArticles(const std::vector<ArticleKey>& keys);
+
     // SCambieidcot: executes CAMBIE_ID_COTIZACI in a transaction of its own and gives
     // its output parameter ID as text ("" for null).
     std::string SCambieidcot();
+
+    // Whether an import writes each quotation by blocks (Provider::writeInBlocks)
+    // instead of statement by statement. Off by default: the embedded engine ends
+    // the process when an autonomous transaction meets a damaged page, and the
+    // monitoring of a waiting write sees the block, not the INSERT of the line.
+    bool writesInBlocks() const { return writesInBlocks_; }
+    void setWritesInBlocks(bool on) { writesInBlocks_ = on; }
+    // Writes a quotation by blocks, drawing its identifier with SCambieidcot's
+    // procedure. The blocks run in a read-write transaction that writes nothing
+    // itself and is renewed every few dozen quotations, so that it never holds
+    // back the garbage collection for long; endBlockWrites ends it.
+    Provider::BlockWrite writeInBlocks(Provider& provider, dataset::RecordSet& recordSet);
+    // Commits the blocks' transaction, if any; raises nothing.
+    void endBlockWrites();
 
     // Whether COTIZACIONES holds a quotation with this prefix and number.
     bool cotizacion_grabada(const std::string& prefix, const std::string& number);
@@ -89,10 +126,17 @@ public:
                                 const platform::DatabaseError& E, UpdateKind kind);
 
 private:
+    // Rows read without side effects, by the texts of their parameters.
+    using LookupCache = std::map<std::vector<std::string>, Rows>;
+
     void syncParameters();
     // Reads the statement's rows into the record set; an error reaches the caller as
-    // a provider's reading gives it (trimReadError).
-    void readInto(dataset::RecordSet& recordSet, LazyStatement& statement, const Row& parameters);
+    // a provider's reading gives it (trimReadError). With a cache, rows read in the
+    // read-only transaction are kept for the run and a kept read is not repeated.
+    void readInto(dataset::RecordSet& recordSet, LazyStatement& statement, const Row& parameters,
+                  LookupCache* cache = nullptr);
+    // The block that reads ahead the look-ups of this many codes.
+    Statement& prefetchBlock(std::size_t items);
     // For a table that does not fit the configuration statement: reads through the
     // statement with its values written in, whose error, positions included ("At
     // line 1, column n"), is the one the user sees.
@@ -121,6 +165,18 @@ private:
     // Look-ups that write (a procedure logging its calls): they run in a read-write
     // transaction of their own, committed at once.
     std::vector<const Statement*> writingReads_;
+
+    struct Setting {
+        bool found = false;
+        std::string value;
+    };
+    std::map<std::vector<std::string>, Setting> settings_;
+    LookupCache articles_, taxes_, factors_;
+    std::map<std::size_t, std::unique_ptr<Statement>> prefetchBlocks_;
+    bool inRun_ = false;
+    bool writesInBlocks_ = false;
+    std::unique_ptr<Transaction> blockWriter_;
+    int blockWriterUses_ = 0;
 };
 
 // A value in single quotes with every single quote inside it doubled.

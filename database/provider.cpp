@@ -3,6 +3,7 @@
 #include <cctype>
 #include <map>
 #include <optional>
+#include <tuple>
 
 #include "database/connection.h"
 #include "database/statement.h"
@@ -130,6 +131,21 @@ void Provider::open(dataset::RecordSet& recordSet, const Row& parameters)
     recordSet.open(columns, std::move(rows), detailQuery_.sql().empty() ? nullptr : &detailColumns);
 }
 
+void Provider::openEmpty(dataset::RecordSet& recordSet)
+{
+    std::vector<dataset::ColumnInfo> columns;
+    std::vector<dataset::ColumnInfo> detailColumns;
+    try {
+        columns = query_.get().columns();
+        if (!detailQuery_.sql().empty())
+            detailColumns = detailQuery_.get().columns();
+    } catch (const platform::DatabaseError& error) {
+        throw readError(error);
+    }
+    recordSet.close();
+    recordSet.open(columns, {}, detailQuery_.sql().empty() ? nullptr : &detailColumns);
+}
+
 void Provider::Writer::Insert::prepare(Connection& connection, dataset::RecordSet& recordSet, Statement& source)
 {
     // Every column of the table as the query returns it, in its order; a column
@@ -229,6 +245,201 @@ int Provider::applyUpdates(dataset::RecordSet& recordSet, int maxErrors, Transac
     if (errors == 0)
         recordSet.mergeChangeLog();
     return errors;
+}
+
+
+namespace {
+
+// The blocks that write a quotation: whole (identifier, header and lines, each
+// part in an autonomous transaction), or, for one too long for a block, a first
+// part (identifier, header, the first lines) and the rest of the lines, all in
+// the caller's transaction.
+enum BlockKind { kWhole = 0, kFirst = 1, kRest = 2 };
+
+// Firebird 3 allows 64 KB for a statement's text and for each of its messages.
+constexpr std::size_t kBlockLimit = 60000;
+
+// One table's INSERT as a block writes it.
+struct BlockTable {
+    std::string table;
+    std::vector<std::string> names;
+    std::vector<std::string> declarations;
+    std::size_t link = 0;
+    std::size_t messageLength = 0;
+};
+
+std::string insertText(const BlockTable& part, const std::string& prefix, std::string& inputs)
+{
+    std::string names, values;
+    for (std::size_t k = 0; k < part.names.size(); ++k) {
+        names += (k == 0 ? "" : ", ") + part.names[k];
+        values += k == 0 ? ":" : ", :";
+        if (k == part.link) {
+            values += "coti_id";
+            continue;
+        }
+        const std::string name = prefix + std::to_string(k);
+        values += name;
+        inputs += ", " + name + " " + part.declarations[k] + " = ?";
+    }
+    return "      insert into " + part.table + " (" + names + ")\n        values (" + values + ");\n";
+}
+
+std::string blockText(BlockKind kind, std::size_t lines, const BlockTable& header, const BlockTable& line,
+                      const std::string& idCall)
+{
+    std::string inputs = kind == kRest ? ", coti_id integer = ?" : "";
+    std::string inserts;
+    if (kind != kRest)
+        inserts += insertText(header, "h", inputs);
+    for (std::size_t j = 0; j < lines; ++j)
+        inserts += insertText(line, "l" + std::to_string(j) + "_", inputs);
+    std::string text = "execute block";
+    if (!inputs.empty())
+        text += " (" + inputs.substr(2) + ")";
+    text += kind == kRest ? "\nreturns (failed integer)" : "\nreturns (coti_id integer, failed integer)";
+    text += "\nas\nbegin\n";
+    if (kind != kRest)
+        text += "  in autonomous transaction do\n    " + idCall + " returning_values :coti_id;\n";
+    text += "  failed = 0;\n  begin\n";
+    text += kind == kWhole ? "    in autonomous transaction do\n    begin\n" + inserts + "    end\n" : inserts;
+    return text + "    when any do failed = 1;\n  end\n  suspend;\nend";
+}
+
+// Whether a value travels in a block's message: a blob would be created in the
+// outer transaction, which the autonomous one must not depend on.
+bool fitsBlock(const dataset::Value& value)
+{
+    if (std::holds_alternative<dataset::Blob>(value))
+        return false;
+    const auto* text = std::get_if<std::string>(&value);
+    return text == nullptr || text->size() <= 32765;
+}
+
+}  // namespace
+
+Provider::BlockWrite Provider::writeInBlocks(dataset::RecordSet& recordSet, const std::string& idCall,
+                                             Transaction& within)
+{
+    BlockWrite result;
+    dataset::RecordSet* lines = recordSet.detail();
+    const std::vector<dataset::LoggedHeader> log = recordSet.changeLog();
+    if (lines == nullptr || linkField_.empty() || log.size() != 1
+        || log[0].row.status != dataset::RowStatus::Inserted)
+        return result;
+    for (const auto& row : log[0].details)
+        if (row.status != dataset::RowStatus::Inserted)
+            return result;
+
+    std::optional<Transaction> own;
+    try {
+        // The inserts as the plain way prepares them give the columns and their types.
+        Writer::Insert& headerInsert = writer_->inserts[&recordSet];
+        Writer::Insert& lineInsert = writer_->inserts[lines];
+        bool prepared = false;
+        for (auto [insert, set, source] : {std::tuple{&headerInsert, &recordSet, &query_},
+                                           std::tuple{&lineInsert, lines, &detailQuery_}})
+            if (!insert->statement || insert->columns != source->get().columns()) {
+                insert->prepare(connection_, *set, source->get());
+                prepared = true;
+            }
+        if (prepared || idCall != blocksIdCall_) {
+            blocks_.clear();
+            linesPerBlock_ = 0;
+            blocksIdCall_ = idCall;
+        }
+        const auto tableOf = [&](Writer::Insert& insert, LazyStatement& source) {
+            BlockTable part;
+            part.table = quotedName(tableOfQuery(source.sql()));
+            part.link = insert.columns.size();
+            for (std::size_t k = 0; k < insert.columns.size(); ++k) {
+                part.names.push_back(quotedName(insert.columns[k].name));
+                part.declarations.push_back(insert.statement->parameterDeclaration(k));
+                if (insert.columns[k].name == linkField_)
+                    part.link = k;
+            }
+            part.messageLength = insert.statement->inputMessageLength();
+            return part;
+        };
+        const BlockTable header = tableOf(headerInsert, query_);
+        const BlockTable line = tableOf(lineInsert, detailQuery_);
+        if (header.link == header.names.size() || line.link == line.names.size())
+            return result;
+        if (linesPerBlock_ == 0) {
+            // The identifier must be an integer, as the link columns take it.
+            Statement idStatement(connection_, idCall);
+            if (idStatement.columns().size() != 1 || idStatement.columnDeclaration(0) != "integer")
+                return result;
+            const std::size_t fixed = blockText(kWhole, 0, header, line, idCall).size();
+            const std::size_t perLine = blockText(kWhole, 1, header, line, idCall).size() - fixed + 16;
+            const std::size_t byText = kBlockLimit > fixed ? (kBlockLimit - fixed) / perLine : 0;
+            const std::size_t byMessage = kBlockLimit > header.messageLength
+                                              ? (kBlockLimit - header.messageLength) / (line.messageLength + 16)
+                                              : 0;
+            linesPerBlock_ = std::max<std::size_t>(1, std::min(byText, byMessage));
+        }
+
+        // Each row's values in column order, the link left to the block.
+        const auto valuesOf = [&](const Writer::Insert& insert, const BlockTable& part,
+                                  const dataset::LoggedRow& row, Row& into) {
+            for (std::size_t k = 0; k < insert.fieldOfColumn.size(); ++k) {
+                if (k == part.link)
+                    continue;
+                const int field = insert.fieldOfColumn[k];
+                into.push_back(field < 0 ? dataset::Value{} : (*row.values)[static_cast<std::size_t>(field)]);
+                if (!fitsBlock(into.back()))
+                    return false;
+            }
+            return true;
+        };
+        const auto& details = log[0].details;
+        const auto statementFor = [&](BlockKind kind, std::size_t count) -> Statement& {
+            auto& block = blocks_[{kind, count}];
+            if (!block)
+                block = std::make_unique<Statement>(connection_, blockText(kind, count, header, line, idCall));
+            return *block;
+        };
+        std::size_t done = 0;
+        bool failed = false;
+        while (!failed && (done == 0 || done < details.size())) {
+            const std::size_t count = std::min(linesPerBlock_, details.size() - done);
+            const BlockKind kind =
+                done > 0 ? kRest : (count == details.size() ? kWhole : kFirst);
+            Row parameters;
+            if (kind == kRest)
+                parameters.push_back(result.id);
+            else if (!valuesOf(headerInsert, header, log[0].row, parameters))
+                return result;
+            for (std::size_t j = done; j < done + count; ++j)
+                if (!valuesOf(lineInsert, line, details[j], parameters))
+                    return result;
+            if (kind == kFirst)
+                own.emplace(connection_);
+            Statement& block = statementFor(kind, count);
+            const Row out = block.fetchSingleton(kind == kWhole ? within : *own, parameters);
+            if (kind != kRest) {
+                result.id = out.at(0);
+                result.outcome = BlockWrite::Outcome::Refused;
+            }
+            failed = dataset::isNull(out.back()) || std::get<std::int32_t>(out.back()) != 0;
+            done += count;
+            if (kind == kWhole)
+                break;
+        }
+        if (failed)
+            return result;
+        if (own)
+            own->commit();
+        result.outcome = BlockWrite::Outcome::Stored;
+    } catch (const platform::DatabaseError& error) {
+        if (error.kind() == platform::DatabaseError::Kind::Environment)
+            throw;
+        // Refused once the identifier is drawn; nothing of the rows remains, the
+        // transaction of a long one being rolled back when it goes.
+        return result;
+    }
+    recordSet.mergeChangeLog();
+    return result;
 }
 
 }  // namespace database

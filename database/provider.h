@@ -3,6 +3,7 @@
 // query of the data module. PFacturas also writes the record set's change log back
 // as SQL, one prepared INSERT per row, in one transaction per quotation.
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,11 @@ public:
     // blanks, control characters and periods at its end removed.
     void open(dataset::RecordSet& recordSet, const Row& parameters = {});
 
+    // Opens the record set again without rows, as a reading that finds none gives
+    // it, without asking the database: the columns are those of the queries as
+    // prepared by an earlier reading.
+    void openEmpty(dataset::RecordSet& recordSet);
+
     // Header and lines: the header query gives the headers, the detail query the
     // lines of each header (its parameter is the header's link field).
     void setDetail(std::string detailSourceQuery, std::string detailSql, std::string linkField);
@@ -56,6 +62,27 @@ public:
     int applyUpdates(dataset::RecordSet& recordSet, int maxErrors, Transaction* within = nullptr);
 
     UpdateErrorHook onUpdateError;
+
+    // What became of a header with its lines written by blocks.
+    struct BlockWrite {
+        enum class Outcome {
+            Stored,
+            Refused,     // the identifier is drawn, nothing else of it remains
+            NotWritten,  // nothing happened: no identifier drawn, no row
+        };
+        Outcome outcome = Outcome::NotWritten;
+        dataset::Value id;  // the identifier drawn
+    };
+    // Writes a change log of one inserted header with its inserted lines the way a
+    // slow network wants it: one EXECUTE BLOCK that draws the link value with
+    // idCall ("EXECUTE PROCEDURE X", one integer output) and inserts the header and
+    // the lines, each part in an autonomous transaction committed on its own, run
+    // within the transaction given. A quotation too long for one block is written
+    // by several in one transaction of its own. No hook is called: a refusal inside
+    // a block carries the block's positions, so the caller writes the rows again
+    // the plain way (applyUpdates) for the message of the single statement.
+    // Stored merges the log. An error of the Environment kind is raised.
+    BlockWrite writeInBlocks(dataset::RecordSet& recordSet, const std::string& idCall, Transaction& within);
 
 private:
     struct Writer;
@@ -79,6 +106,10 @@ private:
     LazyStatement detailQuery_;
     std::string linkField_;
     std::unique_ptr<Writer> writer_;
+    // Prepared blocks by kind and line count.
+    std::map<std::pair<int, std::size_t>, std::unique_ptr<Statement>> blocks_;
+    std::string blocksIdCall_;
+    std::size_t linesPerBlock_ = 0;
 };
 
 // An error of a provider's reading, as the reading code sees it: its text less the

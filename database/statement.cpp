@@ -110,6 +110,8 @@ struct Column {
     unsigned length = 0;
     unsigned offset = 0;
     unsigned nullOffset = 0;
+    int subType = 0;
+    unsigned charSet = 0;
 };
 
 int bytesPerCharacter(unsigned charSet)
@@ -127,6 +129,43 @@ int bytesPerCharacter(unsigned charSet)
         return 2;
     default:
         return 1;
+    }
+}
+
+// The PSQL type that holds what a message slot of this description holds: texts in
+// the database's default character set with the same number of characters.
+std::string declarationOf(unsigned type, int scale, unsigned length, int subType, unsigned charSet)
+{
+    const std::string digits = std::to_string(-scale);
+    const std::string characters = std::to_string(length / static_cast<unsigned>(bytesPerCharacter(charSet)));
+    switch (type) {
+    case SQL_VARYING:
+        return "varchar(" + characters + ")";
+    case SQL_TEXT:
+        return "char(" + characters + ")";
+    case SQL_SHORT:
+        return scale == 0 ? "smallint" : "numeric(4, " + digits + ")";
+    case SQL_LONG:
+        return scale == 0 ? "integer" : "numeric(9, " + digits + ")";
+    case SQL_INT64:
+        return scale == 0 ? "bigint" : "numeric(18, " + digits + ")";
+    case SQL_TYPE_DATE:
+        return "date";
+    case SQL_TIMESTAMP:
+        return "timestamp";
+    case SQL_TYPE_TIME:
+        return "time";
+    case SQL_FLOAT:
+        return "float";
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+        return "double precision";
+    case SQL_BOOLEAN:
+        return "boolean";
+    case SQL_BLOB:
+        return "blob sub_type " + std::to_string(subType);
+    default:
+        throw platform::DatabaseError("No declaration for a parameter of type " + std::to_string(type));
     }
 }
 
@@ -302,7 +341,7 @@ struct Statement::Prepared {
     // select, given back open, or executes anything else, an executable procedure
     // into the output message.
     fb::Handle<Firebird::IResultSet> run(Connection::Native& client, Firebird::ITransaction* transaction,
-                                         const Row& values);
+                                         const Row& values, bool singleton = false);
     // The values of the output message.
     Row decodeRow(Connection::Native& client, Firebird::ITransaction* transaction);
 };
@@ -326,9 +365,10 @@ Statement::Prepared::Prepared(Connection::Native& client, Firebird::ITransaction
     outputMetadata = fb::Handle<Firebird::IMessageMetadata>(handle->getOutputMetadata(status));
     const unsigned outputs = outputMetadata->getCount(status);
     for (unsigned i = 0; i < outputs; ++i) {
-        const Column column{outputMetadata->getType(status, i), outputMetadata->getScale(status, i),
-                            outputMetadata->getLength(status, i), outputMetadata->getOffset(status, i),
-                            outputMetadata->getNullOffset(status, i)};
+        const Column column{outputMetadata->getType(status, i),       outputMetadata->getScale(status, i),
+                            outputMetadata->getLength(status, i),     outputMetadata->getOffset(status, i),
+                            outputMetadata->getNullOffset(status, i), outputMetadata->getSubType(status, i),
+                            outputMetadata->getCharSet(status, i)};
         output.push_back(column);
         columns.push_back(columnInfo(outputMetadata->getAlias(status, i), column.type, column.scale,
                                      column.length, outputMetadata->getCharSet(status, i)));
@@ -407,6 +447,24 @@ std::size_t Statement::parameterCount()
 bool Statement::isSelect()
 {
     return prepared().isSelect();
+}
+
+std::string Statement::parameterDeclaration(std::size_t index)
+{
+    const Slot& slot = prepared().inputOriginal.at(index);
+    return declarationOf(slot.type & ~1u, slot.scale, slot.length, slot.subType, slot.charSet);
+}
+
+std::size_t Statement::inputMessageLength()
+{
+    Prepared& statement = prepared();
+    return statement.inputMetadata->getMessageLength(owner().native()->status.get());
+}
+
+std::string Statement::columnDeclaration(std::size_t index)
+{
+    const Column& column = prepared().output.at(index);
+    return declarationOf(column.type, column.scale, column.length, column.subType, column.charSet);
 }
 
 Layout& Statement::Prepared::layoutFor(Connection::Native& client)
@@ -566,11 +624,16 @@ Row Statement::Prepared::decodeRow(Connection::Native& client, Firebird::ITransa
 }
 
 fb::Handle<Firebird::IResultSet> Statement::Prepared::run(Connection::Native& client,
-                                                          Firebird::ITransaction* transaction, const Row& values)
+                                                          Firebird::ITransaction* transaction, const Row& values,
+                                                          bool singleton)
 {
     Firebird::IMessageMetadata* input = bind(client, transaction, values);
     void* inputMessage = input != nullptr ? inBuffer.data() : nullptr;
     auto* status = client.status.get();
+    if (singleton) {
+        handle->execute(status, transaction, input, inputMessage, outputMetadata.get(), outBuffer.data());
+        return {};
+    }
     if (isSelect())
         return fb::Handle<Firebird::IResultSet>(
             handle->openCursor(status, transaction, input, inputMessage, outputMetadata.get(), 0));
@@ -580,13 +643,14 @@ fb::Handle<Firebird::IResultSet> Statement::Prepared::run(Connection::Native& cl
     return {};
 }
 
-template <typename Work> auto Statement::running(Transaction& transaction, const Row& parameters, Work&& work)
+template <typename Work>
+auto Statement::running(Transaction& transaction, const Row& parameters, Work&& work, bool singleton)
 {
     Prepared& statement = prepared(&transaction);
     Connection::Native& client = *connection_->native();
     Firebird::ITransaction* handle = transaction.active().handle.get();
     return fb::guarded(client, [&] {
-        fb::Handle<Firebird::IResultSet> cursor = statement.run(client, handle, parameters);
+        fb::Handle<Firebird::IResultSet> cursor = statement.run(client, handle, parameters, singleton);
         auto result = work(statement, client, handle, cursor.get());
         if (cursor)
             cursor.end([&](Firebird::IResultSet* open) { open->close(client.status.get()); });
@@ -639,6 +703,16 @@ Row Statement::executeProcedure(Transaction& transaction, const Row& parameters)
 {
     Rows rows = fetchAll(transaction, parameters);
     return rows.empty() ? Row{} : std::move(rows.front());
+}
+
+Row Statement::fetchSingleton(Transaction& transaction, const Row& parameters)
+{
+    return running(
+        transaction, parameters,
+        [](Prepared& statement, Connection::Native& client, Firebird::ITransaction* handle, Firebird::IResultSet*) {
+            return statement.decodeRow(client, handle);
+        },
+        true);
 }
 
 Row Statement::executeProcedure(const Row& parameters)

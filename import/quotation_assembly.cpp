@@ -47,6 +47,8 @@ QuotationAssembly::QuotationAssembly(FormHost& host, database::Tfdm& fdm, Mappin
 void QuotationAssembly::startRun(const RunOptions& options)
 {
     values_ = LineValues{};
+    ahead_ = LineValues{};
+    waiting_.clear();
     PreVie_.clear();
     NumVie_.clear();
     NroIte_ = 0;
@@ -94,27 +96,65 @@ void QuotationAssembly::CFactdetalleAfterInsert(dataset::RecordSet&)
 
 void QuotationAssembly::lineStep(const Slots& slots, int fieldCount, std::int64_t line)
 {
-    mapping_.takeValues(slots, values_);
-    lineShown_ = platform::cp1252ToUtf8(values_.EPref + values_.ENum + " - " + values_.DArt);
-    host_.setLineDisplay(lineShown_);
-    if (values_.EPref != PreVie_ || values_.ENum != NumVie_) {
-        if (!PrimeraVez_)
-            endQuotation(false);
-        rejected_.quotationStarts(line, rejected_.enabled() ? mapping_.filledFields(slots, fieldCount, values_)
-                                                            : std::nullopt);
-        quotationPlace_ = {line, values_.EPref, values_.ENum};
-        place_ = quotationPlace_;
-        beginQuotation();
-    } else {
-        rejected_.lineOfQuotation(line);
-        place_ = {line, values_.EPref, values_.ENum};
+    mapping_.takeValues(slots, ahead_);
+    // What the line shows is known when it is read, though its step may wait.
+    lineShown_ = platform::cp1252ToUtf8(ahead_.EPref + ahead_.ENum + " - " + ahead_.DArt);
+    if (ahead_.EPref == PreVie_ && ahead_.ENum == NumVie_) {
+        waiting_.push_back({ahead_, line, false});
+        return;
     }
+    // A new quotation: the lines of the one before have their steps first, and its
+    // save comes where this line's step puts it.
+    stepReadLines();
+    values_ = ahead_;
+    host_.setLineDisplay(lineShown_);
+    if (!PrimeraVez_)
+        endQuotation(false);
+    rejected_.quotationStarts(line, rejected_.enabled() ? mapping_.filledFields(slots, fieldCount, values_)
+                                                        : std::nullopt);
+    quotationPlace_ = {line, values_.EPref, values_.ENum};
+    place_ = quotationPlace_;
+    beginQuotation();
+    waiting_.push_back({values_, line, true});
+}
+
+void QuotationAssembly::stepReadLines()
+{
+    if (waiting_.empty())
+        return;
+    if (!passingOver_) {
+        const auto cut = [this](const std::string& text, const dataset::Field& field) {
+            const int width = CFactdetalle_.fieldDef(field.index()).size;
+            return width > 0 && text.size() > static_cast<std::size_t>(width) ? text.substr(0, width) : text;
+        };
+        std::vector<database::Tfdm::ArticleKey> keys;
+        for (const ReadLine& read : waiting_)
+            if (!read.values.DArt.empty())
+                keys.push_back({cut(read.values.DArt, CTDE_CODBAR_), cut(read.values.DUni, CTDE_UNIDAD_)});
+        fdm_.prefetchArticles(keys);
+    }
+    // Taken first: a step that fails leaves no line to step through again.
+    const std::vector<ReadLine> lines = std::move(waiting_);
+    waiting_.clear();
+    for (const ReadLine& read : lines)
+        stepLine(read);
+}
+
+void QuotationAssembly::stepLine(const ReadLine& read)
+{
+    values_ = read.values;
+    if (!read.first) {
+        host_.setLineDisplay(platform::cp1252ToUtf8(values_.EPref + values_.ENum + " - " + values_.DArt));
+        rejected_.lineOfQuotation(read.line);
+    }
+    place_ = {read.line, values_.EPref, values_.ENum};
     if (!passingOver_ && !values_.DArt.empty())
         attempt([this] { addLine(); });
 }
 
 void QuotationAssembly::endRun()
 {
+    stepReadLines();
     place_ = quotationPlace_;
     endQuotation(true);
     rejected_.runFinished();

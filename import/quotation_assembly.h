@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "database/dm.h"
 #include "dataset/record_set.h"
@@ -35,6 +36,9 @@ public:
     // After the file: the last quotation is stored (the final save), or dropped when
     // it is being passed over.
     void endRun();
+    // Completes the steps of the lines read so far, for a run that ends early (a
+    // stop, a file that fails): each line read has had its step by then.
+    void stepReadLines();
 
     // The hooks that fill a new header and a new line with their defaults.
     void CFacturasAfterInsert(dataset::RecordSet& DataSet);
@@ -49,6 +53,15 @@ public:
     const RejectedLines& rejectedLines() const { return rejected_; }
 
 private:
+    // The steps of the current quotation's lines wait for its end, so that their
+    // article look-ups are read in one exchange with the database; then each line
+    // has its step as it would have had it when it was read.
+    struct ReadLine {
+        LineValues values;
+        std::int64_t line = 0;
+        bool first = false;  // its quotation's first line, whose header is in place
+    };
+    void stepLine(const ReadLine& read);
     void beginQuotation();
     void endQuotation(bool last);
     void startQuotation();
@@ -74,6 +87,9 @@ private:
 
     LineValues values_;
     std::string lineShown_;
+    // The values after the last line read, and the lines read whose step waits.
+    LineValues ahead_;
+    std::vector<ReadLine> waiting_;
     std::string PreVie_;
     std::string NumVie_;
     std::int32_t NroIte_ = 0;

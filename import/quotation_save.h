@@ -27,7 +27,7 @@ public:
     QuotationSave(database::Tfdm& fdm, dataset::RecordSet& CFacturas, database::Provider& PFacturas);
 
     // Between two quotations: drops a line still pending, stores the header and its
-    // lines, and reads the header record set anew (empty again). True when the
+    // lines, and empties the header record set again. True when the
     // quotation was stored.
     bool boundary();
     // After the file: stores the last quotation (a header with its defaults when the

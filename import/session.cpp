@@ -99,6 +99,12 @@ RunEnd ImportSession::run()
 {
     finished_ = false;
     host_.showStatus(kImportingStatus);
+    fdm_.startRun();
+    // What the data module keeps for the run ends with it, however it ends.
+    struct RunKeep {
+        database::Tfdm& fdm;
+        ~RunKeep() { fdm.endRun(); }
+    } runKeep{fdm_};
     digitos_ = dataset::textToInteger(
         fdm_.configuracion("FACTURACION", "DOCUMENTOS", "REDONDEO AL MULTIPLO DE DIEZ EN TOTALES"));
     host_.stopGridFollowing();
@@ -133,40 +139,52 @@ RunEnd ImportSession::run()
         std::int64_t bytesRead = 0;
         host_.runStarted({path, data.size});
         FileByteSource source = data.bytes();
-        DelimitedReader(data.options).run(
-            source, data.size,
-            // The lines skipped at the start are not imported, and nothing of them
-            // may reach the values: the slots beyond a line's own fields still hold
-            // what a skipped line left there until a later line reaches that far.
-            [this, &bytesRead, skippedFields = 0, ownFields = 0,
-             clean = Slots{}](const Slots& slots, int fieldCount, std::int64_t line) mutable {
-                // A stop asked for by a signal ends the run between two lines, so
-                // the quotations stored so far stay whole; the front end says why.
-                if (platform::stopRequested())
-                    throw platform::SilentAbort();
-                if (line <= options_.skipLines) {
-                    skippedFields = std::max(skippedFields, fieldCount);
-                    return;
-                }
-                ownFields = std::max(ownFields, fieldCount);
-                if (ownFields >= skippedFields) {
-                    assembly_->lineStep(slots, fieldCount, line);
-                } else {
-                    std::copy(slots.begin(), slots.begin() + ownFields, clean.begin());
-                    assembly_->lineStep(clean, fieldCount, line);
-                }
-                host_.lineRead({line, bytesRead, assembly_->lineShown()});
-            },
-            // Called for every byte: no division below the next multiple of the step
-            // (a count may jump over it: the LF of a CR LF is counted, not tested).
-            [this, step, next = step, &bytesRead](std::int64_t count) mutable {
-                bytesRead = count;
-                if (count < next)
-                    return;
-                if (count % step == 0)
-                    host_.progressStep();
-                next = (count / step + 1) * step;
-            });
+        // The steps of a quotation's lines wait for its end; a run that ends early
+        // (a stop, the file failing) first completes the steps of the lines read,
+        // as a step at every line would have. A step that failed ended it itself.
+        bool stepFailed = false;
+        try {
+            DelimitedReader(data.options).run(
+                source, data.size,
+                // The lines skipped at the start are not imported, and nothing of them
+                // may reach the values: the slots beyond a line's own fields still hold
+                // what a skipped line left there until a later line reaches that far.
+                [this, &stepFailed, &bytesRead, skippedFields = 0, ownFields = 0,
+                 clean = Slots{}](const Slots& slots, int fieldCount, std::int64_t line) mutable {
+                    // A stop asked for by a signal ends the run between two lines, so
+                    // the quotations stored so far stay whole; the front end says why.
+                    if (platform::stopRequested())
+                        throw platform::SilentAbort();
+                    if (line <= options_.skipLines) {
+                        skippedFields = std::max(skippedFields, fieldCount);
+                        return;
+                    }
+                    ownFields = std::max(ownFields, fieldCount);
+                    stepFailed = true;
+                    if (ownFields >= skippedFields) {
+                        assembly_->lineStep(slots, fieldCount, line);
+                    } else {
+                        std::copy(slots.begin(), slots.begin() + ownFields, clean.begin());
+                        assembly_->lineStep(clean, fieldCount, line);
+                    }
+                    stepFailed = false;
+                    host_.lineRead({line, bytesRead, assembly_->lineShown()});
+                },
+                // Called for every byte: no division below the next multiple of the step
+                // (a count may jump over it: the LF of a CR LF is counted, not tested).
+                [this, step, next = step, &bytesRead](std::int64_t count) mutable {
+                    bytesRead = count;
+                    if (count < next)
+                        return;
+                    if (count % step == 0)
+                        host_.progressStep();
+                    next = (count / step + 1) * step;
+                });
+        } catch (...) {
+            if (!stepFailed)
+                assembly_->stepReadLines();
+            throw;
+        }
     }
     assembly_->endRun();
     fdm_.setRehearsing(false);

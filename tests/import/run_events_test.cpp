@@ -50,12 +50,12 @@ const EventsCase kEventsCases[] = {
      {"line 2: A1 - CAF-500", "line 3: A1 - AZU-1K", "stored A 1 from line 2", "line 4: B1 - ACE-1L",
       "stored B 1 from line 4", "line 5: A1 - ACE-1L", "line 6: A1 - ARR-500", "skipped A 1 from line 5",
       "ended finished"}},
-    // The quotation stored at the boundary ends before the line that stops the run,
-    // which is never taken in.
+    // The quotation stored at the boundary ends before the line that stops the run;
+    // that line is read, and its article is looked up with the rest of its quotation.
     {"StoppedByAnUnknownArticle",
      {quotation("CT", "1", "CAF-500"), quotation("CT", "2", "NO-EXISTE")},
      {},
-     {"line 1: CT1 - CAF-500", "stored CT 1 from line 1", "ended stopped"}},
+     {"line 1: CT1 - CAF-500", "stored CT 1 from line 1", "line 2: CT2 - NO-EXISTE", "ended stopped"}},
     {"FileRefused", {}, {}, {"ended file refused"}},
 };
 

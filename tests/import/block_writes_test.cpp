@@ -1,0 +1,82 @@
+// Quotations written by blocks: the rows, the identifiers and the messages are
+// those of the plain way, statement by statement, also for a quotation longer than
+// one block and for one that the database refuses inside a block.
+#include "import_fixture.h"
+
+namespace importer {
+namespace {
+
+using Kind = testing_support::RecordingDialogs::Kind;
+using Shown = testing_support::RecordingDialogs::Shown;
+using Rows = std::vector<std::vector<std::string>>;
+
+std::map<std::string, std::string> header(const std::string& number)
+{
+    return {{"PREF_PRE", "BL"},  {"COTI_NUMERO", number},   {"COTI_FECHA", "05/03/2024"},
+            {"VEND_COD", "7"},   {"TERC_NIT", "900123"},    {"COTI_NOMTERC", "Cliente"}};
+}
+
+std::string quotation(const std::string& number, int lines, const std::string& priceList = "")
+{
+    static const char* const kCodes[] = {"CAF-500", "7707001000024", "ACE-1L", "ARR-500", "GAS-350"};
+    std::string text;
+    for (int i = 0; i < lines; ++i) {
+        std::map<std::string, std::string> values = {{"CTDE_CODBAR", kCodes[i % 5]},
+                                                     {"CTDE_CANT", std::to_string(i + 1)},
+                                                     {"CTDE_PRUNIT", std::to_string(1000 + 7 * i) + ".5"},
+                                                     {"CTDE_DESC", i % 3 == 0 ? "Línea " + std::to_string(i) : ""},
+                                                     {"LIPR_COD", i == lines - 1 ? priceList : ""}};
+        if (i == 0)
+            values.merge(header(number));
+        text += dataLine(values);
+    }
+    return text;
+}
+
+class BlockWrites : public ImportFixture {};
+
+TEST_F(BlockWrites, SameRowsIdentifiersAndMessagesAsThePlainWay)
+{
+    // A price list that the lines must reference: quotation 3 names one that does
+    // not exist and is refused inside its block.
+    testing_support::runSql(database_, "create table LISTA_PRECIOS (LIPR_COD integer not null primary key)");
+    testing_support::runSql(database_, "insert into LISTA_PRECIOS values (1)");
+    testing_support::runSql(database_, "alter table COTIZACIONES_DETALLE add constraint FK_LIPR foreign key "
+                                       "(LIPR_COD) references LISTA_PRECIOS (LIPR_COD)");
+    connect();
+    // Quotation 2 is far longer than what one statement of 64 KB can insert.
+    const std::string file = quotation("1", 3) + quotation("2", 150, "1") + quotation("3", 4, "99")
+                             + quotation("4", 1, "1");
+    struct Outcome {
+        std::vector<Shown> shown;
+        Rows headers, lines, drawn;
+    };
+    std::vector<Outcome> outcomes;
+    for (bool byBlocks : {false, true}) {
+        fdm_.setWritesInBlocks(byBlocks);
+        shown().clear();
+        ASSERT_TRUE(importFile(file));
+        outcomes.push_back({shown(), query("select * from COTIZACIONES order by COTI_ID"),
+                            query("select * from COTIZACIONES_DETALLE order by COTI_ID, CTDE_ITEM"),
+                            query("select gen_id(GEN_COTIZACIONES_ID, 0) from RDB$DATABASE")});
+        query("delete from COTIZACIONES_DETALLE");
+        query("delete from COTIZACIONES");
+        query("alter sequence GEN_COTIZACIONES_ID restart with 0");
+    }
+    const Outcome& plain = outcomes[0];
+    const std::string foreign =
+        "Está borrando o insertando un registro en la tabla Cotizaci que tiene una relación con otra tabla.";
+    EXPECT_EQ(plain.shown, (std::vector<Shown>{{Kind::Beep, ""}, {Kind::Error, foreign},
+                                               {Kind::Plain, "Importación finalizada."}}));
+    ASSERT_EQ(plain.headers.size(), 3u);
+    EXPECT_EQ(plain.lines.size(), 154u);
+    EXPECT_EQ(plain.drawn, (Rows{{"4"}})) << "the refused quotation used its identifier up";
+    const Outcome& blocks = outcomes[1];
+    EXPECT_EQ(blocks.shown, plain.shown);
+    EXPECT_EQ(blocks.headers, plain.headers);
+    EXPECT_EQ(blocks.lines, plain.lines);
+    EXPECT_EQ(blocks.drawn, plain.drawn);
+}
+
+}  // namespace
+}  // namespace importer
