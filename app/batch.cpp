@@ -28,7 +28,10 @@ namespace {
 constexpr const char* kProgram = "importarcot";
 
 // The first line of the password file's text, without its line end.
-std::string firstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+std::string firstLine(const std::string& text)
+{
+    return text.substr(0, text.find_first_of("\r\n"));
+}
 
 // The name of a signal that stops the run, for its message.
 std::string signalName(int signal)
@@ -61,14 +64,14 @@ std::string summaryLine(const importer::SaveTally& tally, bool check, bool skipE
 {
     const std::string last =
         tally.lastStored.empty() ? "ninguna" : platform::systemTextToUtf8(tally.lastStored);
-    std::string line =
-        check ? "Cotizaciones que se grabarían: " + std::to_string(tally.stored) +
-                    ", con problemas: " + std::to_string(tally.refused + tally.problems) +
-                    ", líneas que se grabarían: " + std::to_string(tally.linesStored) +
-                    ", última que se grabaría: " + last
-              : "Cotizaciones grabadas: " + std::to_string(tally.stored) +
-                    ", rechazadas: " + std::to_string(tally.refused) +
-                    ", líneas grabadas: " + std::to_string(tally.linesStored) + ", última grabada: " + last;
+    std::string line = check ? "Cotizaciones que se grabarían: " + std::to_string(tally.stored) +
+                                   ", con problemas: " + std::to_string(tally.refused + tally.problems) +
+                                   ", líneas que se grabarían: " + std::to_string(tally.linesStored) +
+                                   ", última que se grabaría: " + last
+                             : "Cotizaciones grabadas: " + std::to_string(tally.stored) +
+                                   ", rechazadas: " + std::to_string(tally.refused) +
+                                   ", líneas grabadas: " + std::to_string(tally.linesStored) +
+                                   ", última grabada: " + last;
     if (skipExisting)
         line += ", omitidas: " + std::to_string(tally.skipped);
     return line;
@@ -165,16 +168,18 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     host.endProgress();
 
     if (platform::stopRequested())
-        err << kProgram << ": importación detenida por la señal " << signalName(platform::stopSignal()) << "\n";
+        err << kProgram << ": importación detenida por la señal " << signalName(platform::stopSignal())
+            << "\n";
 
     // The lines not stored, also after a stop: fixed and imported, they complete
     // the import.
     bool rejectsWritten = true;
     if (line.rejects) {
-        const importer::RejectsFileRequest request{
-            *line.rejects, host.text(importer::FormField::Ubicacion),
-            {importer::separatorForItem(line.separatorItem), importer::delimiterForItem(line.delimiterItem), utf8},
-            line.skipLines};
+        const importer::RejectsFileRequest request{*line.rejects,
+                                                   host.text(importer::FormField::Ubicacion),
+                                                   {importer::separatorForItem(line.separatorItem),
+                                                    importer::delimiterForItem(line.delimiterItem), utf8},
+                                                   line.skipLines};
         if (const auto failure = importer::writeRejectsFile(request, session.rejectedLines())) {
             err << kProgram << ": " << *failure << "\n";
             rejectsWritten = false;

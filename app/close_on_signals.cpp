@@ -53,4 +53,4 @@ void CloseOnSignals::closeWindow()
     });
 }
 
-}  // namespace app
+} // namespace app

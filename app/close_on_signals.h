@@ -30,4 +30,4 @@ private:
     QSocketNotifier* notifier_ = nullptr;
 };
 
-}  // namespace app
+} // namespace app

@@ -1,10 +1,10 @@
 #include "app/console.h"
 
 #ifdef _WIN32
+#include "platform/wide_text.h"
+
 #include <cstdio>
 #include <windows.h>
-
-#include "platform/wide_text.h"
 #endif
 
 namespace app {
@@ -35,7 +35,7 @@ void toConsoleUnlessRedirected(DWORD which, FILE* stream)
         std::freopen("CONOUT$", "w", stream);
 }
 
-}  // namespace
+} // namespace
 
 void attachToConsole()
 {
@@ -58,4 +58,4 @@ void attachToConsole() {}
 
 #endif
 
-}  // namespace app
+} // namespace app

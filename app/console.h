@@ -16,4 +16,4 @@ std::vector<std::string> programArguments(int argc, char** argv);
 // redirected, in UTF-8. Nothing to do elsewhere.
 void attachToConsole();
 
-}  // namespace app
+} // namespace app

@@ -161,8 +161,7 @@ void ConsoleHost::drawProgress(bool force)
     lastDraw_ = now;
     char percent[16];
     std::snprintf(percent, sizeof percent, "%3d", std::max(percent_, 0));
-    std::string text = std::string("Importando ") + percent +
-                       " % | grabadas: " + std::to_string(stored_);
+    std::string text = std::string("Importando ") + percent + " % | grabadas: " + std::to_string(stored_);
     if (!line_.empty())
         text += " | " + line_;
     lines_.progress(text);

@@ -17,11 +17,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QScreen>
-#include <QWindow>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <limits>
 
 // The button pictures are compiled into this static library; Qt needs to be told

@@ -31,11 +31,10 @@ int main(int argc, char** argv)
     case app::Mode::Window:
         return runWindow(argc > 0 ? argv[0] : program.c_str(), line.file);
     case app::Mode::Preview:
-        return app::runPreview(
-            line.previewFile,
-            {importer::separatorForItem(line.separatorItem), importer::delimiterForItem(line.delimiterItem),
-             line.encodingItem == 1},
-            std::cout, std::cerr, line.skipLines);
+        return app::runPreview(line.previewFile,
+                               {importer::separatorForItem(line.separatorItem),
+                                importer::delimiterForItem(line.delimiterItem), line.encodingItem == 1},
+                               std::cout, std::cerr, line.skipLines);
     case app::Mode::Batch:
         return app::runBatch(line, std::cout, std::cerr, app::terminalWidth(fileno(stderr)));
     case app::Mode::Help:

@@ -1,10 +1,10 @@
 #include "app/preview.h"
 
-#include <cstdio>
-#include <stdexcept>
-
 #include "import/data_file.h"
 #include "platform/text_codec.h"
+
+#include <cstdio>
+#include <stdexcept>
 
 namespace app {
 
@@ -27,8 +27,8 @@ std::string jsonString(const std::string& text)
     return out + "\"";
 }
 
-int runPreview(const std::string& path, const importer::ReaderOptions& options, std::ostream& out, std::ostream& err,
-               std::int64_t skipLines)
+int runPreview(const std::string& path, const importer::ReaderOptions& options, std::ostream& out,
+               std::ostream& err, std::int64_t skipLines)
 {
     if (const auto refusal = importer::checkDataFilePath(path)) {
         err << *refusal << "\n";
@@ -41,17 +41,18 @@ int runPreview(const std::string& path, const importer::ReaderOptions& options, 
     }
     try {
         importer::FileByteSource source = opening.opened->bytes();
-        importer::DelimitedReader(opening.opened->options).run(
-            source, opening.opened->size,
-            [&](const importer::Slots& slots, int count, std::int64_t line) {
-                if (line <= skipLines)
-                    return;
-                out << "{\"line\": " << line << ", \"fields\": [";
-                for (int k = 0; k < count; ++k)
-                    out << (k ? ", " : "") << jsonString(platform::cp1252ToUtf8(slots[k]));
-                out << "]}\n";
-            },
-            [](std::int64_t) {});
+        importer::DelimitedReader(opening.opened->options)
+            .run(
+                source, opening.opened->size,
+                [&](const importer::Slots& slots, int count, std::int64_t line) {
+                    if (line <= skipLines)
+                        return;
+                    out << "{\"line\": " << line << ", \"fields\": [";
+                    for (int k = 0; k < count; ++k)
+                        out << (k ? ", " : "") << jsonString(platform::cp1252ToUtf8(slots[k]));
+                    out << "]}\n";
+                },
+                [](std::int64_t) {});
     } catch (const std::runtime_error& error) {
         // The file changed while it was read: what was shown stands, the rest is not there.
         out.flush();
@@ -62,4 +63,4 @@ int runPreview(const std::string& path, const importer::ReaderOptions& options, 
     return 0;
 }
 
-}  // namespace app
+} // namespace app

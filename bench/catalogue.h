@@ -11,13 +11,13 @@ namespace bench {
 constexpr int kArticles = 10000;
 
 struct Article {
-    std::string code;     // B00001
-    std::string barcode;  // EAN-13, 7708 + 8 digits + check digit
+    std::string code;    // B00001
+    std::string barcode; // EAN-13, 7708 + 8 digits + check digit
     std::string name;
     std::string unit;
-    int tariff = 3;                // TARIFA_IVA of the demo company: 1 (0 %), 2 (5 %), 3 (19 %)
-    std::int64_t consumption = 0;  // hundredths per unit
-    std::int64_t price = 0;        // hundredths per unit
+    int tariff = 3;               // TARIFA_IVA of the demo company: 1 (0 %), 2 (5 %), 3 (19 %)
+    std::int64_t consumption = 0; // hundredths per unit
+    std::int64_t price = 0;       // hundredths per unit
     // A second unit with its factor (UNIDADES_ARTICULO), or none.
     std::string extraUnit;
     std::string extraFactorText;
@@ -39,12 +39,12 @@ inline std::string digits(long value, int width)
 inline Article article(int i)
 {
     static const char* const kProducts[] = {
-        "Café molido",     "Azúcar morena", "Aceite de oliva", "Arroz integral", "Leche deslactosada",
-        "Galletas de soda", "Pasta espagueti",   "Atún en aceite", "Fríjol rojo", "Lenteja",
-        "Harina de maíz", "Chocolate de mesa", "Avena en hojuelas", "Mantequilla",   "Jabón líquido",
-        "Champú",         "Crema dental",      "Detergente",       "Suavizante",      "Tornillo drywall"};
-    static const char* const kVariants[] = {"tradicional", "pequeño", "mediano", "grande", "familiar",
-                                            "económico", "x 3 un.", "x 6 un.", "premium", "clásico"};
+        "Café molido",      "Azúcar morena",     "Aceite de oliva",   "Arroz integral", "Leche deslactosada",
+        "Galletas de soda", "Pasta espagueti",   "Atún en aceite",    "Fríjol rojo",    "Lenteja",
+        "Harina de maíz",   "Chocolate de mesa", "Avena en hojuelas", "Mantequilla",    "Jabón líquido",
+        "Champú",           "Crema dental",      "Detergente",        "Suavizante",     "Tornillo drywall"};
+    static const char* const kVariants[] = {"tradicional", "pequeño", "mediano", "grande",  "familiar",
+                                            "económico",   "x 3 un.", "x 6 un.", "premium", "clásico"};
     Article a;
     a.code = "B" + digits(i, 5);
     const std::string body = "7708" + digits(i, 8);
@@ -72,4 +72,4 @@ inline Article article(int i)
     return a;
 }
 
-}  // namespace bench
+} // namespace bench

@@ -25,6 +25,13 @@
 // company's quotation mapping, as the import does. Values are converted to the
 // column's type here as Firebird converts the import's: texts as they are, CHAR
 // padded with blanks, decimals to the column's scale rounded half away from zero.
+#include "database/queries.h"
+#include "dataset/date.h"
+#include "dataset/decimal.h"
+#include "dataset/integer_text.h"
+#include "import/line_amounts.h"
+#include "platform/errors.h"
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -32,6 +39,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <firebird/Interface.h>
 #include <fstream>
 #include <iostream>
 #include <limits>
@@ -43,15 +51,6 @@
 #include <string_view>
 #include <vector>
 
-#include <firebird/Interface.h>
-
-#include "database/queries.h"
-#include "dataset/date.h"
-#include "dataset/decimal.h"
-#include "dataset/integer_text.h"
-#include "import/line_amounts.h"
-#include "platform/errors.h"
-
 namespace {
 
 using dataset::Decimal;
@@ -61,16 +60,42 @@ using Row = std::vector<Value>;
 using Rows = std::vector<Row>;
 // The data names of the quotation mapping, in the order of their values below.
 enum Name {
-    PREF_PRE, COTI_NUMERO, COTI_FECHA, COTI_VALIDEZ, VEND_COD, PTVT_ID, TERC_NIT, COTI_NOMTERC, COTI_SUCURSAL,
-    COTI_EXTRA, COTI_ADICIONAL, COTI_DTOMONTO, COTI_OBS, COTI_ORDENC, COTI_IMPTOS, CTDE_CODBAR, CTDE_DESC,
-    CTDE_CANT, CTDE_UNIDAD, LIPR_COD, CTDE_PRUNIT, CTDE_DTOPORC, CTDE_DTOMONTO, CTDE_IVAPORC, CTDE_IVAMONTO,
-    CTDE_CONSUMO, CTDE_REFERENCIA, CTDE_TOTAL, kNames
+    PREF_PRE,
+    COTI_NUMERO,
+    COTI_FECHA,
+    COTI_VALIDEZ,
+    VEND_COD,
+    PTVT_ID,
+    TERC_NIT,
+    COTI_NOMTERC,
+    COTI_SUCURSAL,
+    COTI_EXTRA,
+    COTI_ADICIONAL,
+    COTI_DTOMONTO,
+    COTI_OBS,
+    COTI_ORDENC,
+    COTI_IMPTOS,
+    CTDE_CODBAR,
+    CTDE_DESC,
+    CTDE_CANT,
+    CTDE_UNIDAD,
+    LIPR_COD,
+    CTDE_PRUNIT,
+    CTDE_DTOPORC,
+    CTDE_DTOMONTO,
+    CTDE_IVAPORC,
+    CTDE_IVAMONTO,
+    CTDE_CONSUMO,
+    CTDE_REFERENCIA,
+    CTDE_TOTAL,
+    kNames
 };
 constexpr std::array<std::string_view, kNames> kNameTexts = {
-    "PREF_PRE", "COTI_NUMERO", "COTI_FECHA", "COTI_VALIDEZ", "VEND_COD", "PTVT_ID", "TERC_NIT", "COTI_NOMTERC",
-    "COTI_SUCURSAL", "COTI_EXTRA", "COTI_ADICIONAL", "COTI_DTOMONTO", "COTI_OBS", "COTI_ORDENC", "COTI_IMPTOS",
-    "CTDE_CODBAR", "CTDE_DESC", "CTDE_CANT", "CTDE_UNIDAD", "LIPR_COD", "CTDE_PRUNIT", "CTDE_DTOPORC",
-    "CTDE_DTOMONTO", "CTDE_IVAPORC", "CTDE_IVAMONTO", "CTDE_CONSUMO", "CTDE_REFERENCIA", "CTDE_TOTAL"};
+    "PREF_PRE",      "COTI_NUMERO",  "COTI_FECHA",      "COTI_VALIDEZ", "VEND_COD",       "PTVT_ID",
+    "TERC_NIT",      "COTI_NOMTERC", "COTI_SUCURSAL",   "COTI_EXTRA",   "COTI_ADICIONAL", "COTI_DTOMONTO",
+    "COTI_OBS",      "COTI_ORDENC",  "COTI_IMPTOS",     "CTDE_CODBAR",  "CTDE_DESC",      "CTDE_CANT",
+    "CTDE_UNIDAD",   "LIPR_COD",     "CTDE_PRUNIT",     "CTDE_DTOPORC", "CTDE_DTOMONTO",  "CTDE_IVAPORC",
+    "CTDE_IVAMONTO", "CTDE_CONSUMO", "CTDE_REFERENCIA", "CTDE_TOTAL"};
 
 const platform::RegionalSettings kRegional{'.', "dd/MM/yyyy", '/'};
 
@@ -137,7 +162,8 @@ std::string asText(const Value& value)
 
 // Cuts the file into lines with the import's rules and calls onLine(slots) for
 // each line that has some text. Slots beyond a line's fields keep earlier text.
-template <typename OnLine> void readFile(const std::string& path, char separator, char delimiter, OnLine onLine)
+template <typename OnLine>
+void readFile(const std::string& path, char separator, char delimiter, OnLine onLine)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -405,7 +431,9 @@ public:
         case SQL_TYPE_TIME:
             return "time";
         default:
-            throw std::runtime_error("column " + field.name + " has a type that the floor does not declare (" + std::to_string(field.type) + ")");
+            throw std::runtime_error("column " + field.name +
+                                     " has a type that the floor does not declare (" +
+                                     std::to_string(field.type) + ")");
         }
     }
 
@@ -621,18 +649,11 @@ class Floor {
 public:
     // Every statement is prepared here, once, within the reading transaction.
     Floor(Client& client, IAttachment* attachment, std::string user, bool batched)
-        : client_(client),
-          attachment_(attachment),
-          user_(std::move(user)),
-          batched_(batched),
-          reads_(client, attachment, true),
-          configuration_(prepare(database::queries::QConfiguracion)),
-          validate_(prepare(database::queries::QValarticulo)),
-          taxes_(prepare(database::queries::QArticulos)),
-          factor_(prepare(database::queries::QFactor)),
-          newId_(prepare(database::queries::SCambieidcot)),
-          headerInsert_(insertFor("COTIZACIONES")),
-          lineInsert_(insertFor("COTIZACIONES_DETALLE"))
+        : client_(client), attachment_(attachment), user_(std::move(user)), batched_(batched),
+          reads_(client, attachment, true), configuration_(prepare(database::queries::QConfiguracion)),
+          validate_(prepare(database::queries::QValarticulo)), taxes_(prepare(database::queries::QArticulos)),
+          factor_(prepare(database::queries::QFactor)), newId_(prepare(database::queries::SCambieidcot)),
+          headerInsert_(insertFor("COTIZACIONES")), lineInsert_(insertFor("COTIZACIONES_DETALLE"))
     {
         readMapping();
         header_.resize(headerColumns_.size());
@@ -729,13 +750,17 @@ private:
         const auto cached = settings_.find(category + '\n' + question);
         if (batched_ && cached != settings_.end())
             return cached->second;
-        const auto rows = configuration_->fetchAll(reads_.handle(), {std::string("FACTURACION"), category, question});
+        const auto rows =
+            configuration_->fetchAll(reads_.handle(), {std::string("FACTURACION"), category, question});
         const std::string value = rows.empty() ? std::string() : asText(rows[0][0]);
         settings_[category + '\n' + question] = value;
         return value;
     }
 
-    void setHeader(std::string_view column, Value value) { header_[indexOf(headerColumns_, column)] = std::move(value); }
+    void setHeader(std::string_view column, Value value)
+    {
+        header_[indexOf(headerColumns_, column)] = std::move(value);
+    }
 
     void startHeader()
     {
@@ -786,7 +811,9 @@ private:
     {
         const auto& v = values_;
         Row line(lineColumns_.size());
-        auto set = [&](std::string_view column, Value value) { line[indexOf(lineColumns_, column)] = std::move(value); };
+        auto set = [&](std::string_view column, Value value) {
+            line[indexOf(lineColumns_, column)] = std::move(value);
+        };
         ++item_;
         set("CTDE_ITEM", item_);
         set("CTDE_ANULADO", std::string("N"));
@@ -824,7 +851,8 @@ private:
         if (!v[CTDE_IVAPORC].empty())
             rate = decimal(v[CTDE_IVAPORC]);
         set("CTDE_IVAPORC", rate);
-        const Money subtotal = importer::lineSubtotal(asMoney(price), asMoney(quantity), asMoney(discountPercent));
+        const Money subtotal =
+            importer::lineSubtotal(asMoney(price), asMoney(quantity), asMoney(discountPercent));
         Money vat = 0, total = 0;
         if (taxAdded_) {
             vat = importer::vatTaxAdded(subtotal, consumption, asMoney(rate));
@@ -885,27 +913,25 @@ private:
                       factor_->input().declaration(1) + " = ?";
             std::string into;
             for (std::size_t k = 0; k < article.size(); ++k) {
-                outputs += (outputs.empty() ? "" : ", ") + v + std::to_string(k) + " " + article.declaration(k);
+                outputs +=
+                    (outputs.empty() ? "" : ", ") + v + std::to_string(k) + " " + article.declaration(k);
                 into += (k ? ", :" : ":") + v + std::to_string(k);
             }
             outputs += ", x" + n + "_0 " + taxes_->output().declaration(0) + ", x" + n + "_1 " +
                        taxes_->output().declaration(1) + ", n" + n + " smallint, f" + n + " " +
                        factor_->output().declaration(0) + ", m" + n + " smallint";
-            body += "  select first 1 * from valide_articulo(:c" + n + ") into " + into + ";\n" +
-                    "  n" + n + " = 0; m" + n + " = 0;\n" +
-                    "  if (" + v + "0 in ('1', '2')) then\n  begin\n" +
+            body += "  select first 1 * from valide_articulo(:c" + n + ") into " + into + ";\n" + "  n" + n +
+                    " = 0; m" + n + " = 0;\n" + "  if (" + v + "0 in ('1', '2')) then\n  begin\n" +
                     "    select first 1 taiv_porc, arti_consumo from articulo a, tarifa_iva t\n" +
-                    "     where a.taiv_cod = t.taiv_cod and arti_cod = :" + v + "3 into :x" + n + "_0, :x" + n +
-                    "_1;\n" +
-                    "    n" + n + " = row_count;\n" +
-                    "    if (coalesce(" + v + "3, '') <> '' and coalesce(:u" + n + ", :" + v + "2, '') <> '') then\n" +
-                    "    begin\n" +
-                    "      select first 1 * from factor_unidad_cant(:" + v + "3, coalesce(:u" + n + ", :" + v +
-                    "2)) into :f" + n + ";\n" +
-                    "      m" + n + " = row_count;\n" +
+                    "     where a.taiv_cod = t.taiv_cod and arti_cod = :" + v + "3 into :x" + n + "_0, :x" +
+                    n + "_1;\n" + "    n" + n + " = row_count;\n" + "    if (coalesce(" + v +
+                    "3, '') <> '' and coalesce(:u" + n + ", :" + v + "2, '') <> '') then\n" + "    begin\n" +
+                    "      select first 1 * from factor_unidad_cant(:" + v + "3, coalesce(:u" + n +
+                    ", :" + v + "2)) into :f" + n + ";\n" + "      m" + n + " = row_count;\n" +
                     "    end\n  end\n";
         }
-        return "execute block (" + inputs + ")\nreturns (" + outputs + ")\nas\nbegin\n" + body + "  suspend;\nend";
+        return "execute block (" + inputs + ")\nreturns (" + outputs + ")\nas\nbegin\n" + body +
+               "  suspend;\nend";
     }
 
     void prefetch()
@@ -960,7 +986,8 @@ private:
                 inputs += (inputs.empty() ? "" : ", ") + prefix + std::to_string(k) + " " +
                           message.declaration(k) + " = ?";
                 names += (k ? ", \"" : "\"") + columns[k] + "\"";
-                values += (k ? ", :" : ":") + (columns[k] == "COTI_ID" ? std::string("coti_id") : prefix + std::to_string(k));
+                values += (k ? ", :" : ":") +
+                          (columns[k] == "COTI_ID" ? std::string("coti_id") : prefix + std::to_string(k));
             }
             return "      insert into \"" + table + "\" (" + names + ")\n        values (" + values + ");\n";
         };
@@ -969,7 +996,8 @@ private:
             body += insert("COTIZACIONES_DETALLE", lineColumns_, line, "l" + std::to_string(j) + "_");
         return "execute block (" + inputs + ")\nreturns (coti_id " + newId_->output().declaration(0) +
                ", failed smallint)\nas\nbegin\n" +
-               "  in autonomous transaction do\n    execute procedure \"CAMBIE_ID_COTIZACI\" returning_values :coti_id;\n" +
+               "  in autonomous transaction do\n    execute procedure \"CAMBIE_ID_COTIZACI\" "
+               "returning_values :coti_id;\n" +
                "  failed = 0;\n  begin\n    in autonomous transaction do\n    begin\n" + body +
                "    end\n    when any do failed = 1;\n  end\n  suspend;\nend";
     }
@@ -1120,7 +1148,7 @@ char delimiterByName(const std::string& name)
     throw std::runtime_error("unknown delimiter " + name);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -1129,8 +1157,9 @@ int main(int argc, char** argv)
         options[argv[i]] = argv[i + 1];
     for (const char* needed : {"--server", "--user", "--company", "--file"})
         if (!options.contains(needed)) {
-            std::cerr << "usage: IMPORTARCOT_PASSWORD=... bench_floor --server S --user U --company C --file F "
-                         "[--separator comma|semicolon|tab] [--delimiter none|double|single] [--batched yes]\n";
+            std::cerr
+                << "usage: IMPORTARCOT_PASSWORD=... bench_floor --server S --user U --company C --file F "
+                   "[--separator comma|semicolon|tab] [--delimiter none|double|single] [--batched yes]\n";
             return 2;
         }
     const char* password = std::getenv("IMPORTARCOT_PASSWORD");
@@ -1150,9 +1179,10 @@ int main(int argc, char** argv)
             floor.finish();
             const double seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-            std::printf("floor: %ld lines, %ld quotations, %ld quotation lines stored in %.2f s: %.0f lines/s\n",
-                        floor.lines(), floor.quotations(), floor.quotationLines(), seconds,
-                        static_cast<double>(floor.lines()) / seconds);
+            std::printf(
+                "floor: %ld lines, %ld quotations, %ld quotation lines stored in %.2f s: %.0f lines/s\n",
+                floor.lines(), floor.quotations(), floor.quotationLines(), seconds,
+                static_cast<double>(floor.lines()) / seconds);
         }
         attachment->detach(client.status());
         (void)attachment.release(); // a successful detach released the interface

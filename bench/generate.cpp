@@ -11,6 +11,10 @@
 // the first line only and leave the cells empty afterwards, so that the values
 // carry over. Articles are named by barcode mostly and by code sometimes, and some
 // lines sell by a unit with a factor (box, pack, pound).
+#include "bench/catalogue.h"
+#include "database/dm.h"
+#include "platform/text_codec.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -18,10 +22,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "bench/catalogue.h"
-#include "database/dm.h"
-#include "platform/text_codec.h"
 
 namespace {
 
@@ -73,11 +73,11 @@ std::string quotedText(const std::string& text)
     return quoted;
 }
 
-const std::vector<std::string> kCustomers = {
-    "Distribuidora El Café S.A.S.", "Tiendas Peñaloza Ltda.", "Supermercado La Economía",
-    "Ferretería Muñoz e Hijos", "Droguería San José",   "Restaurante Doña Lucía",
-    "Panadería La Espiga",       "Comercializadora Ángel",     "Hotel Montaña Azul",
-    "Miscelánea María José"};
+const std::vector<std::string> kCustomers = {"Distribuidora El Café S.A.S.", "Tiendas Peñaloza Ltda.",
+                                             "Supermercado La Economía",     "Ferretería Muñoz e Hijos",
+                                             "Droguería San José",           "Restaurante Doña Lucía",
+                                             "Panadería La Espiga",          "Comercializadora Ángel",
+                                             "Hotel Montaña Azul",           "Miscelánea María José"};
 const std::vector<std::string> kNotes = {"Entrega en bodega principal", "Precios sujetos a disponibilidad",
                                          "Cotización válida según condiciones",
                                          "Despacho en horario de mañana", "Incluye transporte"};
@@ -117,9 +117,20 @@ std::string fileLine(const Header* h, const std::vector<std::string>& item)
 {
     std::vector<std::string> cells;
     if (h != nullptr) {
-        cells = {h->prefix,     h->number, h->date,  h->validity,   h->seller,
-                 h->pointOfSale, h->nit,   quotedText(h->customer), h->branch,
-                 h->extra,      h->additional, h->discount, quotedText(h->notes), h->order,
+        cells = {h->prefix,
+                 h->number,
+                 h->date,
+                 h->validity,
+                 h->seller,
+                 h->pointOfSale,
+                 h->nit,
+                 quotedText(h->customer),
+                 h->branch,
+                 h->extra,
+                 h->additional,
+                 h->discount,
+                 quotedText(h->notes),
+                 h->order,
                  h->taxFlag};
     } else {
         cells.assign(15, "");
@@ -147,7 +158,7 @@ std::vector<std::string> makeItem(Random& random)
         factor = article.extraPriceFactor;
     }
     const int quantityTenths = random.chance(80) ? random.between(1, 24) * 10 : random.between(1, 99);
-    const std::int64_t price = article.price * factor;  // hundredths
+    const std::int64_t price = article.price * factor; // hundredths
     const int discountPercent = random.pick(std::vector<int>{0, 0, 0, 5, 10, 15});
     const std::int64_t discountAmount = price * discountPercent / 100;
     const std::int64_t subtotal = price * quantityTenths / 10 - discountAmount * quantityTenths / 10;
@@ -155,9 +166,9 @@ std::vector<std::string> makeItem(Random& random)
     const std::int64_t vat = subtotal * vatPercent / (100 + vatPercent);
     const std::int64_t consumption = article.consumption * quantityTenths / 10;
 
-    const std::string quantity =
-        quantityTenths % 10 == 0 ? std::to_string(quantityTenths / 10)
-                                 : std::to_string(quantityTenths / 10) + "," + std::to_string(quantityTenths % 10);
+    const std::string quantity = quantityTenths % 10 == 0 ? std::to_string(quantityTenths / 10)
+                                                          : std::to_string(quantityTenths / 10) + "," +
+                                                                std::to_string(quantityTenths % 10);
     return {code,
             quotedText(article.name),
             quantity,
@@ -186,7 +197,8 @@ int writeQuotations(long lines, const std::string& path, std::uint64_t seed)
     long written = 0;
     long quotations = 0;
     while (written < lines) {
-        const std::size_t p = static_cast<std::size_t>(random.between(0, static_cast<int>(prefixes.size()) - 1));
+        const std::size_t p =
+            static_cast<std::size_t>(random.between(0, static_cast<int>(prefixes.size()) - 1));
         const Header header = makeHeader(random, prefixes[p], ++numbers[p]);
         const bool repeated = random.chance(40);
         const long size = std::min<long>(random.between(1, 20), lines - written);
@@ -195,7 +207,8 @@ int writeQuotations(long lines, const std::string& path, std::uint64_t seed)
         written += size;
         ++quotations;
     }
-    std::cerr << "bench_generate: " << written << " lines, " << quotations << " quotations in " << path << "\n";
+    std::cerr << "bench_generate: " << written << " lines, " << quotations << " quotations in " << path
+              << "\n";
     return out.good() ? 0 : 1;
 }
 
@@ -210,14 +223,17 @@ int writeArticles(const std::string& path)
     for (int i = 1; i <= bench::kArticles; ++i) {
         std::ostringstream statements;
         const bench::Article a = bench::article(i);
-        statements << "insert into ARTICULO (ARTI_COD, ARTI_NOMBRE, ARTI_UNIDAD, ARTI_CODBAR, TAIV_COD, ARTI_CONSUMO, "
-               "ARTI_PRECIO, ARTI_LOTE) values ("
-            << quoted(a.code) << ", " << quoted(a.name) << ", " << quoted(a.unit) << ", " << quoted(a.barcode)
-            << ", " << a.tariff << ", " << a.consumption / 100 << "." << (a.consumption % 100) / 10 << a.consumption % 10 << ", "
-            << a.price / 100 << ", 'N');\n";
+        statements << "insert into ARTICULO (ARTI_COD, ARTI_NOMBRE, ARTI_UNIDAD, ARTI_CODBAR, TAIV_COD, "
+                      "ARTI_CONSUMO, "
+                      "ARTI_PRECIO, ARTI_LOTE) values ("
+                   << quoted(a.code) << ", " << quoted(a.name) << ", " << quoted(a.unit) << ", "
+                   << quoted(a.barcode) << ", " << a.tariff << ", " << a.consumption / 100 << "."
+                   << (a.consumption % 100) / 10 << a.consumption % 10 << ", " << a.price / 100
+                   << ", 'N');\n";
         if (!a.extraUnit.empty())
-            statements << "insert into UNIDADES_ARTICULO (ARTI_COD, UNIDAD, FACTOR) values (" << quoted(a.code) << ", "
-                << quoted(a.extraUnit) << ", " << a.extraFactorText << ");\n";
+            statements << "insert into UNIDADES_ARTICULO (ARTI_COD, UNIDAD, FACTOR) values ("
+                       << quoted(a.code) << ", " << quoted(a.extraUnit) << ", " << a.extraFactorText
+                       << ");\n";
         out << platform::utf8ToCp1252(statements.str());
         if (i % 1000 == 0)
             out << "commit;\n";
@@ -226,7 +242,7 @@ int writeArticles(const std::string& path)
     return out.good() ? 0 : 1;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -234,7 +250,8 @@ int main(int argc, char** argv)
     if (args.size() == 2 && args[0] == "articles")
         return writeArticles(args[1]);
     if ((args.size() == 3 || args.size() == 4) && args[0] == "quotations")
-        return writeQuotations(std::stol(args[1]), args[2], args.size() == 4 ? std::stoull(args[3]) : 20240305);
+        return writeQuotations(std::stol(args[1]), args[2],
+                               args.size() == 4 ? std::stoull(args[3]) : 20240305);
     std::cerr << "usage: bench_generate articles OUT.sql\n"
                  "       bench_generate quotations LINES OUT.csv [SEED]\n";
     return 2;

@@ -1,20 +1,19 @@
 #include "bench/latency_proxy.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <deque>
-#include <list>
-#include <stdexcept>
-#include <vector>
-
-#include <arpa/inet.h>
 #include <fcntl.h>
+#include <list>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace bench {
 namespace {
@@ -112,8 +111,8 @@ bool writeDue(int fd, std::deque<Chunk>& queue, Clock::time_point now)
 // would wake the loop again and again.
 pollfd watch(int fd, bool open, const std::deque<Chunk>& queue, Clock::time_point now)
 {
-    const short events = static_cast<short>((open ? POLLIN : 0) |
-                                            (!queue.empty() && queue.front().due <= now ? POLLOUT : 0));
+    const short events =
+        static_cast<short>((open ? POLLIN : 0) | (!queue.empty() && queue.front().due <= now ? POLLOUT : 0));
     return {events != 0 ? fd : -1, events, 0};
 }
 
@@ -169,8 +168,7 @@ void LatencyProxy::serve()
         }
         int timeout = -1;
         if (wait != Clock::time_point::max())
-            timeout = static_cast<int>(
-                std::chrono::ceil<std::chrono::milliseconds>(wait - now).count());
+            timeout = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait - now).count());
         if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR)
             return;
         if (fds[0].revents != 0)

@@ -3,14 +3,14 @@
 // sent SIGTERM or SIGINT; then prints the round trips it counted.
 //
 //   bench_latency_proxy --listen PORT --target PORT --delay MS
+#include "bench/latency_proxy.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
-
-#include "bench/latency_proxy.h"
 
 int main(int argc, char** argv)
 {

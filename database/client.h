@@ -7,14 +7,13 @@
 #error "database/client.h belongs to the database library alone"
 #endif
 
+#include "database/connection.h"
+#include "database/transaction.h"
+
+#include <firebird/Interface.h>
 #include <string>
 #include <type_traits>
 #include <utility>
-
-#include <firebird/Interface.h>
-
-#include "database/connection.h"
-#include "database/transaction.h"
 
 namespace database::fb {
 
@@ -81,7 +80,7 @@ private:
     Firebird::ThrowStatusWrapper wrapper_;
 };
 
-}  // namespace database::fb
+} // namespace database::fb
 
 namespace database {
 
@@ -132,6 +131,6 @@ template <typename Interface, typename Call> void endQuietly(Handle<Interface>& 
     }
 }
 
-}  // namespace fb
+} // namespace fb
 
-}  // namespace database
+} // namespace database

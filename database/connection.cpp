@@ -1,14 +1,14 @@
 #include "database/connection.h"
 
-#include <algorithm>
-#include <cstring>
-
-#include "database/environment_failures.h"
 #include "database/client.h"
+#include "database/environment_failures.h"
 #include "database/fb_client.h"
 #include "database/statement.h"
 #include "database/transaction.h"
 #include "platform/errors.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace database {
 
@@ -24,7 +24,7 @@ bool isBlankOrControl(char c)
     return static_cast<unsigned char>(c) <= ' ';
 }
 
-}  // namespace
+} // namespace
 
 std::string trimDatabasePath(std::string_view path)
 {
@@ -123,7 +123,8 @@ void Connection::close()
         statement->unprepare();
 
     auto* status = native_->status.get();
-    fb::endQuietly(native_->attachment, [&](Firebird::IAttachment* attachment) { attachment->detach(status); });
+    fb::endQuietly(native_->attachment,
+                   [&](Firebird::IAttachment* attachment) { attachment->detach(status); });
 }
 
 Transaction& Connection::readTransaction()
@@ -162,8 +163,9 @@ void Connection::Native::raise(Firebird::IStatus* reported)
     lastError = text;
     if (code == isc_read_only_trans)
         throw ReadOnlyTransactionError(text);
-    throw platform::DatabaseError(text, isEnvironmentFailure(errors) ? platform::DatabaseError::Kind::Environment
-                                                                      : platform::DatabaseError::Kind::Data);
+    throw platform::DatabaseError(text, isEnvironmentFailure(errors)
+                                            ? platform::DatabaseError::Kind::Environment
+                                            : platform::DatabaseError::Kind::Data);
 }
 
 void Connection::enlist(Statement* statement)
@@ -186,4 +188,4 @@ void Connection::delist(Transaction* transaction)
     std::erase(transactions_, transaction);
 }
 
-}  // namespace database
+} // namespace database

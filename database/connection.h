@@ -2,15 +2,15 @@
 // A connection to one Firebird database through the client library: attach and
 // detach, the texts of its errors, and the transactions and prepared statements
 // that run on it (transaction.h, statement.h).
+#include "database/transaction.h"
+#include "platform/errors.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
-
-#include "database/transaction.h"
-#include "platform/errors.h"
 
 namespace database {
 
@@ -106,7 +106,7 @@ std::string trimDatabasePath(std::string_view path);
 // does not.
 bool hasHostPart(std::string_view path);
 
-}  // namespace database
+} // namespace database
 
 template <typename Work> auto database::Connection::inOwnTransaction(Work&& work, TransactionAccess access)
 {

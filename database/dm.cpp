@@ -1,13 +1,13 @@
 #include "database/dm.h"
 
-#include <algorithm>
-#include <optional>
-
 #include "database/queries.h"
 #include "database/statement.h"
 #include "database/transaction.h"
 #include "dataset/declarations.h"
 #include "platform/text_codec.h"
+
+#include <algorithm>
+#include <optional>
 
 namespace database {
 namespace {
@@ -71,7 +71,8 @@ bool namesArticle(const dataset::Value& tipo)
     return text == "1" || text == "2";
 }
 
-std::optional<std::size_t> columnNamed(const std::vector<dataset::ColumnInfo>& columns, const std::string& name)
+std::optional<std::size_t> columnNamed(const std::vector<dataset::ColumnInfo>& columns,
+                                       const std::string& name)
 {
     for (std::size_t i = 0; i < columns.size(); ++i)
         if (columns[i].name == name)
@@ -83,7 +84,7 @@ std::optional<std::size_t> columnNamed(const std::vector<dataset::ColumnInfo>& c
 // its messages well below the 64 KB that Firebird 3 allows each.
 constexpr std::size_t kPrefetchItems = 32;
 
-}  // namespace
+} // namespace
 
 std::string quoted(const std::string& value)
 {
@@ -97,17 +98,14 @@ std::string quoted(const std::string& value)
 }
 
 Tfdm::Tfdm(platform::Dialogs& dialogs)
-    : dialogs_(dialogs),
-      params_(storedParameters()),
-      CConfiguracion_(std::make_unique<dataset::RecordSet>("CConfiguracion", std::vector<dataset::FieldDef>{})),
+    : dialogs_(dialogs), params_(storedParameters()),
+      CConfiguracion_(
+          std::make_unique<dataset::RecordSet>("CConfiguracion", std::vector<dataset::FieldDef>{})),
       CValarticulo_(dataset::makeCValarticulo()),
       CArticulo_(std::make_unique<dataset::RecordSet>("CArticulo", std::vector<dataset::FieldDef>{})),
-      CFactor_(dataset::makeCFactor()),
-      QConfiguracion_(merkalo_, queries::QConfiguracion),
-      QValarticulo_(merkalo_, queries::QValarticulo),
-      QArticulos_(merkalo_, queries::QArticulos),
-      QFactor_(merkalo_, queries::QFactor),
-      SCambieidcot_(merkalo_, queries::SCambieidcot),
+      CFactor_(dataset::makeCFactor()), QConfiguracion_(merkalo_, queries::QConfiguracion),
+      QValarticulo_(merkalo_, queries::QValarticulo), QArticulos_(merkalo_, queries::QArticulos),
+      QFactor_(merkalo_, queries::QFactor), SCambieidcot_(merkalo_, queries::SCambieidcot),
       QCotizacionGrabada_(merkalo_, queries::QCotizacionGrabada),
       savepoint_(merkalo_, queries::SavepointCheck),
       rollbackToSavepoint_(merkalo_, queries::RollbackToSavepointCheck)
@@ -119,8 +117,8 @@ Tfdm::~Tfdm() = default;
 
 void Tfdm::syncParameters()
 {
-    merkalo_.setParameters(
-        {params_.value("Database"), params_.value("User_Name"), params_.value("Password"), params_.value("RoleName")});
+    merkalo_.setParameters({params_.value("Database"), params_.value("User_Name"), params_.value("Password"),
+                            params_.value("RoleName")});
 }
 
 void Tfdm::reconnect(const std::string& database, const std::string& user, const std::string& password)
@@ -165,35 +163,38 @@ void Tfdm::readInto(dataset::RecordSet& recordSet, LazyStatement& query, const R
             kept = true;
         }
     }
-    if (!kept) try {
-        Statement& statement = query.get();
-        // The connection's read-only read-committed transaction: it sees the same
-        // committed rows as one of its own would, without a start and a commit for
-        // each of the thousands of look-ups of an import. A look-up that writes is
-        // refused there before it changes anything; from then on it runs in a
-        // transaction of its own, committed at once.
-        const auto inOwnTransaction = [&] {
-            return merkalo_.inOwnTransaction([&](Transaction& own) { return statement.fetchAll(own, parameters); });
-        };
-        const bool writes = std::find(writingReads_.begin(), writingReads_.end(), &statement) != writingReads_.end();
+    if (!kept)
         try {
-            if (writes && rehearsing_) {
-                rows = statement.fetchAll(*rehearsal(), parameters);
-            } else if (writes) {
-                rows = inOwnTransaction();
-            } else {
-                rows = statement.fetchAll(merkalo_.readTransaction(), parameters);
-                // Read without effects: the same read later in the run gives these rows.
-                if (cache != nullptr)
-                    cache->emplace(key, rows);
+            Statement& statement = query.get();
+            // The connection's read-only read-committed transaction: it sees the same
+            // committed rows as one of its own would, without a start and a commit for
+            // each of the thousands of look-ups of an import. A look-up that writes is
+            // refused there before it changes anything; from then on it runs in a
+            // transaction of its own, committed at once.
+            const auto inOwnTransaction = [&] {
+                return merkalo_.inOwnTransaction(
+                    [&](Transaction& own) { return statement.fetchAll(own, parameters); });
+            };
+            const bool writes =
+                std::find(writingReads_.begin(), writingReads_.end(), &statement) != writingReads_.end();
+            try {
+                if (writes && rehearsing_) {
+                    rows = statement.fetchAll(*rehearsal(), parameters);
+                } else if (writes) {
+                    rows = inOwnTransaction();
+                } else {
+                    rows = statement.fetchAll(merkalo_.readTransaction(), parameters);
+                    // Read without effects: the same read later in the run gives these rows.
+                    if (cache != nullptr)
+                        cache->emplace(key, rows);
+                }
+            } catch (const ReadOnlyTransactionError&) {
+                writingReads_.push_back(&statement);
+                rows = rehearsing_ ? statement.fetchAll(*rehearsal(), parameters) : inOwnTransaction();
             }
-        } catch (const ReadOnlyTransactionError&) {
-            writingReads_.push_back(&statement);
-            rows = rehearsing_ ? statement.fetchAll(*rehearsal(), parameters) : inOwnTransaction();
+        } catch (const platform::DatabaseError& error) {
+            throw readError(error);
         }
-    } catch (const platform::DatabaseError& error) {
-        throw readError(error);
-    }
     std::vector<dataset::RowData> data;
     data.reserve(rows.size());
     for (auto& row : rows)
@@ -228,7 +229,8 @@ void Tfdm::endRun()
     prefetchBlocks_.clear();
 }
 
-std::string Tfdm::configuracion(const std::string& Modulo, const std::string& Categoria, const std::string& Pregunta)
+std::string Tfdm::configuracion(const std::string& Modulo, const std::string& Categoria,
+                                const std::string& Pregunta)
 {
     const std::vector<std::string> key{Modulo, Categoria, Pregunta};
     if (const auto kept = settings_.find(key); inRun_ && kept != settings_.end()) {
@@ -259,7 +261,8 @@ std::string Tfdm::configuracion(const std::string& Modulo, const std::string& Ca
     return value;
 }
 
-bool Tfdm::valide_articulo(const std::string& CodBar, dataset::Field Cod, dataset::Field Desc, dataset::Field Unidad)
+bool Tfdm::valide_articulo(const std::string& CodBar, dataset::Field Cod, dataset::Field Desc,
+                           dataset::Field Unidad)
 {
     if (CodBar.empty())
         return false;
@@ -317,8 +320,8 @@ Statement& Tfdm::prefetchBlock(std::size_t items)
     const auto tipo = columnNamed(article.columns(), "TIPO");
     const auto id = columnNamed(article.columns(), "ID");
     const auto unit = columnNamed(article.columns(), "UNIDAD");
-    if (!tipo || !id || !unit || article.parameterCount() != 1 || taxes.parameterCount() != 1
-        || factor.parameterCount() != 2)
+    if (!tipo || !id || !unit || article.parameterCount() != 1 || taxes.parameterCount() != 1 ||
+        factor.parameterCount() != 2)
         throw platform::DatabaseError("The article look-ups do not fit a block");
     // A look-up as the line step makes it: its first row into outputs of the
     // statement's own types, and whether there was one.
@@ -332,29 +335,31 @@ Statement& Tfdm::prefetchBlock(std::size_t items)
             into += (k == 0 ? ":" : ", :") + name;
         }
         outputs += ", " + prefix + "_n integer";
-        return "select first 1 * from (" + withVariables(statement.sql(), variables) + ") into " + into + ";\n    "
-               + prefix + "_n = row_count;\n";
+        return "select first 1 * from (" + withVariables(statement.sql(), variables) + ") into " + into +
+               ";\n    " + prefix + "_n = row_count;\n";
     };
     std::string inputs, body;
     for (std::size_t i = 0; i < items; ++i) {
         const std::string n = std::to_string(i);
         const std::string v = "v" + n;
-        inputs += (i == 0 ? "c" : ", c") + n + " " + article.parameterDeclaration(0) + " = ?, u" + n + " "
-                  + factor.parameterDeclaration(1) + " = ?";
+        inputs += (i == 0 ? "c" : ", c") + n + " " + article.parameterDeclaration(0) + " = ?, u" + n + " " +
+                  factor.parameterDeclaration(1) + " = ?";
         // In this order, which is the order of the outputs.
         const std::string articleLookUp = lookUp(article, {"c" + n}, v);
         const std::string taxLookUp = lookUp(taxes, {"d"}, "a" + n);
         const std::string factorLookUp = lookUp(factor, {"d", "w"}, "f" + n);
-        body += "  a" + n + "_n = 0;\n  f" + n + "_n = 0;\n  " + articleLookUp + "  if (" + v
-                + "_n > 0 and " + v + "_" + std::to_string(*tipo) + " in ('1', '2')) then\n  begin\n    d = coalesce("
-                + v + "_" + std::to_string(*id) + ", '');\n    " + taxLookUp + "    w = case when u"
-                + n + " <> '' then u" + n + " else coalesce(" + v + "_" + std::to_string(*unit)
-                + ", '') end;\n    if (d <> '' and w <> '') then\n    begin\n    " + factorLookUp
-                + "    end\n  end\n";
+        body += "  a" + n + "_n = 0;\n  f" + n + "_n = 0;\n  " + articleLookUp + "  if (" + v +
+                "_n > 0 and " + v + "_" + std::to_string(*tipo) +
+                " in ('1', '2')) then\n  begin\n    d = coalesce(" + v + "_" + std::to_string(*id) +
+                ", '');\n    " + taxLookUp + "    w = case when u" + n + " <> '' then u" + n +
+                " else coalesce(" + v + "_" + std::to_string(*unit) +
+                ", '') end;\n    if (d <> '' and w <> '') then\n    begin\n    " + factorLookUp +
+                "    end\n  end\n";
     }
-    const std::string sql = "execute block (" + inputs + ")\nreturns (" + outputs.substr(2) + ")\nas\n"
-                            + "declare variable d " + taxes.parameterDeclaration(0) + ";\n" + "declare variable w "
-                            + factor.parameterDeclaration(1) + ";\nbegin\n" + body + "  suspend;\nend";
+    const std::string sql = "execute block (" + inputs + ")\nreturns (" + outputs.substr(2) + ")\nas\n" +
+                            "declare variable d " + taxes.parameterDeclaration(0) + ";\n" +
+                            "declare variable w " + factor.parameterDeclaration(1) + ";\nbegin\n" + body +
+                            "  suspend;\nend";
     block = std::make_unique<Statement>(merkalo_, sql);
     return *block;
 }
@@ -367,9 +372,8 @@ void Tfdm::prefetchArticles(const std::vector<ArticleKey>& keys)
     for (const auto& key : keys) {
         if (key.code.empty() || articles_.contains({key.code}))
             continue;
-        const bool listed = std::any_of(missing.begin(), missing.end(), [&](const ArticleKey* other) {
-            return other->code == key.code;
-        });
+        const bool listed = std::any_of(missing.begin(), missing.end(),
+                                        [&](const ArticleKey* other) { return other->code == key.code; });
         if (!listed)
             missing.push_back(&key);
     }
@@ -504,4 +508,4 @@ void Tfdm::endRehearsal()
         rollbackToSavepoint_.get().execute(*rehearsal_);
 }
 
-}  // namespace database
+} // namespace database

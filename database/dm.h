@@ -3,12 +3,6 @@
 // list, the queries behind the window's providers, the services that the import
 // calls (configuration values, article look-ups, new quotation identifiers) and
 // the error handlers installed in the window's providers and record sets.
-#include <map>
-#include <memory>
-#include <string>
-#include <variant>
-#include <vector>
-
 #include "database/connection.h"
 #include "database/lazy_statement.h"
 #include "database/parameter_list.h"
@@ -17,6 +11,12 @@
 #include "dataset/money.h"
 #include "dataset/record_set.h"
 #include "platform/dialogs.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
 
 namespace database {
 
@@ -182,4 +182,4 @@ private:
 // A value in single quotes with every single quote inside it doubled.
 std::string quoted(const std::string& value);
 
-}  // namespace database
+} // namespace database

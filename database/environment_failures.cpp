@@ -34,7 +34,7 @@ bool isEnvironmentCode(ISC_STATUS code)
            std::end(kEnvironmentCodes);
 }
 
-}  // namespace
+} // namespace
 
 bool isEnvironmentFailure(const ISC_STATUS* errors)
 {
@@ -50,4 +50,4 @@ bool isEnvironmentFailure(const ISC_STATUS* errors)
     return false;
 }
 
-}  // namespace database
+} // namespace database

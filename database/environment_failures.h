@@ -17,4 +17,4 @@ namespace database {
 // client often puts the specific one second, under a generic first code.
 bool isEnvironmentFailure(const ISC_STATUS* errors);
 
-}  // namespace database
+} // namespace database

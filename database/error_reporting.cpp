@@ -13,7 +13,9 @@ void Tfdm::ConfigurarProviders(const std::vector<Component>& Componente)
         if (auto* const* provider = std::get_if<Provider*>(&component)) {
             (*provider)->onUpdateError = [this](Provider& sender, dataset::RecordSet& dataSet,
                                                 const platform::DatabaseError& error, UpdateKind kind,
-                                                UpdateResponse) { return ManejarError(&sender, dataSet, error, kind); };
+                                                UpdateResponse) {
+                return ManejarError(&sender, dataSet, error, kind);
+            };
         } else if (auto* const* recordSet = std::get_if<dataset::RecordSet*>(&component)) {
             const auto hook = [this](dataset::RecordSet& dataSet, const platform::DatabaseError& error) {
                 return ManejarClientError(dataSet, error);
@@ -31,8 +33,8 @@ dataset::HookAction Tfdm::ManejarClientError(dataset::RecordSet& DataSet, const 
     return dataset::HookAction::Abort;
 }
 
-UpdateResponse Tfdm::ManejarError(Provider* Sender, dataset::RecordSet& DataSet, const platform::DatabaseError& E,
-                                  UpdateKind)
+UpdateResponse Tfdm::ManejarError(Provider* Sender, dataset::RecordSet& DataSet,
+                                  const platform::DatabaseError& E, UpdateKind)
 {
     // A failure of the disk, the connection, the server or the database file is no
     // refusal of this row: every row after it would fail the same way. It goes on
@@ -68,12 +70,12 @@ UpdateResponse Tfdm::ManejarError(Provider* Sender, dataset::RecordSet& DataSet,
         if (piece == "violation of PRIMARY")
             Mensaje = "Ya existe el registro en la tabla " + label;
         else if (piece == "violation of FOREIGN")
-            Mensaje = "Está borrando o insertando un registro en la tabla " + label
-                      + " que tiene una relación con otra tabla.";
+            Mensaje = "Está borrando o insertando un registro en la tabla " + label +
+                      " que tiene una relación con otra tabla.";
     }
     dialogs_.beep();
     dialogs_.errorDialog(platform::systemTextToUtf8(Mensaje));
     return UpdateResponse::Abort;
 }
 
-}  // namespace database
+} // namespace database

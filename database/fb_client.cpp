@@ -1,18 +1,18 @@
 #include "database/fb_client.h"
 
+#include "platform/errors.h"
+
 #include <cstdlib>
 #include <map>
 #include <mutex>
 
-#include "platform/errors.h"
-
 #ifdef _WIN32
+#include "platform/registry.h"
+#include "platform/wide_text.h"
+
 #include <string_view>
 #include <vector>
 #include <windows.h>
-
-#include "platform/registry.h"
-#include "platform/wide_text.h"
 #else
 #include <dlfcn.h>
 #endif
@@ -38,7 +38,8 @@ HMODULE loadFrom(const std::wstring& path)
 // The folder of Firebird's default instance, as its installer records it.
 std::wstring installationFolder()
 {
-    const auto key = platform::RegistryKey::openLocalMachineReadOnly("SOFTWARE\\Firebird Project\\Firebird Server\\Instances");
+    const auto key = platform::RegistryKey::openLocalMachineReadOnly(
+        "SOFTWARE\\Firebird Project\\Firebird Server\\Instances");
     return key ? platform::widened(key->readString("DefaultInstance")) : std::wstring();
 }
 
@@ -109,7 +110,7 @@ void unloadLibrary(void* library)
 std::mutex loadedMutex;
 std::map<std::string, Firebird::IMaster*> loaded;
 
-}  // namespace
+} // namespace
 
 std::string clientLibraryName()
 {
@@ -145,4 +146,4 @@ Firebird::IMaster* master()
     return result;
 }
 
-}  // namespace database::fb
+} // namespace database::fb

@@ -7,9 +7,8 @@
 #error "database/fb_client.h belongs to the database library alone"
 #endif
 
-#include <string>
-
 #include <firebird/Interface.h>
+#include <string>
 
 namespace database::fb {
 
@@ -25,4 +24,4 @@ std::string clientLibraryName();
 // as given) or "Unable to Find Procedure %s" (fb_get_master_interface).
 Firebird::IMaster* master();
 
-}  // namespace database::fb
+} // namespace database::fb

@@ -1,10 +1,10 @@
 #pragma once
 // A statement prepared on its first use and kept: the window makes its providers,
 // and the data module its queries, before the connection exists.
+#include "database/statement.h"
+
 #include <memory>
 #include <string>
-
-#include "database/statement.h"
 
 namespace database {
 
@@ -31,4 +31,4 @@ private:
     std::unique_ptr<Statement> statement_;
 };
 
-}  // namespace database
+} // namespace database

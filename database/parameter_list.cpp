@@ -10,13 +10,14 @@ bool sameName(std::string_view line, std::string_view name)
 {
     const auto equals = line.find('=');
     const std::string_view lineName = line.substr(0, equals);
-    return lineName.size() == name.size()
-           && std::equal(lineName.begin(), lineName.end(), name.begin(), [](char a, char b) {
-                  return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-              });
+    return lineName.size() == name.size() &&
+           std::equal(lineName.begin(), lineName.end(), name.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
 }
 
-}  // namespace
+} // namespace
 
 std::string ParameterList::value(std::string_view name) const
 {
@@ -39,4 +40,4 @@ void ParameterList::setValue(std::string_view name, std::string_view value)
     lines_.push_back(line);
 }
 
-}  // namespace database
+} // namespace database

@@ -21,4 +21,4 @@ private:
     std::vector<std::string> lines_;
 };
 
-}  // namespace database
+} // namespace database

@@ -1,13 +1,13 @@
 #include "database/provider.h"
 
+#include "database/connection.h"
+#include "database/statement.h"
+#include "database/transaction.h"
+
 #include <cctype>
 #include <map>
 #include <optional>
 #include <tuple>
-
-#include "database/connection.h"
-#include "database/statement.h"
-#include "database/transaction.h"
 
 namespace database {
 namespace {
@@ -30,16 +30,16 @@ std::string quotedName(const std::string& name)
     }
 }
 
-}  // namespace
+} // namespace
 
 // Prepared INSERT statements, one per table and column list, kept for the life of
 // the provider (they prepare again after a reconnect).
 struct Provider::Writer {
     struct Insert {
-        std::vector<dataset::ColumnInfo> columns;  // the query's, when it was built
+        std::vector<dataset::ColumnInfo> columns; // the query's, when it was built
         std::unique_ptr<Statement> statement;
-        std::vector<int> fieldOfColumn;  // -1: the record set has no field for the column
-        bool fieldsInColumnOrder = false;  // the row's values bind as they stand
+        std::vector<int> fieldOfColumn;   // -1: the record set has no field for the column
+        bool fieldsInColumnOrder = false; // the row's values bind as they stand
 
         void prepare(Connection& connection, dataset::RecordSet& recordSet, Statement& source);
     };
@@ -81,11 +81,8 @@ std::string tableOfQuery(const std::string& sql)
 }
 
 Provider::Provider(std::string name, Connection& connection, std::string sourceQuery, std::string sql)
-    : name_(std::move(name)),
-      connection_(connection),
-      sourceQuery_(std::move(sourceQuery)),
-      query_(connection, std::move(sql)),
-      detailQuery_(connection, std::string()),
+    : name_(std::move(name)), connection_(connection), sourceQuery_(std::move(sourceQuery)),
+      query_(connection, std::move(sql)), detailQuery_(connection, std::string()),
       writer_(std::make_unique<Writer>())
 {
 }
@@ -146,7 +143,8 @@ void Provider::openEmpty(dataset::RecordSet& recordSet)
     recordSet.open(columns, {}, detailQuery_.sql().empty() ? nullptr : &detailColumns);
 }
 
-void Provider::Writer::Insert::prepare(Connection& connection, dataset::RecordSet& recordSet, Statement& source)
+void Provider::Writer::Insert::prepare(Connection& connection, dataset::RecordSet& recordSet,
+                                       Statement& source)
 {
     // Every column of the table as the query returns it, in its order; a column
     // without a field in the record set is written as NULL.
@@ -164,13 +162,13 @@ void Provider::Writer::Insert::prepare(Connection& connection, dataset::RecordSe
     fieldsInColumnOrder = fieldOfColumn.size() == recordSet.fieldCount();
     for (std::size_t i = 0; i < fieldOfColumn.size(); ++i)
         fieldsInColumnOrder = fieldsInColumnOrder && fieldOfColumn[i] == static_cast<int>(i);
-    const std::string sql = "insert into " + quotedName(tableOfQuery(source.sql())) + "\n  (" + names
-                            + ")\nvalues\n  (" + marks + ")";
+    const std::string sql = "insert into " + quotedName(tableOfQuery(source.sql())) + "\n  (" + names +
+                            ")\nvalues\n  (" + marks + ")";
     statement = std::make_unique<Statement>(connection, sql);
 }
 
 Provider::RowWrite Provider::writeRow(const dataset::LoggedRow& row, dataset::RecordSet& recordSet,
-                                     Statement& source, Transaction& transaction, UpdateResponse preset)
+                                      Statement& source, Transaction& transaction, UpdateResponse preset)
 {
     Writer::Insert& insert = writer_->inserts[&recordSet];
     try {
@@ -188,7 +186,8 @@ Provider::RowWrite Provider::writeRow(const dataset::LoggedRow& row, dataset::Re
         if (!insert.fieldsInColumnOrder) {
             values.reserve(insert.fieldOfColumn.size());
             for (int field : insert.fieldOfColumn)
-                values.push_back(field < 0 ? dataset::Value{} : (*row.values)[static_cast<std::size_t>(field)]);
+                values.push_back(field < 0 ? dataset::Value{}
+                                           : (*row.values)[static_cast<std::size_t>(field)]);
         }
         // An INSERT ... VALUES that succeeds stores one row, as Firebird counts it:
         // into a table, and into a view whatever its triggers do. Its count ("Record
@@ -216,7 +215,8 @@ int Provider::applyUpdates(dataset::RecordSet& recordSet, int maxErrors, Transac
     int errors = 0;
     // Whether the writing ends after this row: the hook aborted, or the errors
     // exceed maxErrors.
-    const auto stopsAfter = [&](const dataset::LoggedRow& row, dataset::RecordSet& rows, LazyStatement& source) {
+    const auto stopsAfter = [&](const dataset::LoggedRow& row, dataset::RecordSet& rows,
+                                LazyStatement& source) {
         const UpdateResponse preset = errors < maxErrors ? UpdateResponse::Skip : UpdateResponse::Abort;
         const RowWrite outcome = writeRow(row, rows, source.get(), transaction, preset);
         if (outcome == RowWrite::Stored)
@@ -230,8 +230,8 @@ int Provider::applyUpdates(dataset::RecordSet& recordSet, int maxErrors, Transac
             stopped = stopsAfter(header.row, recordSet, query_);
         for (std::size_t i = 0; !stopped && i < header.details.size(); ++i)
             stopped = stopsAfter(header.details[i], *recordSet.detail(), detailQuery_);
-        if (!stopped && header.row.status != dataset::RowStatus::Inserted
-            && header.row.status != dataset::RowStatus::Unmodified)
+        if (!stopped && header.row.status != dataset::RowStatus::Inserted &&
+            header.row.status != dataset::RowStatus::Unmodified)
             stopped = stopsAfter(header.row, recordSet, query_);
         if (stopped)
             break;
@@ -246,7 +246,6 @@ int Provider::applyUpdates(dataset::RecordSet& recordSet, int maxErrors, Transac
         recordSet.mergeChangeLog();
     return errors;
 }
-
 
 namespace {
 
@@ -302,7 +301,8 @@ std::string blockText(BlockKind kind, std::size_t lines, const BlockTable& heade
     if (kind != kRest)
         text += "  in autonomous transaction do\n    " + idCall + " returning_values :coti_id;\n";
     text += "  failed = 0;\n  begin\n";
-    text += kind == kWhole ? "    in autonomous transaction do\n    begin\n" + inserts + "    end\n" : inserts;
+    text +=
+        kind == kWhole ? "    in autonomous transaction do\n    begin\n" + inserts + "    end\n" : inserts;
     return text + "    when any do failed = 1;\n  end\n  suspend;\nend";
 }
 
@@ -316,7 +316,7 @@ bool fitsBlock(const dataset::Value& value)
     return text == nullptr || text->size() <= 32765;
 }
 
-}  // namespace
+} // namespace
 
 Provider::BlockWrite Provider::writeInBlocks(dataset::RecordSet& recordSet, const std::string& idCall,
                                              Transaction& within)
@@ -324,8 +324,8 @@ Provider::BlockWrite Provider::writeInBlocks(dataset::RecordSet& recordSet, cons
     BlockWrite result;
     dataset::RecordSet* lines = recordSet.detail();
     const std::vector<dataset::LoggedHeader> log = recordSet.changeLog();
-    if (lines == nullptr || linkField_.empty() || log.size() != 1
-        || log[0].row.status != dataset::RowStatus::Inserted)
+    if (lines == nullptr || linkField_.empty() || log.size() != 1 ||
+        log[0].row.status != dataset::RowStatus::Inserted)
         return result;
     for (const auto& row : log[0].details)
         if (row.status != dataset::RowStatus::Inserted)
@@ -337,8 +337,8 @@ Provider::BlockWrite Provider::writeInBlocks(dataset::RecordSet& recordSet, cons
         Writer::Insert& headerInsert = writer_->inserts[&recordSet];
         Writer::Insert& lineInsert = writer_->inserts[lines];
         bool prepared = false;
-        for (auto [insert, set, source] : {std::tuple{&headerInsert, &recordSet, &query_},
-                                           std::tuple{&lineInsert, lines, &detailQuery_}})
+        for (auto [insert, set, source] :
+             {std::tuple{&headerInsert, &recordSet, &query_}, std::tuple{&lineInsert, lines, &detailQuery_}})
             if (!insert->statement || insert->columns != source->get().columns()) {
                 insert->prepare(connection_, *set, source->get());
                 prepared = true;
@@ -373,9 +373,10 @@ Provider::BlockWrite Provider::writeInBlocks(dataset::RecordSet& recordSet, cons
             const std::size_t fixed = blockText(kWhole, 0, header, line, idCall).size();
             const std::size_t perLine = blockText(kWhole, 1, header, line, idCall).size() - fixed + 16;
             const std::size_t byText = kBlockLimit > fixed ? (kBlockLimit - fixed) / perLine : 0;
-            const std::size_t byMessage = kBlockLimit > header.messageLength
-                                              ? (kBlockLimit - header.messageLength) / (line.messageLength + 16)
-                                              : 0;
+            const std::size_t byMessage =
+                kBlockLimit > header.messageLength
+                    ? (kBlockLimit - header.messageLength) / (line.messageLength + 16)
+                    : 0;
             linesPerBlock_ = std::max<std::size_t>(1, std::min(byText, byMessage));
         }
 
@@ -396,15 +397,15 @@ Provider::BlockWrite Provider::writeInBlocks(dataset::RecordSet& recordSet, cons
         const auto statementFor = [&](BlockKind kind, std::size_t count) -> Statement& {
             auto& block = blocks_[{kind, count}];
             if (!block)
-                block = std::make_unique<Statement>(connection_, blockText(kind, count, header, line, idCall));
+                block =
+                    std::make_unique<Statement>(connection_, blockText(kind, count, header, line, idCall));
             return *block;
         };
         std::size_t done = 0;
         bool failed = false;
         while (!failed && (done == 0 || done < details.size())) {
             const std::size_t count = std::min(linesPerBlock_, details.size() - done);
-            const BlockKind kind =
-                done > 0 ? kRest : (count == details.size() ? kWhole : kFirst);
+            const BlockKind kind = done > 0 ? kRest : (count == details.size() ? kWhole : kFirst);
             Row parameters;
             if (kind == kRest)
                 parameters.push_back(result.id);
@@ -442,4 +443,4 @@ Provider::BlockWrite Provider::writeInBlocks(dataset::RecordSet& recordSet, cons
     return result;
 }
 
-}  // namespace database
+} // namespace database

@@ -2,16 +2,16 @@
 // Providers: a record set is read through a provider, and the provider through a
 // query of the data module. PFacturas also writes the record set's change log back
 // as SQL, one prepared INSERT per row, in one transaction per quotation.
+#include "database/lazy_statement.h"
+#include "database/statement.h"
+#include "dataset/record_set.h"
+#include "platform/errors.h"
+
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "database/lazy_statement.h"
-#include "database/statement.h"
-#include "dataset/record_set.h"
-#include "platform/errors.h"
 
 namespace database {
 
@@ -67,11 +67,11 @@ public:
     struct BlockWrite {
         enum class Outcome {
             Stored,
-            Refused,     // the identifier is drawn, nothing else of it remains
-            NotWritten,  // nothing happened: no identifier drawn, no row
+            Refused,    // the identifier is drawn, nothing else of it remains
+            NotWritten, // nothing happened: no identifier drawn, no row
         };
         Outcome outcome = Outcome::NotWritten;
-        dataset::Value id;  // the identifier drawn
+        dataset::Value id; // the identifier drawn
     };
     // Writes a change log of one inserted header with its inserted lines the way a
     // slow network wants it: one EXECUTE BLOCK that draws the link value with
@@ -90,8 +90,8 @@ private:
     // What became of one row of the change log.
     enum class RowWrite {
         Stored,
-        Skipped,  // refused; the writing goes on
-        Aborted,  // refused; the writing ends
+        Skipped, // refused; the writing goes on
+        Aborted, // refused; the writing ends
     };
     // Writes one row; a refusal goes to onUpdateError with the preset response.
     RowWrite writeRow(const dataset::LoggedRow& row, dataset::RecordSet& recordSet, Statement& source,
@@ -121,4 +121,4 @@ platform::DatabaseError readError(const platform::DatabaseError& error);
 // The table named after FROM in a query's text.
 std::string tableOfQuery(const std::string& sql);
 
-}  // namespace database
+} // namespace database

@@ -20,8 +20,8 @@ inline constexpr const char* QConfiguracion = "select conf_valor from configurac
 inline std::string QConfiguracionText(const std::string& modulo, const std::string& categoria,
                                       const std::string& pregunta)
 {
-    return "select conf_valor from configuracion where conf_modulo = '" + modulo + "' and conf_categoria = '"
-           + categoria + "' and conf_propiedad = '" + pregunta + "'";
+    return "select conf_valor from configuracion where conf_modulo = '" + modulo +
+           "' and conf_categoria = '" + categoria + "' and conf_propiedad = '" + pregunta + "'";
 }
 inline constexpr const char* QValarticulo = "select * from valide_articulo(?)";
 inline constexpr const char* QArticulos = "select taiv_porc, arti_consumo from articulo a, tarifa_iva t "
@@ -37,4 +37,4 @@ inline constexpr const char* SavepointCheck = "SAVEPOINT COMPROBACION";
 inline constexpr const char* RollbackToSavepointCheck = "ROLLBACK TO SAVEPOINT COMPROBACION";
 inline constexpr const char* SCambieidcot = "EXECUTE PROCEDURE \"CAMBIE_ID_COTIZACI\"";
 
-}  // namespace database::queries
+} // namespace database::queries

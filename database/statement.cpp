@@ -1,16 +1,16 @@
 #include "database/statement.h"
 
+#include "database/client.h"
+#include "database/connection.h"
+#include "database/transaction.h"
+#include "platform/errors.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <stdexcept>
 #include <utility>
-
-#include "database/client.h"
-#include "database/connection.h"
-#include "database/transaction.h"
-#include "platform/errors.h"
 
 namespace database {
 
@@ -302,7 +302,7 @@ std::uint64_t affectedRows(Firebird::IStatement* handle, Firebird::ThrowStatusWr
     return total;
 }
 
-}  // namespace
+} // namespace
 
 struct Statement::Prepared {
     fb::Handle<Firebird::IStatement> handle;
@@ -515,8 +515,7 @@ Firebird::IMessageMetadata* Statement::Prepared::bind(Connection::Native& client
 
     wanted.resize(count);
     for (std::size_t i = 0; i < count; ++i)
-        wanted[i] =
-            slotFor(values[i], inputOriginal[i], layout != nullptr ? layout->slots[i] : Slot{});
+        wanted[i] = slotFor(values[i], inputOriginal[i], layout != nullptr ? layout->slots[i] : Slot{});
     const Layout& chosen = layoutFor(client);
 
     if (inBuffer.size() < chosen.length)
@@ -546,8 +545,8 @@ Firebird::IMessageMetadata* Statement::Prepared::bind(Connection::Native& client
             }
         } else if (const auto* date = std::get_if<dataset::Date>(&value)) {
             store(at, client.util->encodeDate(static_cast<unsigned>(date->year),
-                                                    static_cast<unsigned>(date->month),
-                                                    static_cast<unsigned>(date->day)));
+                                              static_cast<unsigned>(date->month),
+                                              static_cast<unsigned>(date->day)));
         } else if (const auto* number = std::get_if<double>(&value)) {
             store(at, *number);
         } else if (const auto* blob = std::get_if<dataset::Blob>(&value)) {
@@ -612,8 +611,7 @@ Row Statement::Prepared::decodeRow(Connection::Native& client, Firebird::ITransa
             row.emplace_back(static_cast<std::int32_t>(load<FB_BOOLEAN>(at) != 0));
             break;
         case SQL_BLOB:
-            row.emplace_back(
-                dataset::Blob{readBlob(client, transaction, load<ISC_QUAD>(at), blobBuffer)});
+            row.emplace_back(dataset::Blob{readBlob(client, transaction, load<ISC_QUAD>(at), blobBuffer)});
             break;
         default: // arrays are not read
             row.emplace_back();
@@ -624,8 +622,8 @@ Row Statement::Prepared::decodeRow(Connection::Native& client, Firebird::ITransa
 }
 
 fb::Handle<Firebird::IResultSet> Statement::Prepared::run(Connection::Native& client,
-                                                          Firebird::ITransaction* transaction, const Row& values,
-                                                          bool singleton)
+                                                          Firebird::ITransaction* transaction,
+                                                          const Row& values, bool singleton)
 {
     Firebird::IMessageMetadata* input = bind(client, transaction, values);
     void* inputMessage = input != nullptr ? inBuffer.data() : nullptr;
@@ -663,7 +661,8 @@ std::uint64_t Statement::execute(Transaction& transaction, const Row& parameters
     return running(transaction, parameters,
                    [](Prepared& statement, Connection::Native& client, Firebird::ITransaction*,
                       Firebird::IResultSet* cursor) {
-                       return cursor != nullptr ? 0 : affectedRows(statement.handle.get(), client.status.get());
+                       return cursor != nullptr ? 0
+                                                : affectedRows(statement.handle.get(), client.status.get());
                    });
 }
 
@@ -680,17 +679,18 @@ std::uint64_t Statement::execute(const Row& parameters)
 
 Rows Statement::fetchAll(Transaction& transaction, const Row& parameters)
 {
-    return running(transaction, parameters,
-                   [](Prepared& statement, Connection::Native& client, Firebird::ITransaction* handle,
-                      Firebird::IResultSet* cursor) {
-                       Rows rows;
-                       if (statement.isProcedure())
-                           rows.push_back(statement.output.empty() ? Row{} : statement.decodeRow(client, handle));
-                       while (cursor != nullptr && cursor->fetchNext(client.status.get(), statement.outBuffer.data())
-                                                       == Firebird::IStatus::RESULT_OK)
-                           rows.push_back(statement.decodeRow(client, handle));
-                       return rows;
-                   });
+    return running(
+        transaction, parameters,
+        [](Prepared& statement, Connection::Native& client, Firebird::ITransaction* handle,
+           Firebird::IResultSet* cursor) {
+            Rows rows;
+            if (statement.isProcedure())
+                rows.push_back(statement.output.empty() ? Row{} : statement.decodeRow(client, handle));
+            while (cursor != nullptr && cursor->fetchNext(client.status.get(), statement.outBuffer.data()) ==
+                                            Firebird::IStatus::RESULT_OK)
+                rows.push_back(statement.decodeRow(client, handle));
+            return rows;
+        });
 }
 
 Rows Statement::fetchAll(const Row& parameters)
@@ -709,9 +709,8 @@ Row Statement::fetchSingleton(Transaction& transaction, const Row& parameters)
 {
     return running(
         transaction, parameters,
-        [](Prepared& statement, Connection::Native& client, Firebird::ITransaction* handle, Firebird::IResultSet*) {
-            return statement.decodeRow(client, handle);
-        },
+        [](Prepared& statement, Connection::Native& client, Firebird::ITransaction* handle,
+           Firebird::IResultSet*) { return statement.decodeRow(client, handle); },
         true);
 }
 
@@ -721,4 +720,4 @@ Row Statement::executeProcedure(const Row& parameters)
         [&](Transaction& transaction) { return executeProcedure(transaction, parameters); });
 }
 
-}  // namespace database
+} // namespace database

@@ -4,14 +4,14 @@
 // their output parameters, the rest an affected-row count. Input parameters are the
 // "?" of the text, bound in order from values of any kind; Firebird converts each
 // value to what the parameter needs.
+#include "dataset/record_set.h"
+#include "dataset/value.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "dataset/record_set.h"
-#include "dataset/value.h"
 
 namespace database {
 
@@ -95,4 +95,4 @@ private:
     std::unique_ptr<Prepared> prepared_;
 };
 
-}  // namespace database
+} // namespace database

@@ -1,10 +1,10 @@
 #include "database/transaction.h"
 
-#include <iterator>
-
 #include "database/client.h"
 #include "database/connection.h"
 #include "platform/errors.h"
+
+#include <iterator>
 
 namespace database {
 
@@ -25,7 +25,7 @@ template <typename End> void endIn(Connection& connection, Transaction::Native& 
     });
 }
 
-}  // namespace
+} // namespace
 
 Transaction::Transaction(Connection& connection, TransactionAccess access)
     : connection_(connection), native_(std::make_unique<Native>())
@@ -62,12 +62,16 @@ Transaction::Native& Transaction::active()
 
 void Transaction::commit()
 {
-    endIn(connection_, active(), [](Firebird::ITransaction* handle, Firebird::ThrowStatusWrapper* status) { handle->commit(status); });
+    endIn(connection_, active(), [](Firebird::ITransaction* handle, Firebird::ThrowStatusWrapper* status) {
+        handle->commit(status);
+    });
 }
 
 void Transaction::rollback()
 {
-    endIn(connection_, active(), [](Firebird::ITransaction* handle, Firebird::ThrowStatusWrapper* status) { handle->rollback(status); });
+    endIn(connection_, active(), [](Firebird::ITransaction* handle, Firebird::ThrowStatusWrapper* status) {
+        handle->rollback(status);
+    });
 }
 
 void Transaction::abandon()
@@ -76,4 +80,4 @@ void Transaction::abandon()
     fb::endQuietly(native_->handle, [&](Firebird::ITransaction* handle) { handle->rollback(status); });
 }
 
-}  // namespace database
+} // namespace database

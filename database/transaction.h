@@ -40,4 +40,4 @@ private:
     std::unique_ptr<Native> native_;
 };
 
-}  // namespace database
+} // namespace database

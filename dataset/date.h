@@ -1,11 +1,11 @@
 #pragma once
 // A calendar date without time of day, and the field layer's date text.
+#include "platform/regional_settings.h"
+
 #include <compare>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "platform/regional_settings.h"
 
 namespace dataset {
 
@@ -17,7 +17,7 @@ struct Date {
 };
 
 bool isValidDate(int year, int month, int day);
-Date today();  // from the system clock, local time
+Date today(); // from the system clock, local time
 
 // Reads a date text against the short date format and date separator: two or three
 // numbers of one to four digits, the order from the format's first d/m/y/e letter,
@@ -29,4 +29,4 @@ std::optional<Date> parseDate(std::string_view text, const platform::RegionalSet
 // The date in the short date format (used only to show a date).
 std::string formatDate(const Date& date, const platform::RegionalSettings& settings);
 
-}  // namespace dataset
+} // namespace dataset

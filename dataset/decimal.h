@@ -1,19 +1,19 @@
 #pragma once
 // An exact decimal number: sign, digits and scale. It keeps every digit it was given;
 // the database column's scale applies only when a row is written.
+#include "dataset/money.h"
+
 #include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "dataset/money.h"
-
 namespace dataset {
 
 class Decimal {
 public:
-    Decimal() = default;  // zero, scale 0
+    Decimal() = default; // zero, scale 0
 
     // The value given as a money count, with its four decimals (scale 4).
     static Decimal fromMoney(Money value);
@@ -44,7 +44,7 @@ public:
     Money toMoney() const;
 
     friend Decimal operator+(const Decimal& a, const Decimal& b);
-    friend bool operator==(const Decimal& a, const Decimal& b);  // same value
+    friend bool operator==(const Decimal& a, const Decimal& b); // same value
     // Order by value, whatever the scales (index ordering).
     friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);
 
@@ -54,4 +54,4 @@ private:
     int scale_ = 0;
 };
 
-}  // namespace dataset
+} // namespace dataset

@@ -2,9 +2,9 @@
 // Extended-precision working numbers of the line amounts: the x87 format with a
 // 64-bit significand, rounding to nearest with ties to even. Every operation is
 // checked for the faults the program reports, instead of relying on hardware traps.
-#include <limits>
-
 #include "dataset/money.h"
+
+#include <limits>
 
 namespace dataset {
 
@@ -23,4 +23,4 @@ Extended divide(Extended a, Extended b);
 // signed 64-bit range is an invalid operation.
 Money roundToMoney(Extended x);
 
-}  // namespace dataset
+} // namespace dataset

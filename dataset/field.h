@@ -1,13 +1,13 @@
 #pragma once
 // Fields of a record set: their declaration and the handle through which the code
 // reads and assigns the value of the current row.
+#include "dataset/money.h"
+#include "dataset/value.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "dataset/money.h"
-#include "dataset/value.h"
 
 namespace dataset {
 
@@ -19,10 +19,10 @@ const char* kindName(FieldKind kind);
 struct FieldDef {
     std::string name;
     FieldKind kind = FieldKind::Text;
-    int size = 0;  // width for the text kinds, scale for decimals, 0 otherwise
+    int size = 0; // width for the text kinds, scale for decimals, 0 otherwise
     bool required = false;
     bool readOnly = false;
-    std::string displayLabel;  // empty: messages name the field by its name
+    std::string displayLabel; // empty: messages name the field by its name
 
     const std::string& label() const { return displayLabel.empty() ? name : displayLabel; }
 };
@@ -57,7 +57,7 @@ public:
     // Failures leave the previous value.
     void setAsString(std::string_view text);
     void setAsInteger(std::int32_t value);
-    void setAsMoney(Money value);  // decimal fields: exactly, with four decimals
+    void setAsMoney(Money value); // decimal fields: exactly, with four decimals
     void setAsDate(const Date& value);
     // A value as read from the database: stored as it is (the kind must fit).
     void setValue(Value value);
@@ -67,4 +67,4 @@ private:
     std::size_t index_ = 0;
 };
 
-}  // namespace dataset
+} // namespace dataset

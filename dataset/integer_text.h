@@ -14,4 +14,4 @@ std::optional<std::int32_t> parseInteger(std::string_view text);
 // ConversionError "'%s' is not a valid integer value".
 std::int32_t textToInteger(std::string_view text);
 
-}  // namespace dataset
+} // namespace dataset

@@ -7,4 +7,4 @@ namespace dataset {
 using Money = std::int64_t;
 constexpr Money kMoneyOne = 10000;
 
-}  // namespace dataset
+} // namespace dataset

@@ -3,6 +3,11 @@
 // insert state, hooks, a change log, nested lines under a header, and sums over the
 // lines. It stands in for the platform's record-set engine and behaves as the
 // import expects of it; it knows nothing of Qt or of the database.
+#include "dataset/field.h"
+#include "dataset/sum_field.h"
+#include "dataset/value.h"
+#include "platform/errors.h"
+
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -10,11 +15,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "dataset/field.h"
-#include "dataset/sum_field.h"
-#include "dataset/value.h"
-#include "platform/errors.h"
 
 namespace dataset {
 
@@ -33,7 +33,7 @@ using ErrorHook = std::function<HookAction(RecordSet&, const platform::DatabaseE
 struct ColumnInfo {
     std::string name;
     FieldKind kind = FieldKind::Text;
-    int size = 0;  // as in FieldDef
+    int size = 0; // as in FieldDef
 
     bool operator==(const ColumnInfo&) const = default;
 };
@@ -47,13 +47,13 @@ struct RowData {
 // One changed row of the change log.
 struct LoggedRow {
     RowStatus status = RowStatus::Unmodified;
-    const std::vector<Value>* values = nullptr;    // current values, in field order
-    const std::vector<Value>* original = nullptr;  // values as read (changed rows)
+    const std::vector<Value>* values = nullptr;   // current values, in field order
+    const std::vector<Value>* original = nullptr; // values as read (changed rows)
 };
 
 // A header with changes of its own or changes among its lines, in log order.
 struct LoggedHeader {
-    LoggedRow row;  // status Unmodified when only lines changed
+    LoggedRow row; // status Unmodified when only lines changed
     std::vector<LoggedRow> details;
 };
 
@@ -97,8 +97,8 @@ public:
     // Rows and the current row.
     std::size_t recordCount() const;
     bool isEmpty() const;
-    std::size_t recNo() const;  // 0-based; 0 when empty
-    bool eof() const;           // moved past the last row (or empty)
+    std::size_t recNo() const; // 0-based; 0 when empty
+    bool eof() const;          // moved past the last row (or empty)
     void first();
     void next();
     void moveTo(std::size_t row);
@@ -169,4 +169,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace dataset
+} // namespace dataset

@@ -59,7 +59,7 @@ struct RecordSet::Impl {
 
     struct Sum {
         std::string name;
-        std::size_t field;  // the field summed
+        std::size_t field; // the field summed
     };
     std::vector<Sum> sums;
     // Null (nullopt) without posted rows; otherwise the total, null values as 0.

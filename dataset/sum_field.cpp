@@ -20,7 +20,8 @@ std::optional<Decimal> RecordSet::Impl::sumOf(const Sum& sum) const
         if (row.get() == pending && state == State::Insert)
             continue;
         any = true;
-        const Value& value = row.get() == pending && state == State::Edit ? backup[sum.field] : row->values[sum.field];
+        const Value& value =
+            row.get() == pending && state == State::Edit ? backup[sum.field] : row->values[sum.field];
         if (const auto* decimal = std::get_if<Decimal>(&value))
             total = total + *decimal;
         else if (const auto* integer = std::get_if<std::int32_t>(&value))
@@ -41,4 +42,4 @@ std::string SumField::asString() const
     return Decimal::fromMoney(total->toMoney()).toText(platform::regionalSettings().decimalSeparator);
 }
 
-}  // namespace dataset
+} // namespace dataset

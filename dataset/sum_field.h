@@ -25,4 +25,4 @@ private:
     std::size_t index_ = 0;
 };
 
-}  // namespace dataset
+} // namespace dataset

@@ -1,11 +1,11 @@
 #include "import/data_file.h"
 
+#include "platform/text_codec.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
-
-#include "platform/text_codec.h"
 
 namespace importer {
 namespace {
@@ -13,11 +13,15 @@ namespace {
 // What a spreadsheet's "CSV UTF-8" puts in front of the text.
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-std::string quotedPath(const std::string& path) { return "\"" + platform::systemTextToUtf8(path) + "\""; }
+std::string quotedPath(const std::string& path)
+{
+    return "\"" + platform::systemTextToUtf8(path) + "\"";
+}
 
-}  // namespace
+} // namespace
 
-FileByteSource::FileByteSource(platform::ExclusiveFile& file, std::string path, std::int64_t start, std::int64_t end)
+FileByteSource::FileByteSource(platform::ExclusiveFile& file, std::string path, std::int64_t start,
+                               std::int64_t end)
     : file_(file), path_(std::move(path)), position_(start), end_(end)
 {
     file_.seek(start);
@@ -27,21 +31,25 @@ std::size_t FileByteSource::read(char* buffer, std::size_t count)
 {
     if (position_ >= end_)
         return 0;
-    const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), end_ - position_));
+    const auto wanted =
+        static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), end_ - position_));
     const std::int64_t got = file_.read(buffer, wanted);
     if (got < 0)
-        throw std::runtime_error("No se pudo leer el archivo " + quotedPath(path_)
-                                 + " mientras se importaba. La importación se detuvo.");
+        throw std::runtime_error("No se pudo leer el archivo " + quotedPath(path_) +
+                                 " mientras se importaba. La importación se detuvo.");
     if (got == 0)
-        throw std::runtime_error("El archivo " + quotedPath(path_)
-                                 + " se acortó mientras se importaba: terminó en el byte " + std::to_string(position_)
-                                 + " de los " + std::to_string(end_)
-                                 + " que tenía al abrirlo. La importación se detuvo.");
+        throw std::runtime_error("El archivo " + quotedPath(path_) +
+                                 " se acortó mientras se importaba: terminó en el byte " +
+                                 std::to_string(position_) + " de los " + std::to_string(end_) +
+                                 " que tenía al abrirlo. La importación se detuvo.");
     position_ += got;
     return static_cast<std::size_t>(got);
 }
 
-FileByteSource OpenedDataFile::bytes() const { return FileByteSource(*file, path, start, fileSize); }
+FileByteSource OpenedDataFile::bytes() const
+{
+    return FileByteSource(*file, path, start, fileSize);
+}
 
 std::optional<std::string> checkDataFilePath(const std::string& path)
 {
@@ -52,8 +60,8 @@ std::optional<std::string> checkDataFilePath(const std::string& path)
     case platform::PathKind::Folder:
         return std::string(kNotFoundMessage);
     case platform::PathKind::Other:
-        return "El archivo a importar " + quotedPath(path)
-               + " no es un archivo común: es una tubería, un dispositivo o un socket.";
+        return "El archivo a importar " + quotedPath(path) +
+               " no es un archivo común: es una tubería, un dispositivo o un socket.";
     case platform::PathKind::RegularFile:
         break;
     }
@@ -105,4 +113,4 @@ std::int64_t progressStepSize(std::int64_t size)
     return step == 0 ? 1 : step;
 }
 
-}  // namespace importer
+} // namespace importer

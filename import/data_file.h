@@ -1,21 +1,21 @@
 #pragma once
 // The data file as the run opens it: the texts that refuse it, the exclusive
 // open, its size and the progress step.
+#include "import/reader.h"
+#include "platform/exclusive_file.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "import/reader.h"
-#include "platform/exclusive_file.h"
-
 namespace importer {
 
 inline constexpr const char* kNoPathMessage = "Debe indicar antes el archivo con los datos a importar.";
 inline constexpr const char* kNotFoundMessage = "No se encontró el archivo a importar.";
-inline constexpr const char* kCannotOpenMessage =
-    "Error al abrir el archivo, asegúrece que el nombre sea correcto y que no esté abierto en otra aplicación en "
-    "este momento.";
+inline constexpr const char* kCannotOpenMessage = "Error al abrir el archivo, asegúrece que el nombre sea "
+                                                  "correcto y que no esté abierto en otra aplicación en "
+                                                  "este momento.";
 inline constexpr const char* kFinishedMessage = "Importación finalizada.";
 inline constexpr const char* kImportingStatus = "Importando cotizaciones. Espere un momento...";
 
@@ -71,4 +71,4 @@ DataFileOpening openDataFile(const std::string& path, const ReaderOptions& optio
 // The progress step: the size divided by 100, at least 1.
 std::int64_t progressStepSize(std::int64_t size);
 
-}  // namespace importer
+} // namespace importer

@@ -3,10 +3,10 @@
 // the line display, the progress bar, the button, the grid and closing; and the
 // run's events for a host without widgets. The window implements it with widgets,
 // the batch mode with plain values and the events, the tests with a recorder.
-#include <string>
-
 #include "import/run_events.h"
 #include "platform/dialogs.h"
+
+#include <string>
 
 namespace importer {
 
@@ -44,4 +44,4 @@ public:
     virtual void closeForm() = 0;
 };
 
-}  // namespace importer
+} // namespace importer

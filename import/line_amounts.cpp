@@ -7,9 +7,12 @@ namespace {
 
 using dataset::Extended;
 
-Extended x(Money value) { return static_cast<Extended>(value); }
+Extended x(Money value)
+{
+    return static_cast<Extended>(value);
+}
 
-}  // namespace
+} // namespace
 
 Money lineConsumption(Money quantity, Money consumptionPerUnit, Money factor)
 {
@@ -81,9 +84,11 @@ Money subtotalOf(LineAmountFields line)
 void assignVatAndTotal(LineAmountFields line, Money subtotal, const std::string& cotiImptos)
 {
     if (cotiImptos == "N") {
-        line.CTDE_IVAMONTO.setAsMoney(vatTaxAdded(subtotal, line.CTDE_CONSUMO.asMoney(), line.CTDE_IVAPORC.asMoney()));
+        line.CTDE_IVAMONTO.setAsMoney(
+            vatTaxAdded(subtotal, line.CTDE_CONSUMO.asMoney(), line.CTDE_IVAPORC.asMoney()));
         // The VAT is read back from its field, as stored.
-        line.CTDE_TOTAL.setAsMoney(totalTaxAdded(line.CTDE_IVAMONTO.asMoney(), subtotal, line.CTDE_CONSUMO.asMoney()));
+        line.CTDE_TOTAL.setAsMoney(
+            totalTaxAdded(line.CTDE_IVAMONTO.asMoney(), subtotal, line.CTDE_CONSUMO.asMoney()));
     } else {
         line.CTDE_IVAMONTO.setAsMoney(
             vatTaxIncluded(subtotal, line.CTDE_CONSUMO.asMoney(), line.CTDE_IVAPORC.asMoney()));
@@ -91,4 +96,4 @@ void assignVatAndTotal(LineAmountFields line, Money subtotal, const std::string&
     }
 }
 
-}  // namespace importer
+} // namespace importer

@@ -4,10 +4,10 @@
 // extended-precision working numbers (64-bit significand, round to nearest, ties to
 // even) followed by rounding to a whole count of ten-thousandths, so that the
 // results match to the last digit what the suite computes.
-#include <string>
-
 #include "dataset/field.h"
 #include "dataset/money.h"
+
+#include <string>
 
 namespace importer {
 
@@ -28,8 +28,8 @@ Money vatTaxIncluded(Money subtotal, Money consumption, Money rate);
 
 // The fields of the current line that the steps read and write.
 struct LineAmountFields {
-    dataset::Field CTDE_CANT, CTDE_PRUNIT, CTDE_DTOPORC, CTDE_DTOMONTO, CTDE_IVAPORC, CTDE_IVAMONTO, CTDE_CONSUMO,
-        CTDE_FACTOR, CTDE_TOTAL;
+    dataset::Field CTDE_CANT, CTDE_PRUNIT, CTDE_DTOPORC, CTDE_DTOMONTO, CTDE_IVAPORC, CTDE_IVAMONTO,
+        CTDE_CONSUMO, CTDE_FACTOR, CTDE_TOTAL;
 };
 
 // Step 1: CTDE_CONSUMO, the per-unit value replaced by the line's.
@@ -42,4 +42,4 @@ Money subtotalOf(LineAmountFields line);
 // exactly "N" adds the tax, anything else means the price includes it.
 void assignVatAndTotal(LineAmountFields line, Money subtotal, const std::string& cotiImptos);
 
-}  // namespace importer
+} // namespace importer

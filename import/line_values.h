@@ -8,38 +8,38 @@
 namespace importer {
 
 struct LineValues {
-    std::string EPref;   // PREF_PRE
-    std::string ENum;    // COTI_NUMERO
-    std::string EFec;    // COTI_FECHA
-    std::string EVali;   // COTI_VALIDEZ
-    std::string EVend;   // VEND_COD
-    std::string EPtov;   // PTVT_ID
-    std::string ENit;    // TERC_NIT
-    std::string ENomc;   // COTI_NOMTERC
-    std::string ESuc;    // COTI_SUCURSAL
-    std::string EExtra;  // COTI_EXTRA
-    std::string EAdic;   // COTI_ADICIONAL
-    std::string EDtom;   // COTI_DTOMONTO
-    std::string EObs;    // COTI_OBS
-    std::string EOrd;    // COTI_ORDENC
-    std::string EIvai;   // COTI_IMPTOS
-    std::string DArt;    // CTDE_CODBAR
-    std::string DDesc;   // CTDE_DESC
-    std::string DCant;   // CTDE_CANT
-    std::string DUni;    // CTDE_UNIDAD
-    std::string Dlis;    // LIPR_COD
-    std::string DPruni;  // CTDE_PRUNIT
-    std::string DDtop;   // CTDE_DTOPORC
-    std::string DDtom;   // CTDE_DTOMONTO
-    std::string DIvap;   // CTDE_IVAPORC
-    std::string DIvam;   // CTDE_IVAMONTO
-    std::string DCons;   // CTDE_CONSUMO
-    std::string DRef;    // CTDE_REFERENCIA
-    std::string DTot;    // CTDE_TOTAL
+    std::string EPref;  // PREF_PRE
+    std::string ENum;   // COTI_NUMERO
+    std::string EFec;   // COTI_FECHA
+    std::string EVali;  // COTI_VALIDEZ
+    std::string EVend;  // VEND_COD
+    std::string EPtov;  // PTVT_ID
+    std::string ENit;   // TERC_NIT
+    std::string ENomc;  // COTI_NOMTERC
+    std::string ESuc;   // COTI_SUCURSAL
+    std::string EExtra; // COTI_EXTRA
+    std::string EAdic;  // COTI_ADICIONAL
+    std::string EDtom;  // COTI_DTOMONTO
+    std::string EObs;   // COTI_OBS
+    std::string EOrd;   // COTI_ORDENC
+    std::string EIvai;  // COTI_IMPTOS
+    std::string DArt;   // CTDE_CODBAR
+    std::string DDesc;  // CTDE_DESC
+    std::string DCant;  // CTDE_CANT
+    std::string DUni;   // CTDE_UNIDAD
+    std::string Dlis;   // LIPR_COD
+    std::string DPruni; // CTDE_PRUNIT
+    std::string DDtop;  // CTDE_DTOPORC
+    std::string DDtom;  // CTDE_DTOMONTO
+    std::string DIvap;  // CTDE_IVAPORC
+    std::string DIvam;  // CTDE_IVAMONTO
+    std::string DCons;  // CTDE_CONSUMO
+    std::string DRef;   // CTDE_REFERENCIA
+    std::string DTot;   // CTDE_TOTAL
 
     // The value of a data name, compared exactly (same letters, same case); nothing
     // for any other name.
     std::string* byDataName(std::string_view dataName);
 };
 
-}  // namespace importer
+} // namespace importer

@@ -5,11 +5,8 @@
 namespace importer {
 
 Mapping::Mapping(database::Tfdm& fdm)
-    : CImportacion_(dataset::makeCImportacion()),
-      CImporinv_(dataset::makeCImporinv()),
-      CNomcampos_(dataset::makeCNomcampos()),
-      PImporinv_(fdm.makePImporinv()),
-      PNomcampo_(fdm.makePNomcampo())
+    : CImportacion_(dataset::makeCImportacion()), CImporinv_(dataset::makeCImporinv()),
+      CNomcampos_(dataset::makeCNomcampos()), PImporinv_(fdm.makePImporinv()), PNomcampo_(fdm.makePNomcampo())
 {
 }
 
@@ -59,8 +56,7 @@ std::string Mapping::NomDato(const std::string& dato) const
     return found == descriptions_.end() ? std::string() : found->second;
 }
 
-template <class OnColumn>
-void Mapping::forEachTakenColumn(OnColumn onColumn)
+template <class OnColumn> void Mapping::forEachTakenColumn(OnColumn onColumn)
 {
     dataset::RecordSet& table = *CImportacion_;
     table.checkBrowseMode();
@@ -88,7 +84,8 @@ void Mapping::takeValues(const Slots& slots, LineValues& values)
     });
 }
 
-std::optional<std::vector<std::string>> Mapping::filledFields(const Slots& slots, int fieldCount, LineValues& values)
+std::optional<std::vector<std::string>> Mapping::filledFields(const Slots& slots, int fieldCount,
+                                                              LineValues& values)
 {
     std::vector<std::string> fields(slots.begin(), slots.begin() + fieldCount);
     bool filled = false;
@@ -109,4 +106,4 @@ std::optional<std::vector<std::string>> Mapping::filledFields(const Slots& slots
     return fields;
 }
 
-}  // namespace importer
+} // namespace importer

@@ -2,17 +2,17 @@
 // The column mapping of quotation imports (type 30): read from the company
 // database into the in-memory table CImportacion, which the grid shows and the
 // user may change before the run; nothing of it is written back.
-#include <memory>
-#include <optional>
-#include <string>
-#include <unordered_map>
-#include <vector>
-
 #include "database/dm.h"
 #include "database/provider.h"
 #include "dataset/record_set.h"
 #include "import/line_values.h"
 #include "import/reader.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace importer {
 
@@ -45,13 +45,13 @@ public:
     // from earlier lines written into the empty fields of the columns the values
     // come from, so that the line read alone gives the same values; nothing when
     // every value came from the line itself.
-    std::optional<std::vector<std::string>> filledFields(const Slots& slots, int fieldCount, LineValues& values);
+    std::optional<std::vector<std::string>> filledFields(const Slots& slots, int fieldCount,
+                                                         LineValues& values);
 
 private:
     // Calls onColumn(column, data name) for each row marked "SI" with a column in
     // 1..101, in the table's order, after posting a row the user is still changing.
-    template <class OnColumn>
-    void forEachTakenColumn(OnColumn onColumn);
+    template <class OnColumn> void forEachTakenColumn(OnColumn onColumn);
 
     std::unique_ptr<dataset::RecordSet> CImportacion_;
     std::unique_ptr<dataset::RecordSet> CImporinv_;
@@ -61,4 +61,4 @@ private:
     std::unordered_map<std::string, std::string> descriptions_;
 };
 
-}  // namespace importer
+} // namespace importer

@@ -16,4 +16,4 @@ std::string placeText(const MessagePlace& place)
     return text;
 }
 
-}  // namespace importer
+} // namespace importer

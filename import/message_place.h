@@ -8,8 +8,8 @@
 namespace importer {
 
 struct MessagePlace {
-    std::int64_t line = 0;  // 1-based; 0 when the message belongs to no line
-    std::string prefix;     // the quotation's prefix and number, as in the file
+    std::int64_t line = 0; // 1-based; 0 when the message belongs to no line
+    std::string prefix;    // the quotation's prefix and number, as in the file
     std::string number;
 };
 
@@ -17,4 +17,4 @@ struct MessagePlace {
 // and number; "" for no line.
 std::string placeText(const MessagePlace& place);
 
-}  // namespace importer
+} // namespace importer

@@ -15,23 +15,19 @@ void assignWhenNotEmpty(dataset::Field field, const std::string& text)
         field.setAsString(text);
 }
 
-}  // namespace
+} // namespace
 
 QuotationAssembly::QuotationAssembly(FormHost& host, database::Tfdm& fdm, Mapping& mapping,
                                      dataset::RecordSet& CFacturas, QuotationSave& save)
-    : host_(host),
-      fdm_(fdm),
-      mapping_(mapping),
-      CFacturas_(CFacturas),
-      CFactdetalle_(*CFacturas.detail()),
+    : host_(host), fdm_(fdm), mapping_(mapping), CFacturas_(CFacturas), CFactdetalle_(*CFacturas.detail()),
       save_(save)
 {
     CFacturas_.afterInsert = [this](dataset::RecordSet& set) { CFacturasAfterInsert(set); };
     CFactdetalle_.afterInsert = [this](dataset::RecordSet& set) { CFactdetalleAfterInsert(set); };
     auto& d = CFactdetalle_;
-    amounts_ = {d.field("CTDE_CANT"),     d.field("CTDE_PRUNIT"),   d.field("CTDE_DTOPORC"),
-                d.field("CTDE_DTOMONTO"), d.field("CTDE_IVAPORC"),  d.field("CTDE_IVAMONTO"),
-                d.field("CTDE_CONSUMO"),  d.field("CTDE_FACTOR"),   d.field("CTDE_TOTAL")};
+    amounts_ = {d.field("CTDE_CANT"),     d.field("CTDE_PRUNIT"),  d.field("CTDE_DTOPORC"),
+                d.field("CTDE_DTOMONTO"), d.field("CTDE_IVAPORC"), d.field("CTDE_IVAMONTO"),
+                d.field("CTDE_CONSUMO"),  d.field("CTDE_FACTOR"),  d.field("CTDE_TOTAL")};
     CTDE_CODBAR_ = d.field("CTDE_CODBAR");
     ARTI_COD_ = d.field("ARTI_COD");
     CTDE_DESC_ = d.field("CTDE_DESC");
@@ -161,8 +157,7 @@ void QuotationAssembly::endRun()
     place_ = {};
 }
 
-template <class Work>
-bool QuotationAssembly::attempt(Work work)
+template <class Work> bool QuotationAssembly::attempt(Work work)
 {
     if (!options_.check) {
         work();
@@ -292,4 +287,4 @@ void QuotationAssembly::addLine()
     line.post();
 }
 
-}  // namespace importer
+} // namespace importer

@@ -3,12 +3,6 @@
 // fields become the line values; a change of prefix or number stores the quotation
 // assembled so far and opens a new header; a line with a barcode adds a quotation
 // line with its article's data from the database and its amounts.
-#include <cstdint>
-#include <set>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "database/dm.h"
 #include "dataset/record_set.h"
 #include "import/form_host.h"
@@ -20,6 +14,12 @@
 #include "import/reader.h"
 #include "import/rejected_lines.h"
 #include "import/run_options.h"
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace importer {
 
@@ -59,7 +59,7 @@ private:
     struct ReadLine {
         LineValues values;
         std::int64_t line = 0;
-        bool first = false;  // its quotation's first line, whose header is in place
+        bool first = false; // its quotation's first line, whose header is in place
     };
     void stepLine(const ReadLine& read);
     void beginQuotation();
@@ -68,8 +68,7 @@ private:
     void addLine();
     // Runs a step of the current quotation. Under a check a problem that would stop
     // an import is reported, the quotation dropped and passed over, and false given.
-    template <class Work>
-    bool attempt(Work work);
+    template <class Work> bool attempt(Work work);
     // Prefix and number as the header's fields hold them, cut to their widths.
     std::pair<std::string, std::string> storedKey();
 
@@ -98,7 +97,7 @@ private:
 
     RunOptions options_;
     MessagePlace place_;
-    MessagePlace quotationPlace_;  // the current quotation's first line
+    MessagePlace quotationPlace_; // the current quotation's first line
     RejectedLines rejected_;
     // The rest of the current quotation is passed over: it is stored already, or a
     // check found a problem in it (problem_).
@@ -110,4 +109,4 @@ private:
     std::set<std::pair<std::string, std::string>> storedInCheck_;
 };
 
-}  // namespace importer
+} // namespace importer

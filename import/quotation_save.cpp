@@ -2,10 +2,11 @@
 
 namespace importer {
 
-QuotationSave::QuotationSave(database::Tfdm& fdm, dataset::RecordSet& CFacturas, database::Provider& PFacturas)
+QuotationSave::QuotationSave(database::Tfdm& fdm, dataset::RecordSet& CFacturas,
+                             database::Provider& PFacturas)
     : fdm_(fdm), CFacturas_(CFacturas), CFactdetalle_(*CFacturas.detail()),
-      CFactdetalleSumIva_(CFactdetalle_.sumField("SumIva")), CFactdetalleSumTotal_(CFactdetalle_.sumField("SumTotal")),
-      PFacturas_(PFacturas)
+      CFactdetalleSumIva_(CFactdetalle_.sumField("SumIva")),
+      CFactdetalleSumTotal_(CFactdetalle_.sumField("SumTotal")), PFacturas_(PFacturas)
 {
 }
 
@@ -55,7 +56,8 @@ bool QuotationSave::store()
         throw;
     }
 
-    const std::string quotation = CFacturas_.field("PREF_PRE").asString() + CFacturas_.field("COTI_NUMERO").asString();
+    const std::string quotation =
+        CFacturas_.field("PREF_PRE").asString() + CFacturas_.field("COTI_NUMERO").asString();
     const auto lines = static_cast<std::int64_t>(CFactdetalle_.recordCount());
     if (byBlocks) {
         using Outcome = database::Provider::BlockWrite::Outcome;
@@ -89,4 +91,4 @@ bool QuotationSave::store()
     return true;
 }
 
-}  // namespace importer
+} // namespace importer

@@ -3,23 +3,23 @@
 // lines, the post, and the provider writing header and lines in one transaction. A
 // quotation that the database refuses is reported by the provider's hook, left out
 // entirely, and the run goes on.
-#include <cstdint>
-#include <string>
-
 #include "database/dm.h"
 #include "database/provider.h"
 #include "dataset/record_set.h"
+
+#include <cstdint>
+#include <string>
 
 namespace importer {
 
 // What the saves of a run have done, for the batch mode's summary.
 struct SaveTally {
     int stored = 0;  // under a check: would be stored
-    int refused = 0;  // refused by the database
+    int refused = 0; // refused by the database
     std::int64_t linesStored = 0;
-    std::string lastStored;  // prefix and number of the last quotation stored
-    int problems = 0;  // under a check: a problem that would stop an import
-    int skipped = 0;   // already stored, passed over
+    std::string lastStored; // prefix and number of the last quotation stored
+    int problems = 0;       // under a check: a problem that would stop an import
+    int skipped = 0;        // already stored, passed over
 };
 
 class QuotationSave {
@@ -55,4 +55,4 @@ private:
 // COTI_ID is 0, none in normal use.
 inline const std::string kHeaderReadId = "0";
 
-}  // namespace importer
+} // namespace importer

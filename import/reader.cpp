@@ -1,11 +1,11 @@
 #include "import/reader.h"
 
+#include "platform/text_codec.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 #include <vector>
-
-#include "platform/text_codec.h"
 
 namespace importer {
 namespace {
@@ -121,12 +121,12 @@ void cutBytes(ByteSource& source, std::int64_t size, const ReaderOptions& option
 {
     Bytes bytes(source);
     bool inStretch = false;
-    bool lineOpen = false;  // bytes taken since the last line end
+    bool lineOpen = false; // bytes taken since the last line end
     std::int64_t count = 0;
     char b = 0;
     while (count < size && sink.wantsMore()) {
         if (!bytes.next(b))
-            break;  // the file is shorter than its size said: nothing more to take
+            break; // the file is shorter than its size said: nothing more to take
         lineOpen = true;
         if (b == options.delimiter) {
             inStretch = !inStretch;
@@ -220,9 +220,9 @@ private:
     const DelimitedReader::ByteHandler& onByte_;
     Slots slots_;
     Slots line_fields_;
-    int count_ = 0;       // fields ended in this line so far
-    int length_ = 0;      // bytes appended to the current field
-    bool ended_ = false;  // the current field's text met a zero byte
+    int count_ = 0;      // fields ended in this line so far
+    int length_ = 0;     // bytes appended to the current field
+    bool ended_ = false; // the current field's text met a zero byte
     std::int64_t line_ = 1;
 };
 
@@ -259,7 +259,7 @@ private:
     std::int64_t line_ = 1;
 };
 
-}  // namespace
+} // namespace
 
 char separatorForItem(int item)
 {
@@ -298,8 +298,8 @@ std::string limitMessage(const LimitViolation& violation)
         std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(violation.character));
         std::string character;
         platform::appendUtf8(character, violation.character);
-        return start + " tiene el carácter «" + character + "» (" + code
-               + "), que no existe en Windows-1252, la codificación de la base de datos.";
+        return start + " tiene el carácter «" + character + "» (" + code +
+               "), que no existe en Windows-1252, la codificación de la base de datos.";
     }
     case LimitViolation::Kind::NotUtf8:
         break;
@@ -320,10 +320,11 @@ TextCheck checkText(ByteSource& source, std::int64_t size, const ReaderOptions& 
     return {sink.violation, sink.count};
 }
 
-void DelimitedReader::run(ByteSource& source, std::int64_t size, const LineHandler& onLine, const ByteHandler& onByte)
+void DelimitedReader::run(ByteSource& source, std::int64_t size, const LineHandler& onLine,
+                          const ByteHandler& onByte)
 {
     RunSink sink(onLine, onByte);
     cut(source, size, options_, sink);
 }
 
-}  // namespace importer
+} // namespace importer

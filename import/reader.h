@@ -24,7 +24,7 @@ using Slots = std::array<std::string, kMaxFields>;
 
 struct ReaderOptions {
     char separator = ',';
-    char delimiter = '\0';  // "Ninguno": the zero byte plays the delimiter
+    char delimiter = '\0'; // "Ninguno": the zero byte plays the delimiter
     // The file is UTF-8 text: it is turned into Windows-1252 bytes before it is cut
     // (separators, delimiters and line ends are ASCII, so the cutting stays the
     // same). Off, the bytes are taken as they are.
@@ -51,8 +51,8 @@ public:
 struct LimitViolation {
     enum class Kind { FieldTooLong, TooManyFields, NotWindows1252, NotUtf8 };
     Kind kind;
-    std::int64_t line;  // 1-based
-    char32_t character = 0;  // NotWindows1252: the character
+    std::int64_t line;      // 1-based
+    char32_t character = 0; // NotWindows1252: the character
 };
 
 // The message that refuses the file.
@@ -89,4 +89,4 @@ private:
     ReaderOptions options_;
 };
 
-}  // namespace importer
+} // namespace importer

@@ -36,8 +36,7 @@ LinesWithText linesWithText(const OpenedDataFile& data, const RejectsFileRequest
 
 // Calls onLine(number, content, lineEnd) for every line of the file, the line ends
 // being CR, LF or CR LF as the reader takes them.
-template <class OnLine>
-bool forEachRawLine(const std::string& path, std::int64_t start, OnLine onLine)
+template <class OnLine> bool forEachRawLine(const std::string& path, std::int64_t start, OnLine onLine)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in || !in.seekg(start))
@@ -45,7 +44,7 @@ bool forEachRawLine(const std::string& path, std::int64_t start, OnLine onLine)
     std::vector<char> block(kBlockSize);
     std::string content;
     std::int64_t number = 1;
-    bool afterCR = false;  // the line just ended with a CR: an LF now belongs to it
+    bool afterCR = false; // the line just ended with a CR: an LF now belongs to it
     std::string pendingEnd;
     auto flush = [&](const std::string& end) {
         onLine(number, content, end);
@@ -105,7 +104,7 @@ std::string joinFields(const std::vector<std::string>& fields, const ReaderOptio
     return line;
 }
 
-}  // namespace
+} // namespace
 
 void RejectedLines::start(bool enabled)
 {
@@ -132,7 +131,8 @@ void RejectedLines::lineOfQuotation(std::int64_t line)
 void RejectedLines::quotationEnds(bool rejected)
 {
     if (rejected)
-        rejected_.insert(rejected_.end(), std::make_move_iterator(open_.begin()), std::make_move_iterator(open_.end()));
+        rejected_.insert(rejected_.end(), std::make_move_iterator(open_.begin()),
+                         std::make_move_iterator(open_.end()));
     open_.clear();
 }
 
@@ -166,7 +166,7 @@ std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, c
     rest.everyLine = !opening.opened && isRegularFile(request.dataPath);
     const bool utf8 = opening.opened && opening.opened->options.utf8;
     const std::int64_t start = opening.opened ? opening.opened->start : 0;
-    opening.opened.reset();  // the raw pass reads the file again, and the lock is no longer needed
+    opening.opened.reset(); // the raw pass reads the file again, and the lock is no longer needed
 
     const std::filesystem::path target(request.rejectsPath);
     std::filesystem::path temporary = target;
@@ -187,26 +187,28 @@ std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, c
             written = true;
             out << content << end;
         };
-        const bool read = (kept.empty() && !restFrom) || !isRegularFile(request.dataPath) ||
-                          forEachRawLine(request.dataPath, start, [&](std::int64_t number, const std::string& content,
-                                                                      const std::string& end) {
-                              while (keptAt != kept.end() && keptAt->number < number)
-                                  ++keptAt;
-                              while (restAt != rest.lines.end() && *restAt < number)
-                                  ++restAt;
-                              if (keptAt != kept.end() && keptAt->number == number) {
-                                  if (!keptAt->filledFields)
-                                      write(content, end);
-                                  else if (utf8)
-                                      write(platform::cp1252ToUtf8(joinFields(*keptAt->filledFields, request.options)),
-                                            end);
-                                  else
-                                      write(joinFields(*keptAt->filledFields, request.options), end);
-                              } else if ((restAt != rest.lines.end() && *restAt == number) ||
-                                         (rest.everyLine && number >= *restFrom && number > request.skipLines)) {
-                                  write(content, end);
-                              }
-                          });
+        const bool read =
+            (kept.empty() && !restFrom) || !isRegularFile(request.dataPath) ||
+            forEachRawLine(
+                request.dataPath, start,
+                [&](std::int64_t number, const std::string& content, const std::string& end) {
+                    while (keptAt != kept.end() && keptAt->number < number)
+                        ++keptAt;
+                    while (restAt != rest.lines.end() && *restAt < number)
+                        ++restAt;
+                    if (keptAt != kept.end() && keptAt->number == number) {
+                        if (!keptAt->filledFields)
+                            write(content, end);
+                        else if (utf8)
+                            write(platform::cp1252ToUtf8(joinFields(*keptAt->filledFields, request.options)),
+                                  end);
+                        else
+                            write(joinFields(*keptAt->filledFields, request.options), end);
+                    } else if ((restAt != rest.lines.end() && *restAt == number) ||
+                               (rest.everyLine && number >= *restFrom && number > request.skipLines)) {
+                        write(content, end);
+                    }
+                });
         out.flush();
         if (!read || !out) {
             out.close();
@@ -224,4 +226,4 @@ std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, c
     return std::nullopt;
 }
 
-}  // namespace importer
+} // namespace importer

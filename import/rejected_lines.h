@@ -3,12 +3,12 @@
 // the database refused or a check found a problem in, and, when the run stopped,
 // the quotation it stopped in and everything after it. Written out as a file of
 // the same format, fixing it and importing it completes the import.
+#include "import/reader.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "import/reader.h"
 
 namespace importer {
 
@@ -62,4 +62,4 @@ struct RejectsFileRequest {
 // first lines. Gives the message of a failure, nothing on success.
 std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, const RejectedLines& rejected);
 
-}  // namespace importer
+} // namespace importer

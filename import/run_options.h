@@ -22,4 +22,4 @@ struct RunOptions {
     bool utf8 = false;
 };
 
-}  // namespace importer
+} // namespace importer

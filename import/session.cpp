@@ -1,7 +1,5 @@
 #include "import/session.h"
 
-#include <algorithm>
-
 #include "database/dm.h"
 #include "dataset/declarations.h"
 #include "dataset/integer_text.h"
@@ -13,42 +11,49 @@
 #include "platform/errors.h"
 #include "platform/stop_request.h"
 
+#include <algorithm>
+
 namespace importer {
 
 ImportSession::ImportSession(FormHost& host, database::Tfdm& fdm)
-    : host_(host),
-      fdm_(fdm),
-      mapping_(std::make_unique<Mapping>(fdm)),
-      CFacturas_(dataset::makeCFacturas()),
-      PFacturas_(fdm.makePFacturas()),
-      save_(std::make_unique<QuotationSave>(fdm, *CFacturas_, *PFacturas_)),
+    : host_(host), fdm_(fdm), mapping_(std::make_unique<Mapping>(fdm)), CFacturas_(dataset::makeCFacturas()),
+      PFacturas_(fdm.makePFacturas()), save_(std::make_unique<QuotationSave>(fdm, *CFacturas_, *PFacturas_)),
       assembly_(std::make_unique<QuotationAssembly>(host, fdm, *mapping_, *CFacturas_, *save_))
 {
 }
 
 ImportSession::~ImportSession() = default;
 
-const SaveTally& ImportSession::tally() const { return save_->tally(); }
+const SaveTally& ImportSession::tally() const
+{
+    return save_->tally();
+}
 
-const MessagePlace& ImportSession::place() const { return assembly_->place(); }
+const MessagePlace& ImportSession::place() const
+{
+    return assembly_->place();
+}
 
-const RejectedLines& ImportSession::rejectedLines() const { return assembly_->rejectedLines(); }
+const RejectedLines& ImportSession::rejectedLines() const
+{
+    return assembly_->rejectedLines();
+}
 
 void ImportSession::FormCreate()
 {
     const std::string directory = diraplicacion(host_.dialogs());
     const SettingsLines lines = readSettingsFile(settingsFilePath(directory));
-    static constexpr FormField kFields[] = {FormField::Servidor, FormField::Tusua, FormField::TClave, FormField::Cia,
-                                            FormField::Ubicacion};
+    static constexpr FormField kFields[] = {FormField::Servidor, FormField::Tusua, FormField::TClave,
+                                            FormField::Cia, FormField::Ubicacion};
     for (std::size_t i = 0; i < std::size(kFields); ++i)
         if (lines[i])
             host_.setText(kFields[i], *lines[i]);
     if (lines[5])
         espera_ = *lines[5];
 
-    fdm_.ConfigurarProviders({PFacturas_.get(), &mapping_->PImporinv(), &mapping_->PNomcampo(), CFacturas_.get(),
-                              CFacturas_->detail(), &mapping_->CImportacion(), &mapping_->CImporinv(),
-                              &mapping_->CNomcampos()});
+    fdm_.ConfigurarProviders({PFacturas_.get(), &mapping_->PImporinv(), &mapping_->PNomcampo(),
+                              CFacturas_.get(), CFacturas_->detail(), &mapping_->CImportacion(),
+                              &mapping_->CImporinv(), &mapping_->CNomcampos()});
 }
 
 void ImportSession::FormActivate()
@@ -121,8 +126,8 @@ RunEnd ImportSession::run()
         finishRun();
         return RunEnd::FileRefused;
     }
-    const ReaderOptions options{separatorForItem(host_.separatorIndex()), delimiterForItem(host_.delimiterIndex()),
-                                options_.utf8};
+    const ReaderOptions options{separatorForItem(host_.separatorIndex()),
+                                delimiterForItem(host_.delimiterIndex()), options_.utf8};
     PFacturas_->open(*CFacturas_, {kHeaderReadId});
 
     DataFileOpening opening = openDataFile(path, options);
@@ -144,42 +149,43 @@ RunEnd ImportSession::run()
         // as a step at every line would have. A step that failed ended it itself.
         bool stepFailed = false;
         try {
-            DelimitedReader(data.options).run(
-                source, data.size,
-                // The lines skipped at the start are not imported, and nothing of them
-                // may reach the values: the slots beyond a line's own fields still hold
-                // what a skipped line left there until a later line reaches that far.
-                [this, &stepFailed, &bytesRead, skippedFields = 0, ownFields = 0,
-                 clean = Slots{}](const Slots& slots, int fieldCount, std::int64_t line) mutable {
-                    // A stop asked for by a signal ends the run between two lines, so
-                    // the quotations stored so far stay whole; the front end says why.
-                    if (platform::stopRequested())
-                        throw platform::SilentAbort();
-                    if (line <= options_.skipLines) {
-                        skippedFields = std::max(skippedFields, fieldCount);
-                        return;
-                    }
-                    ownFields = std::max(ownFields, fieldCount);
-                    stepFailed = true;
-                    if (ownFields >= skippedFields) {
-                        assembly_->lineStep(slots, fieldCount, line);
-                    } else {
-                        std::copy(slots.begin(), slots.begin() + ownFields, clean.begin());
-                        assembly_->lineStep(clean, fieldCount, line);
-                    }
-                    stepFailed = false;
-                    host_.lineRead({line, bytesRead, assembly_->lineShown()});
-                },
-                // Called for every byte: no division below the next multiple of the step
-                // (a count may jump over it: the LF of a CR LF is counted, not tested).
-                [this, step, next = step, &bytesRead](std::int64_t count) mutable {
-                    bytesRead = count;
-                    if (count < next)
-                        return;
-                    if (count % step == 0)
-                        host_.progressStep();
-                    next = (count / step + 1) * step;
-                });
+            DelimitedReader(data.options)
+                .run(
+                    source, data.size,
+                    // The lines skipped at the start are not imported, and nothing of them
+                    // may reach the values: the slots beyond a line's own fields still hold
+                    // what a skipped line left there until a later line reaches that far.
+                    [this, &stepFailed, &bytesRead, skippedFields = 0, ownFields = 0,
+                     clean = Slots{}](const Slots& slots, int fieldCount, std::int64_t line) mutable {
+                        // A stop asked for by a signal ends the run between two lines, so
+                        // the quotations stored so far stay whole; the front end says why.
+                        if (platform::stopRequested())
+                            throw platform::SilentAbort();
+                        if (line <= options_.skipLines) {
+                            skippedFields = std::max(skippedFields, fieldCount);
+                            return;
+                        }
+                        ownFields = std::max(ownFields, fieldCount);
+                        stepFailed = true;
+                        if (ownFields >= skippedFields) {
+                            assembly_->lineStep(slots, fieldCount, line);
+                        } else {
+                            std::copy(slots.begin(), slots.begin() + ownFields, clean.begin());
+                            assembly_->lineStep(clean, fieldCount, line);
+                        }
+                        stepFailed = false;
+                        host_.lineRead({line, bytesRead, assembly_->lineShown()});
+                    },
+                    // Called for every byte: no division below the next multiple of the step
+                    // (a count may jump over it: the LF of a CR LF is counted, not tested).
+                    [this, step, next = step, &bytesRead](std::int64_t count) mutable {
+                        bytesRead = count;
+                        if (count < next)
+                            return;
+                        if (count % step == 0)
+                            host_.progressStep();
+                        next = (count / step + 1) * step;
+                    });
         } catch (...) {
             if (!stepFailed)
                 assembly_->stepReadLines();
@@ -202,4 +208,4 @@ void ImportSession::finishRun()
     host_.closeForm();
 }
 
-}  // namespace importer
+} // namespace importer

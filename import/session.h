@@ -1,20 +1,20 @@
 #pragma once
 // The window's behaviour without its widgets: the handlers that the window (or the
 // batch mode) calls, the fields of the run and the record sets of the import.
-#include <cstdint>
-#include <memory>
-#include <string>
-
 #include "import/form_host.h"
 #include "import/message_place.h"
 #include "import/reader.h"
 #include "import/rejected_lines.h"
 #include "import/run_options.h"
 
+#include <cstdint>
+#include <memory>
+#include <string>
+
 namespace database {
 class Tfdm;
 class Provider;
-}  // namespace database
+} // namespace database
 namespace dataset {
 class RecordSet;
 }
@@ -80,4 +80,4 @@ private:
     bool finished_ = false;
 };
 
-}  // namespace importer
+} // namespace importer

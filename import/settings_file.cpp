@@ -1,10 +1,10 @@
 #include "import/settings_file.h"
 
-#include <stdexcept>
-
 #include "platform/registry.h"
 #include "platform/small_file.h"
 #include "platform/text_codec.h"
+
+#include <stdexcept>
 
 namespace importer {
 
@@ -12,7 +12,8 @@ std::string diraplicacion(platform::Dialogs& dialogs)
 {
     const auto key = platform::RegistryKey::openLocalMachineReadOnly(kSuiteKey);
     if (!key) {
-        dialogs.plainMessage("No se encontró la Clave HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016\\Directorio");
+        dialogs.plainMessage(
+            "No se encontró la Clave HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016\\Directorio");
         return {};
     }
     return key->readString(kDirectoryValue);
@@ -33,14 +34,16 @@ SettingsLines readSettingsFile(const std::string& path)
     // A file that is missing, held by another program or cannot be opened gives no
     // values; one that cannot be a settings file at all is worth a message.
     const platform::SmallFile file = platform::readSmallFile(path, platform::ExclusiveFile::Sharing::None);
-    if (file.error == platform::SmallFileError::NotRegular || file.error == platform::SmallFileError::TooLarge)
-        throw std::runtime_error("No se puede leer el archivo de configuración " + platform::systemTextToUtf8(path)
-                                 + ": " + platform::smallFileReason(file.error) + ".");
+    if (file.error == platform::SmallFileError::NotRegular ||
+        file.error == platform::SmallFileError::TooLarge)
+        throw std::runtime_error("No se puede leer el archivo de configuración " +
+                                 platform::systemTextToUtf8(path) + ": " +
+                                 platform::smallFileReason(file.error) + ".");
     const std::string& content = file.content;
 
     std::size_t lineCount = 0;
     std::string value;
-    bool valueEnded = false;  // a NUL byte ended the value; the rest of the line is ignored
+    bool valueEnded = false; // a NUL byte ended the value; the rest of the line is ignored
     bool lineOpen = false;
     auto endLine = [&] {
         if (lineCount < lines.size())
@@ -69,4 +72,4 @@ SettingsLines readSettingsFile(const std::string& path)
     return lines;
 }
 
-}  // namespace importer
+} // namespace importer

@@ -2,11 +2,11 @@
 // The suite's installation directory (from the registry) and the six start-up
 // values of settings.conf in it: server location, user name, password, company
 // code, data file path and the unattended flag.
+#include "platform/dialogs.h"
+
 #include <array>
 #include <optional>
 #include <string>
-
-#include "platform/dialogs.h"
 
 namespace importer {
 
@@ -33,4 +33,4 @@ using SettingsLines = std::array<std::optional<std::string>, 6>;
 // a value; the last line counts even without a line end; lines are not cut.
 SettingsLines readSettingsFile(const std::string& path);
 
-}  // namespace importer
+} // namespace importer

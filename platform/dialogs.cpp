@@ -9,4 +9,4 @@ std::string withFullStop(const std::string& text)
     return text;
 }
 
-}  // namespace platform
+} // namespace platform

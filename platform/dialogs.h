@@ -8,8 +8,8 @@ namespace platform {
 
 struct OpenFileRequest {
     // Filter choices as (description, pattern) pairs; the first is active.
-    std::string filter;          // "Archivos de texto|*.txt|..."
-    std::string initialFile;     // the name last chosen in the dialog
+    std::string filter;      // "Archivos de texto|*.txt|..."
+    std::string initialFile; // the name last chosen in the dialog
 };
 
 class Dialogs {
@@ -35,4 +35,4 @@ public:
 // and its last character has a higher code than ".".
 std::string withFullStop(const std::string& text);
 
-}  // namespace platform
+} // namespace platform

@@ -48,4 +48,4 @@ public:
     const char* what() const noexcept override { return ""; }
 };
 
-}  // namespace platform
+} // namespace platform

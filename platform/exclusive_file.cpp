@@ -30,8 +30,8 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::open(const std::string& path, Shar
     // Without sharing nobody can write the file while the import reads it, and a file
     // that another program holds open is refused.
     const DWORD share = sharing == Sharing::Readers ? FILE_SHARE_READ : 0;
-    HANDLE handle =
-        CreateFileW(widened(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileW(widened(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
     // Devices (CON, NUL, COM1) and pipes open like files but are not data.
@@ -44,7 +44,10 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::open(const std::string& path, Shar
     return file;
 }
 
-ExclusiveFile::~ExclusiveFile() { CloseHandle(static_cast<HANDLE>(handle_)); }
+ExclusiveFile::~ExclusiveFile()
+{
+    CloseHandle(static_cast<HANDLE>(handle_));
+}
 
 std::int64_t ExclusiveFile::size()
 {
@@ -75,7 +78,9 @@ PathKind pathKind(const std::string& path)
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
         return PathKind::Missing;
-    return S_ISREG(info.st_mode) ? PathKind::RegularFile : S_ISDIR(info.st_mode) ? PathKind::Folder : PathKind::Other;
+    return S_ISREG(info.st_mode)   ? PathKind::RegularFile
+           : S_ISDIR(info.st_mode) ? PathKind::Folder
+                                   : PathKind::Other;
 }
 
 std::unique_ptr<ExclusiveFile> ExclusiveFile::open(const std::string& path, Sharing sharing)
@@ -86,8 +91,8 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::open(const std::string& path, Shar
     if (fd < 0)
         return nullptr;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
-        || (sharing == Sharing::None && ::flock(fd, LOCK_EX | LOCK_NB) != 0)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        (sharing == Sharing::None && ::flock(fd, LOCK_EX | LOCK_NB) != 0)) {
         ::close(fd);
         return nullptr;
     }
@@ -96,11 +101,20 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::open(const std::string& path, Shar
     return file;
 }
 
-ExclusiveFile::~ExclusiveFile() { ::close(fd_); }
+ExclusiveFile::~ExclusiveFile()
+{
+    ::close(fd_);
+}
 
-std::int64_t ExclusiveFile::size() { return ::lseek(fd_, 0, SEEK_END); }
+std::int64_t ExclusiveFile::size()
+{
+    return ::lseek(fd_, 0, SEEK_END);
+}
 
-void ExclusiveFile::seek(std::int64_t offset) { ::lseek(fd_, offset, SEEK_SET); }
+void ExclusiveFile::seek(std::int64_t offset)
+{
+    ::lseek(fd_, offset, SEEK_SET);
+}
 
 std::int64_t ExclusiveFile::read(char* buffer, std::size_t count)
 {
@@ -115,4 +129,4 @@ std::int64_t ExclusiveFile::read(char* buffer, std::size_t count)
 
 #endif
 
-}  // namespace platform
+} // namespace platform

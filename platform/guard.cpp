@@ -20,4 +20,4 @@ bool runGuarded(Dialogs& dialogs, const std::function<void()>& handler)
     }
 }
 
-}  // namespace platform
+} // namespace platform

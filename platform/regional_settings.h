@@ -9,7 +9,7 @@ namespace platform {
 
 struct RegionalSettings {
     char decimalSeparator = '.';
-    std::string shortDateFormat = "dd/MM/yyyy";  // letters d, M, y as Windows writes them
+    std::string shortDateFormat = "dd/MM/yyyy"; // letters d, M, y as Windows writes them
     char dateSeparator = '/';
 };
 
@@ -30,4 +30,4 @@ RegionalSettings regionalSettingsFromPosix(std::string_view radix, std::string_v
 // Reads the system's settings into the ones in force (start-up, settings-change notice).
 void reloadRegionalSettings();
 
-}  // namespace platform
+} // namespace platform

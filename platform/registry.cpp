@@ -27,8 +27,7 @@ std::string withoutLeadingBackslash(std::string_view path)
     return std::string(path);
 }
 
-}  // namespace
-
+} // namespace
 
 std::string RegistryKey::readString(std::string_view name) const
 {
@@ -48,14 +47,15 @@ namespace {
 // view: the native view is read first, then that one.
 constexpr REGSAM kViews[] = {0, KEY_WOW64_32KEY};
 
-}  // namespace
+} // namespace
 
 std::optional<RegistryKey> RegistryKey::openLocalMachineReadOnly(std::string_view path)
 {
     const std::string relative = withoutLeadingBackslash(path);
     for (const REGSAM view : kViews) {
         HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, widened(relative).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, widened(relative).c_str(), 0, KEY_READ | view, &key) !=
+            ERROR_SUCCESS)
             continue;
         RegCloseKey(key);
         RegistryKey opened;
@@ -77,14 +77,14 @@ std::optional<RegistryValue> RegistryKey::value(std::string_view name) const
     std::optional<RegistryValue> result;
     if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
         RegistryValue value;
-        value.type = type == REG_SZ ? RegistryValueType::String
+        value.type = type == REG_SZ          ? RegistryValueType::String
                      : type == REG_EXPAND_SZ ? RegistryValueType::ExpandString
                                              : RegistryValueType::Other;
         if (value.type != RegistryValueType::Other) {
             // A stored string need not end in a zero, nor stop at the first one.
             std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
-            if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                                 &size) == ERROR_SUCCESS)
+            if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type,
+                                 reinterpret_cast<BYTE*>(buffer.data()), &size) == ERROR_SUCCESS)
                 value.text = narrowed(std::wstring_view(buffer.c_str()));
         }
         result = value;
@@ -229,7 +229,7 @@ std::string registryStandInPath()
     return "/etc/importarcot/registry.reg";
 }
 
-}  // namespace
+} // namespace
 
 std::optional<RegistryKey> RegistryKey::openLocalMachineReadOnly(std::string_view path)
 {
@@ -239,8 +239,8 @@ std::optional<RegistryKey> RegistryKey::openLocalMachineReadOnly(std::string_vie
     const std::string standIn = registryStandInPath();
     SmallFile content = readSmallFile(standIn, ExclusiveFile::Sharing::Readers);
     if (content.error == SmallFileError::NotRegular || content.error == SmallFileError::TooLarge)
-        throw RegistryError("No se puede leer el registro " + systemTextToUtf8(standIn) + ": "
-                            + smallFileReason(content.error) + ".");
+        throw RegistryError("No se puede leer el registro " + systemTextToUtf8(standIn) + ": " +
+                            smallFileReason(content.error) + ".");
     if (content.error != SmallFileError::None)
         return std::nullopt;
 
@@ -252,7 +252,8 @@ std::optional<RegistryKey> RegistryKey::openLocalMachineReadOnly(std::string_vie
         const std::string text = trimmed(line);
         if (!text.empty() && text.front() == '[') {
             const auto close = text.find(']');
-            inKey = lowered(text.substr(1, close == std::string::npos ? std::string::npos : close - 1)) == wanted;
+            inKey =
+                lowered(text.substr(1, close == std::string::npos ? std::string::npos : close - 1)) == wanted;
             found = found || inKey;
             continue;
         }
@@ -297,4 +298,4 @@ std::optional<RegistryValue> RegistryKey::value(std::string_view name) const
 
 #endif
 
-}  // namespace platform
+} // namespace platform

@@ -26,7 +26,7 @@ enum class RegistryValueType { String, ExpandString, Other };
 
 struct RegistryValue {
     RegistryValueType type = RegistryValueType::String;
-    std::string text;  // UTF-8, for the two string types
+    std::string text; // UTF-8, for the two string types
 };
 
 // The failure of reading a value of an unexpected type.
@@ -51,10 +51,10 @@ public:
 private:
     std::string path_;
 #ifdef _WIN32
-    unsigned long view_ = 0;  // the registry view the key was found in (REGSAM)
+    unsigned long view_ = 0; // the registry view the key was found in (REGSAM)
 #else
-    std::string content_;  // the section of the stand-in file
+    std::string content_; // the section of the stand-in file
 #endif
 };
 
-}  // namespace platform
+} // namespace platform

@@ -21,9 +21,9 @@ SmallFile readSmallFile(const std::string& path, ExclusiveFile::Sharing sharing)
     const auto file = ExclusiveFile::open(path, sharing);
     if (!file) {
         // Replaced by something else since the look, or held by another program.
-        result.error = pathKind(path) != PathKind::RegularFile ? SmallFileError::NotRegular
+        result.error = pathKind(path) != PathKind::RegularFile   ? SmallFileError::NotRegular
                        : sharing == ExclusiveFile::Sharing::None ? SmallFileError::Held
-                                                                  : SmallFileError::Unreadable;
+                                                                 : SmallFileError::Unreadable;
         return result;
     }
     // One byte more than the bound tells a file that is too large from one that
@@ -66,4 +66,4 @@ std::string smallFileReason(SmallFileError error)
     return {};
 }
 
-}  // namespace platform
+} // namespace platform

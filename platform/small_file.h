@@ -2,10 +2,10 @@
 // The small files the program reads whole (settings.conf, the registry stand-in,
 // the password file), read with a bound: a pipe, a device or an endless file would
 // otherwise hang the start or eat all memory.
+#include "platform/exclusive_file.h"
+
 #include <cstdint>
 #include <string>
-
-#include "platform/exclusive_file.h"
 
 namespace platform {
 
@@ -26,4 +26,4 @@ SmallFile readSmallFile(const std::string& path, ExclusiveFile::Sharing sharing)
 // Why the file was not read, to follow "no se puede leer <el archivo> <path>: ".
 std::string smallFileReason(SmallFileError error);
 
-}  // namespace platform
+} // namespace platform

@@ -27,10 +27,16 @@ extern "C" void noteStop(int signal)
 }
 #endif
 
-}  // namespace
+} // namespace
 
-bool stopRequested() noexcept { return requestedBy != 0; }
-int stopSignal() noexcept { return requestedBy; }
+bool stopRequested() noexcept
+{
+    return requestedBy != 0;
+}
+int stopSignal() noexcept
+{
+    return requestedBy;
+}
 
 #ifdef _WIN32
 
@@ -69,4 +75,4 @@ StopOnSignals::~StopOnSignals()
 
 #endif
 
-}  // namespace platform
+} // namespace platform

@@ -36,4 +36,4 @@ private:
 #endif
 };
 
-}  // namespace platform
+} // namespace platform

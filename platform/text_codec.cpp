@@ -8,10 +8,9 @@ namespace {
 
 // Code points of the bytes 0x80 to 0x9F; the undefined ones keep their own value.
 constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char32_t toCodePoint(unsigned char byte)
 {
@@ -60,7 +59,7 @@ int decodeUtf8(std::string_view text, char32_t& cp)
     return length;
 }
 
-}  // namespace
+} // namespace
 
 std::string cp1252ToUtf8(std::string_view bytes)
 {
@@ -112,7 +111,7 @@ StrictUtf8ToCp1252::Failure StrictUtf8ToCp1252::convert(std::string_view piece, 
     std::size_t i = 0;
     while (i < piece.size()) {
         const auto lead = static_cast<unsigned char>(piece[i]);
-        if (lead < 0x80) {  // the common case, one byte for one byte
+        if (lead < 0x80) { // the common case, one byte for one byte
             out += piece[i++];
             continue;
         }
@@ -149,7 +148,7 @@ StrictUtf8ToCp1252::Failure StrictUtf8ToCp1252::finish()
     return failure_;
 }
 
-}  // namespace platform
+} // namespace platform
 
 namespace platform {
 
@@ -192,4 +191,4 @@ std::string systemTextToUtf8(std::string_view bytes)
     return isValidUtf8(bytes) ? std::string(bytes) : cp1252ToUtf8(bytes);
 }
 
-}  // namespace platform
+} // namespace platform

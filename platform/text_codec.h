@@ -35,12 +35,12 @@ public:
 private:
     bool appendCp1252(char32_t cp, std::string& out);
 
-    std::string pending_;  // the start of a character split between pieces
+    std::string pending_; // the start of a character split between pieces
     char32_t unconvertible_ = 0;
     Failure failure_ = Failure::None;
 };
 
-}  // namespace platform
+} // namespace platform
 
 namespace platform {
 
@@ -52,4 +52,4 @@ bool isValidUtf8(std::string_view bytes);
 // Appends the UTF-8 form of a code point (up to U+10FFFF).
 void appendUtf8(std::string& out, char32_t codePoint);
 
-}  // namespace platform
+} // namespace platform

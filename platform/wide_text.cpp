@@ -27,5 +27,5 @@ std::string narrowed(std::wstring_view utf16)
     return out;
 }
 
-}  // namespace platform
+} // namespace platform
 #endif

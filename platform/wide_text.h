@@ -12,5 +12,5 @@ namespace platform {
 std::wstring widened(std::string_view utf8);
 std::string narrowed(std::wstring_view utf16);
 
-}  // namespace platform
+} // namespace platform
 #endif

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <fstream>
 
-
 namespace app {
 namespace {
 
@@ -128,8 +127,7 @@ protected:
         return runProgram(dir_,
                           {"--batch", "--server", dir_.path().string(), "--user", "SYSDBA", "--company", "01",
                            "--file", data, "--separator", "semicolon"},
-                          {suite_.registry().variable(), "IMPORTARCOT_PASSWORD=masterkey",
-                           "LC_ALL=C.UTF-8"},
+                          {suite_.registry().variable(), "IMPORTARCOT_PASSWORD=masterkey", "LC_ALL=C.UTF-8"},
                           terminalColumns);
     }
 };

@@ -12,8 +12,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <sstream>
 #include <streambuf>

@@ -17,16 +17,28 @@ namespace {
 const std::string kHeaderLine = "Prefijo;Numero;Fecha;Validez;Vendedor\r\n";
 const std::string kLine2 = quotationLine("CT", "1", "CAF-500");
 const std::string kLine3 = articleLine("AZU-1K");
-const std::string kLine4 = importer::dataLine({{"PREF_PRE", "CT"}, {"COTI_NUMERO", "2"}, {"COTI_FECHA", "05/03/2024"},
-                                               {"VEND_COD", "7"}, {"TERC_NIT", "900123"}, {"CTDE_CODBAR", "ACE-1L"},
-                                               {"CTDE_CANT", "-1"}, {"CTDE_PRUNIT", "100,50"}});
-const std::string kLine5 = importer::dataLine(
-    {{"PREF_PRE", "CT"}, {"COTI_NUMERO", "3"}, {"CTDE_CODBAR", "NO-EXISTE"}, {"CTDE_CANT", "2"}, {"CTDE_PRUNIT", "100"}});
+const std::string kLine4 = importer::dataLine({{"PREF_PRE", "CT"},
+                                               {"COTI_NUMERO", "2"},
+                                               {"COTI_FECHA", "05/03/2024"},
+                                               {"VEND_COD", "7"},
+                                               {"TERC_NIT", "900123"},
+                                               {"CTDE_CODBAR", "ACE-1L"},
+                                               {"CTDE_CANT", "-1"},
+                                               {"CTDE_PRUNIT", "100,50"}});
+const std::string kLine5 = importer::dataLine({{"PREF_PRE", "CT"},
+                                               {"COTI_NUMERO", "3"},
+                                               {"CTDE_CODBAR", "NO-EXISTE"},
+                                               {"CTDE_CANT", "2"},
+                                               {"CTDE_PRUNIT", "100"}});
 // Line 5 as a rejects file holds it: the values it took from line 4 written in.
-const std::string kLine5Filled = importer::dataLine({{"PREF_PRE", "CT"}, {"COTI_NUMERO", "3"},
-                                                     {"COTI_FECHA", "05/03/2024"}, {"VEND_COD", "7"},
-                                                     {"TERC_NIT", "900123"}, {"CTDE_CODBAR", "NO-EXISTE"},
-                                                     {"CTDE_CANT", "2"}, {"CTDE_PRUNIT", "100"}});
+const std::string kLine5Filled = importer::dataLine({{"PREF_PRE", "CT"},
+                                                     {"COTI_NUMERO", "3"},
+                                                     {"COTI_FECHA", "05/03/2024"},
+                                                     {"VEND_COD", "7"},
+                                                     {"TERC_NIT", "900123"},
+                                                     {"CTDE_CODBAR", "NO-EXISTE"},
+                                                     {"CTDE_CANT", "2"},
+                                                     {"CTDE_PRUNIT", "100"}});
 const std::string kLine6 = [] {
     std::string line = quotationLine("CT", "4", "ARR-500");
     line.replace(line.find("05/03/2024"), 10, "31/02/2024");
@@ -46,7 +58,8 @@ std::string fixed(std::string text)
     return text;
 }
 
-const std::string kRefusal = "Error: línea 4, cotización CT 2: SQL Server Error: Operation violates CHECK constraint";
+const std::string kRefusal =
+    "Error: línea 4, cotización CT 2: SQL Server Error: Operation violates CHECK constraint";
 const std::string kNotFound = "línea 5, cotización CT 3: Código 'NO-EXISTE' no encontrado.";
 const std::string kRequired = "Error: línea 5, cotización CT 3: Los campos ARTI_COD,  son obligatorios.";
 const std::string kBadDate = "Error: línea 6, cotización CT 4: '31/02/2024' is not a valid date.";
@@ -55,10 +68,10 @@ struct OptionRun {
     const char* name;
     std::vector<std::string> options;
     int status;
-    std::vector<std::string> errLines;  // each line of the error stream, as its start
+    std::vector<std::string> errLines; // each line of the error stream, as its start
     std::string summary;
-    std::string stored;   // quotations in the database afterwards
-    std::string rejects;  // the rejects file's bytes
+    std::string stored;  // quotations in the database afterwards
+    std::string rejects; // the rejects file's bytes
 };
 
 class BatchOptions : public BatchFixture {
@@ -93,10 +106,11 @@ protected:
     static std::string quotationRows(const std::filesystem::path& database)
     {
         return testing_support::querySql(
-            database,
-            "select c.PREF_PRE, c.COTI_NUMERO, c.TERC_NIT, c.VEND_COD, c.COTI_FECHA, c.COTI_IVAMONTO, c.COTI_TOTAL, "
-            "d.ARTI_COD, d.CTDE_CANT, d.CTDE_PRUNIT, d.CTDE_TOTAL from COTIZACIONES c join COTIZACIONES_DETALLE d "
-            "on d.COTI_ID = c.COTI_ID order by c.PREF_PRE, c.COTI_NUMERO, d.CTDE_ITEM");
+            database, "select c.PREF_PRE, c.COTI_NUMERO, c.TERC_NIT, c.VEND_COD, c.COTI_FECHA, "
+                      "c.COTI_IVAMONTO, c.COTI_TOTAL, "
+                      "d.ARTI_COD, d.CTDE_CANT, d.CTDE_PRUNIT, d.CTDE_TOTAL from COTIZACIONES c join "
+                      "COTIZACIONES_DETALLE d "
+                      "on d.COTI_ID = c.COTI_ID order by c.PREF_PRE, c.COTI_NUMERO, d.CTDE_ITEM");
     }
 
     Outcome runWith(const std::string& file, const std::vector<std::string>& options)
@@ -141,7 +155,8 @@ TEST_F(BatchOptions, CheckImportImportAgainAndTheFixedRejects)
          {"--skip-lines=1", "--skip-existing", "--rejects", rejects},
          kBatchStopped,
          {"línea 2, cotización CT 1: ya está grabada, se omite.", kRefusal, kNotFound, kRequired},
-         "Cotizaciones grabadas: 0, rechazadas: 1, líneas grabadas: 0, última grabada: ninguna, omitidas: 1\n",
+         "Cotizaciones grabadas: 0, rechazadas: 1, líneas grabadas: 0, última grabada: ninguna, omitidas: "
+         "1\n",
          "CT1\n",
          kLine4 + kLine5Filled + kLine6 + kLine7},
     };
@@ -164,7 +179,8 @@ TEST_F(BatchOptions, CheckImportImportAgainAndTheFixedRejects)
 
     // The rejects fixed and imported alone complete the import: the rows are those
     // of the fixed file imported whole into a company of its own.
-    const std::string fixedRejects = dir_.write("rechazadas-corregidas.csv", fixed(testing_support::readFile(rejects)));
+    const std::string fixedRejects =
+        dir_.write("rechazadas-corregidas.csv", fixed(testing_support::readFile(rejects)));
     const Outcome rest = runWith(fixedRejects, {"--rejects", rejects});
     EXPECT_EQ(rest.status, kBatchImported) << rest.err;
     EXPECT_EQ(testing_support::readFile(rejects), "") << "nothing rejected: an empty rejects file";
@@ -174,7 +190,8 @@ TEST_F(BatchOptions, CheckImportImportAgainAndTheFixedRejects)
     addQuantityCheck(cleanDatabase);
     std::vector<std::string> arguments = connectionArguments();
     arguments[2] = clean.path().string();
-    arguments.insert(arguments.end(), {"--file", clean.write("limpio.csv", fixed(kFile)).string(), "--skip-lines", "1"});
+    arguments.insert(arguments.end(),
+                     {"--file", clean.write("limpio.csv", fixed(kFile)).string(), "--skip-lines", "1"});
     EXPECT_EQ(run(arguments).status, kBatchImported);
     EXPECT_EQ(quotationRows(database_), quotationRows(cleanDatabase));
     EXPECT_EQ(storedQuotations(), "CT1\nCT2\nCT3\nCT4\nCT5\n");
@@ -190,8 +207,9 @@ TEST_F(BatchOptions, SkipExistingStoresEachQuotationOnceWithoutAUniqueKey)
                          "omitidas: 0\n");
     const Outcome second = runWith(data, {"--skip-lines", "1", "--skip-existing"});
     EXPECT_EQ(second.status, kBatchImported) << second.err;
-    EXPECT_EQ(second.out, "Cotizaciones grabadas: 0, rechazadas: 0, líneas grabadas: 0, última grabada: ninguna, "
-                          "omitidas: 5\n");
+    EXPECT_EQ(second.out,
+              "Cotizaciones grabadas: 0, rechazadas: 0, líneas grabadas: 0, última grabada: ninguna, "
+              "omitidas: 5\n");
     EXPECT_EQ(testing_support::querySql(database_, "select count(*), count(distinct PREF_PRE || COTI_NUMERO) "
                                                    "from COTIZACIONES"),
               "5|5\n");
@@ -214,8 +232,8 @@ TEST_F(BatchOptions, SkippedHeaderLineLeavesNothingBehind)
     for (int field = 0; field < 21; ++field)
         cut = line.find(';', cut) + 1;
     line = line.substr(0, cut - 1) + "\r\n";
-    const Outcome outcome = runWith(dir_.write("cotizaciones.csv", header + "\r\n" + line).string(),
-                                    {"--skip-lines", "1"});
+    const Outcome outcome =
+        runWith(dir_.write("cotizaciones.csv", header + "\r\n" + line).string(), {"--skip-lines", "1"});
     EXPECT_EQ(outcome.status, kBatchImported) << outcome.err;
     EXPECT_EQ(testing_support::querySql(database_, "select CTDE_DTOPORC, CTDE_IVAPORC, CTDE_REFERENCIA "
                                                    "from COTIZACIONES_DETALLE"),
@@ -228,19 +246,22 @@ TEST_F(BatchOptions, Utf8FileWithTheOptionAndItsRejects)
     // takes its customer's name from the first; its line in the rejects file gets
     // the name written in, in UTF-8 like the rest of the file.
     const std::string name = "P\xC3\xA9rez \xC3\x91";
-    std::map<std::string, std::string> first = {{"PREF_PRE", "CT"},      {"COTI_NUMERO", "1"},  {"COTI_FECHA", "05/03/2024"},
-                                                {"VEND_COD", "7"},       {"TERC_NIT", "900123"}, {"COTI_NOMTERC", name},
-                                                {"CTDE_CODBAR", "CAF-500"}, {"CTDE_CANT", "2"},  {"CTDE_PRUNIT", "100"}};
+    std::map<std::string, std::string> first = {
+        {"PREF_PRE", "CT"},         {"COTI_NUMERO", "1"},   {"COTI_FECHA", "05/03/2024"},
+        {"VEND_COD", "7"},          {"TERC_NIT", "900123"}, {"COTI_NOMTERC", name},
+        {"CTDE_CODBAR", "CAF-500"}, {"CTDE_CANT", "2"},     {"CTDE_PRUNIT", "100"}};
     std::map<std::string, std::string> second = first;
     second.erase("COTI_NOMTERC");
     second["COTI_NUMERO"] = "2";
     second["CTDE_CANT"] = "-1";
-    const std::string data = dir_.write("cotizaciones.csv", importer::dataLine(first) + importer::dataLine(second)).string();
+    const std::string data =
+        dir_.write("cotizaciones.csv", importer::dataLine(first) + importer::dataLine(second)).string();
     const std::string rejects = (dir_.path() / "rechazadas.csv").string();
 
     const Outcome outcome = runWith(data, {"--encoding", "utf-8", "--rejects", rejects});
     EXPECT_EQ(outcome.status, kBatchWithRefusals) << outcome.err;
-    EXPECT_EQ(testing_support::querySql(database_, "select COTI_NOMTERC from COTIZACIONES"), "P\xE9rez \xD1\n");
+    EXPECT_EQ(testing_support::querySql(database_, "select COTI_NOMTERC from COTIZACIONES"),
+              "P\xE9rez \xD1\n");
     second["COTI_NOMTERC"] = name;
     EXPECT_EQ(testing_support::readFile(rejects), importer::dataLine(second));
 }
@@ -249,7 +270,8 @@ TEST_F(BatchOptions, RunStoppedBySignalLeavesTheRestInTheRejects)
 {
     // The signal comes while the first line is imported; the run stops before the
     // second, in the middle of the first quotation.
-    const std::string file = quotationLine("CT", "1", "CAF-500") + articleLine("AZU-1K") + quotationLine("CT", "2", "ACE-1L");
+    const std::string file =
+        quotationLine("CT", "1", "CAF-500") + articleLine("AZU-1K") + quotationLine("CT", "2", "ACE-1L");
     const std::string rejects = (dir_.path() / "rechazadas.csv").string();
     std::vector<std::string> arguments = connectionArguments();
     arguments.insert(arguments.end(), {"--file", writeData(file), "--rejects", rejects});
@@ -263,5 +285,5 @@ TEST_F(BatchOptions, RunStoppedBySignalLeavesTheRestInTheRejects)
     EXPECT_EQ(storedQuotations(), "CT1\nCT2\n");
 }
 
-}  // namespace
-}  // namespace app
+} // namespace
+} // namespace app

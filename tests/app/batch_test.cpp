@@ -12,10 +12,10 @@
 #include <optional>
 #include <sstream>
 #include <streambuf>
-#include <utility>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <utility>
 
 namespace app {
 namespace {
@@ -216,8 +216,8 @@ struct HostileCase {
     friend void PrintTo(const HostileCase& c, std::ostream* out) { *out << c.name; }
 };
 
-const std::string kThreeQuotations =
-    quotationLine("CT", "1", "CAF-500") + quotationLine("CT", "2", "AZU-1K") + quotationLine("CT", "3", "ACE-1L");
+const std::string kThreeQuotations = quotationLine("CT", "1", "CAF-500") +
+                                     quotationLine("CT", "2", "AZU-1K") + quotationLine("CT", "3", "ACE-1L");
 
 // A quotation line whose third party's name is the given text.
 std::string namedQuotation(const std::string& number, const std::string& name)
@@ -247,8 +247,8 @@ const HostileCase kHostileCases[] = {
     {"endless_registry", Place::Registry, Odd::Oversized, kThreeQuotations, During::Nothing, kBatchStopped,
      ": tiene más de 1 MiB.", "ninguna", ""},
     {"endless_password_device", Place::PasswordFile, Odd::Device, kThreeQuotations, During::Nothing,
-     kBatchStopped, "importarcot: no se puede leer el archivo de la clave /dev/zero: no es un archivo común", "",
-     ""},
+     kBatchStopped, "importarcot: no se puede leer el archivo de la clave /dev/zero: no es un archivo común",
+     "", ""},
     {"endless_password_file", Place::PasswordFile, Odd::Oversized, kThreeQuotations, During::Nothing,
      kBatchStopped, ": tiene más de 1 MiB\n", "", ""},
     {"cut_short_during_the_run", Place::DataFile, Odd::None, "", During::CutShort, kBatchStopped,
@@ -257,14 +257,20 @@ const HostileCase kHostileCases[] = {
      "importarcot: importación detenida por la señal SIGHUP\n", "ninguna", ""},
     // "Año Ñandú €" in UTF-8 after the mark, stored as its Windows-1252 bytes.
     {"utf8_mark_with_accents", Place::DataFile, Odd::None,
-     kUtf8Mark + namedQuotation("1", "A\xC3\xB1o \xC3\x91" "and\xC3\xBA \xE2\x82\xAC") + namedQuotation("2", "Ana"),
+     kUtf8Mark +
+         namedQuotation("1", "A\xC3\xB1o \xC3\x91"
+                             "and\xC3\xBA \xE2\x82\xAC") +
+         namedQuotation("2", "Ana"),
      During::Nothing, kBatchImported, "Importación finalizada.\n", "CT2",
-     "CT1 A\xF1o \xD1" "and\xFA \x80\nCT2 Ana\n"},
+     "CT1 A\xF1o \xD1"
+     "and\xFA \x80\nCT2 Ana\n"},
     // U+03A9 has no Windows-1252 byte: the whole file is refused, also its good lines.
     {"utf8_mark_with_a_character_outside_windows_1252", Place::DataFile, Odd::None,
-     kUtf8Mark + namedQuotation("1", "Ana") + namedQuotation("2", "Eva") + namedQuotation("3", "\xCE\xA9mega"),
+     kUtf8Mark + namedQuotation("1", "Ana") + namedQuotation("2", "Eva") +
+         namedQuotation("3", "\xCE\xA9mega"),
      During::Nothing, kBatchStopped,
-     "El archivo no se puede importar: la línea 3 tiene el carácter «Ω» (U+03A9), que no existe en Windows-1252",
+     "El archivo no se puede importar: la línea 3 tiene el carácter «Ω» (U+03A9), que no existe en "
+     "Windows-1252",
      "ninguna", ""},
 };
 
@@ -314,7 +320,8 @@ TEST_P(HostileInput, ClearMessageRightStatusNoWrongRow)
         const std::size_t cut = 80 * 1024;
         // Quotations whose line ends before the cut, less the last: it is still
         // being assembled when the read finds the end.
-        const auto whole = static_cast<int>(std::count_if(ends.begin(), ends.end(), [&](std::size_t end) { return end <= cut; }));
+        const auto whole = static_cast<int>(
+            std::count_if(ends.begin(), ends.end(), [&](std::size_t end) { return end <= cut; }));
         ASSERT_GT(whole, 2);
         for (int number = 1; number < whole; ++number)
             expectedStored += "CT" + std::to_string(number) + "\n";
@@ -325,8 +332,9 @@ TEST_P(HostileInput, ClearMessageRightStatusNoWrongRow)
     }
     switch (c.place) {
     case Place::DataFile:
-        arguments.insert(arguments.end(),
-                         {"--file", c.odd == Odd::None ? writeData(data) : odd(c.odd, dir_.path() / "fifo.csv")});
+        arguments.insert(
+            arguments.end(),
+            {"--file", c.odd == Odd::None ? writeData(data) : odd(c.odd, dir_.path() / "fifo.csv")});
         break;
     case Place::Settings:
         odd(c.odd, suite() / "settings.conf");
@@ -354,9 +362,10 @@ TEST_P(HostileInput, ClearMessageRightStatusNoWrongRow)
         << outcome.out;
     // The bytes of the third party's name where the case says them, the quotations otherwise.
     const bool withNames = c.stored.find(' ') != std::string::npos;
-    EXPECT_EQ(withNames ? testing_support::querySql(database_, "select PREF_PRE || COTI_NUMERO || ' ' || "
-                                                              "COTI_NOMTERC from COTIZACIONES order by COTI_ID")
-                        : storedQuotations(),
+    EXPECT_EQ(withNames
+                  ? testing_support::querySql(database_, "select PREF_PRE || COTI_NUMERO || ' ' || "
+                                                         "COTI_NOMTERC from COTIZACIONES order by COTI_ID")
+                  : storedQuotations(),
               expectedStored);
 }
 
@@ -416,7 +425,8 @@ public:
         constexpr char kIndexPage = 7;
         constexpr char kBlobPage = 8;
         const int table = std::stoi(testing_support::querySql(
-            database_, "select RDB$RELATION_ID from RDB$RELATIONS where RDB$RELATION_NAME = 'COTIZACIONES_DETALLE'"));
+            database_,
+            "select RDB$RELATION_ID from RDB$RELATIONS where RDB$RELATION_NAME = 'COTIZACIONES_DETALLE'"));
         std::string bytes = testing_support::readFile(database_);
         const auto word = [&](std::size_t at) {
             return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8;
@@ -461,8 +471,11 @@ const EnvironmentCase kEnvironmentCases[] = {
      "SQL Server Error: I/O error during \"write\" operation for file"},
     // A quotation without lines is stored; the next one's line meets the damaged index.
     {"damaged_index", &EnvironmentFailure::damagedLinesIndex,
-     importer::dataLine({{"PREF_PRE", "CT"}, {"COTI_NUMERO", "1"}, {"COTI_FECHA", "05/03/2024"},
-                         {"VEND_COD", "7"}, {"TERC_NIT", "900123"}}) +
+     importer::dataLine({{"PREF_PRE", "CT"},
+                         {"COTI_NUMERO", "1"},
+                         {"COTI_FECHA", "05/03/2024"},
+                         {"VEND_COD", "7"},
+                         {"TERC_NIT", "900123"}}) +
          quotationLine("CT", "2", "CAF-500") + quotationLine("CT", "3", "AZU-1K"),
      "SQL Server Error: "},
 };
@@ -490,13 +503,13 @@ TEST_P(EnvironmentRun, EndsTheRunOnceAndNamesTheLastQuotationStored)
     const std::string count = stored.substr(0, bar);
     const std::string last = stored.substr(bar + 1, stored.size() - bar - 2);
     EXPECT_NE(count, "0") << "the failure came before anything was stored: " << outcome.err;
-    EXPECT_EQ(outcome.out.rfind("Cotizaciones grabadas: " + count + ", rechazadas: 0, ", 0), 0u) << outcome.out;
+    EXPECT_EQ(outcome.out.rfind("Cotizaciones grabadas: " + count + ", rechazadas: 0, ", 0), 0u)
+        << outcome.out;
     EXPECT_TRUE(outcome.out.ends_with(", última grabada: " + last + "\n")) << outcome.out << last;
 }
 
 INSTANTIATE_TEST_SUITE_P(Environment, EnvironmentRun, ::testing::ValuesIn(kEnvironmentCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
 
 // Through the server, which checks what the embedded engine takes on trust: the user
 // comes from --user, else ISC_USER, else settings.conf; the password from

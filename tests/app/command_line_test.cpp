@@ -26,8 +26,9 @@ TEST(CommandLine, ModesAndValues)
         parseCommandLine({"--batch", "--check", "--skip-existing", "--rejects=r.txt", "--skip-lines", "2",
                           "--encoding=utf-8"});
     ASSERT_TRUE(options.commandLine) << options.error;
-    EXPECT_EQ(std::tuple(options.commandLine->check, options.commandLine->skipExisting, options.commandLine->rejects,
-                         options.commandLine->skipLines, options.commandLine->encodingItem),
+    EXPECT_EQ(std::tuple(options.commandLine->check, options.commandLine->skipExisting,
+                         options.commandLine->rejects, options.commandLine->skipLines,
+                         options.commandLine->encodingItem),
               std::tuple(true, true, std::optional<std::string>("r.txt"), std::int64_t{2}, 1));
 
     const struct {
@@ -178,7 +179,8 @@ TEST(CommandLine, UsageErrors)
         {{"--batch", "--rejects="}, "--rejects necesita el archivo"},
         {{"--batch", "--skip-lines", "-1"}, "--skip-lines toma un número de líneas (0 o más)"},
         {{"--batch", "--skip-lines=1x"}, "--skip-lines toma un número de líneas (0 o más)"},
-        {{"--batch", "--skip-lines", "99999999999999999999"}, "--skip-lines toma un número de líneas (0 o más)"},
+        {{"--batch", "--skip-lines", "99999999999999999999"},
+         "--skip-lines toma un número de líneas (0 o más)"},
         {{"--batch", "--encoding", "latin1"}, "--encoding toma windows-1252 o utf-8"},
         {{"--skip-lines", "1"}, "--skip-lines y --encoding van con --preview o --batch"},
         {{"--preview", "--"}, "--preview necesita el archivo"},

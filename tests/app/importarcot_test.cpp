@@ -65,10 +65,7 @@ protected:
         ASSERT_NE(grid_, nullptr);
     }
 
-    void TearDown() override
-    {
-        delete window_.data();
-    }
+    void TearDown() override { delete window_.data(); }
 
     // Shown, active, and through its first activation, which comes once the window
     // is exposed on the screen.

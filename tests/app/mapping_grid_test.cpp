@@ -58,10 +58,7 @@ protected:
         ASSERT_NE(grid_, nullptr);
     }
 
-    void TearDown() override
-    {
-        delete window_.data();
-    }
+    void TearDown() override { delete window_.data(); }
 
     // Leaving Cia with the four fields filled: connect to company 01 and load the mapping.
     void connect()

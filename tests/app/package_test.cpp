@@ -72,7 +72,9 @@ TEST(DebianPackage, BuiltFromThisTree)
         const char* field;
         std::vector<std::string> names;
     } relations[] = {
-        {"Depends", {"libfbclient2", "libqt6widgets6", "libqt6gui6", "libqt6core6", "fonts-liberation", "qt6-translations-l10n"}},
+        {"Depends",
+         {"libfbclient2", "libqt6widgets6", "libqt6gui6", "libqt6core6", "fonts-liberation",
+          "qt6-translations-l10n"}},
         {"Recommends", {"firebird3.0-server-core"}},
     };
     for (const auto& relation : relations) {

@@ -1,12 +1,10 @@
 // The preview mode prints the lines that the import would take, as JSON.
 #include "app/preview.h"
-
-#include <gtest/gtest.h>
-
-#include <sstream>
-
 #include "import/data_file.h"
 #include "support/test_support.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
 
 namespace app {
 namespace {
@@ -32,7 +30,8 @@ TEST(Preview, PrintsTheLinesTheRunWouldTake)
 TEST(Preview, Utf8MarkedFileReadsAsItsWindows1252Twin)
 {
     testing_support::TempDir dir;
-    const auto utf8 = dir.write("utf8.csv", "\xEF\xBB\xBF" "CT;\"P\xC3\xA9rez \xE2\x82\xAC\";1,5\r\n;\xC3\x91\r\n");
+    const auto utf8 = dir.write("utf8.csv", "\xEF\xBB\xBF"
+                                            "CT;\"P\xC3\xA9rez \xE2\x82\xAC\";1,5\r\n;\xC3\x91\r\n");
     const auto cp1252 = dir.write("cp1252.csv", "CT;\"P\xE9rez \x80\";1,5\r\n;\xD1\r\n");
     std::ostringstream fromUtf8, fromCp1252, err;
     EXPECT_EQ(runPreview(utf8.string(), {';', '"'}, fromUtf8, err), 0);
@@ -51,8 +50,9 @@ TEST(Preview, SkippedLinesAreLeftOutButCounted)
         std::int64_t skipLines;
         std::string shown;
     } cases[] = {
-        {0, "{\"line\": 1, \"fields\": [\"Prefijo\", \"Numero\"]}\n{\"line\": 3, \"fields\": [\"CT\", \"1\"]}\n"
-            "{\"line\": 4, \"fields\": [\"CT\", \"2\"]}\n"},
+        {0,
+         "{\"line\": 1, \"fields\": [\"Prefijo\", \"Numero\"]}\n{\"line\": 3, \"fields\": [\"CT\", \"1\"]}\n"
+         "{\"line\": 4, \"fields\": [\"CT\", \"2\"]}\n"},
         {3, "{\"line\": 4, \"fields\": [\"CT\", \"2\"]}\n"},
         {9, ""},
     };
@@ -74,13 +74,18 @@ TEST(Preview, RefusedFilesGiveTheirMessage)
         {(dir.path() / "none.csv").string(), importer::kNotFoundMessage},
         {dir.write("wide.csv", std::string(101, ',') + "x\n").string(),
          "El archivo no se puede importar: la línea 1 tiene más de 101 columnas."},
-        {dir.write("omega.csv", "\xEF\xBB\xBF" "a,b\r\nc,\xCE\xA9\r\n").string(),
+        {dir.write("omega.csv", "\xEF\xBB\xBF"
+                                "a,b\r\nc,\xCE\xA9\r\n")
+             .string(),
          "El archivo no se puede importar: la línea 2 tiene el carácter «Ω» (U+03A9), que no existe en "
          "Windows-1252, la codificación de la base de datos."},
-        {dir.write("broken.csv", "\xEF\xBB\xBF" "a\nb\nc\xE9\n").string(),
+        {dir.write("broken.csv", "\xEF\xBB\xBF"
+                                 "a\nb\nc\xE9\n")
+             .string(),
          "El archivo no se puede importar: la línea 3 no es texto UTF-8 válido."},
-        {"/dev/zero", "El archivo a importar \"/dev/zero\" no es un archivo común: es una tubería, un dispositivo "
-                      "o un socket."},
+        {"/dev/zero",
+         "El archivo a importar \"/dev/zero\" no es un archivo común: es una tubería, un dispositivo "
+         "o un socket."},
     };
     for (const auto& c : cases) {
         std::ostringstream out;
@@ -91,5 +96,5 @@ TEST(Preview, RefusedFilesGiveTheirMessage)
     }
 }
 
-}  // namespace
-}  // namespace app
+} // namespace
+} // namespace app

@@ -7,14 +7,14 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFontMetrics>
-#include <QPushButton>
-#include <QTranslator>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>

@@ -34,7 +34,6 @@
 #include <thread>
 #include <unistd.h>
 
-
 namespace app {
 namespace {
 
@@ -160,8 +159,8 @@ protected:
         return std::make_unique<ChildProcess>(
             dir_.path(), name,
             std::vector<std::string>{testing_support::builtProgram().string(), "--batch", "--server",
-                                     "localhost:" + dir_.path().string(), "--user", "SYSDBA", "--company", "01",
-                                     "--file", data, "--separator", "semicolon"},
+                                     "localhost:" + dir_.path().string(), "--user", "SYSDBA", "--company",
+                                     "01", "--file", data, "--separator", "semicolon"},
             ChildProcess::Options{
                 {suite_.registry().variable(), "IMPORTARCOT_PASSWORD=masterkey", "LC_ALL=C.UTF-8"}});
     }
@@ -248,7 +247,8 @@ protected:
 // the quotation after that one gives the whole file.
 void ServerFaults::killServerWhileWriting(const std::string& prefix, int held, int count)
 {
-    const std::vector<Quotation> file = quotations(prefix, count, {{held, {"CAF-500", kHeldArticle, "ACE-1L"}}});
+    const std::vector<Quotation> file =
+        quotations(prefix, count, {{held, {"CAF-500", kHeldArticle, "ACE-1L"}}});
     holdArticle();
     auto import = startImport("first", dataFile(file));
     ASSERT_TRUE(waitUntilWaiting(1, held - 1, {import.get()})) << import->err();
@@ -269,7 +269,8 @@ void ServerFaults::killServerWhileWriting(const std::string& prefix, int held, i
     const std::vector<Quotation> rest(file.begin() + (held - 1), file.end());
     auto resumed = startImport("rest", dataFile(rest));
     EXPECT_EQ(resumed->finish(kPatience), kBatchImported) << resumed->err();
-    EXPECT_EQ(resumed->out(), summary(count - held + 1, 3 * (count - held + 1), prefix + std::to_string(count)));
+    EXPECT_EQ(resumed->out(),
+              summary(count - held + 1, 3 * (count - held + 1), prefix + std::to_string(count)));
     EXPECT_EQ(storedRows(), wholeRows(file));
 }
 

@@ -18,9 +18,9 @@
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <algorithm>
 #include <optional>
 
 namespace {
@@ -69,9 +69,13 @@ protected:
         // The first line names an article that does not exist: its message opens
         // while the run is reading the file.
         // The window's separator at start is the comma.
-        std::string line = importer::dataLine({{"PREF_PRE", "CT"}, {"COTI_NUMERO", "1"}, {"COTI_FECHA", "05/03/2024"},
-                                               {"VEND_COD", "7"}, {"TERC_NIT", "900123"},
-                                               {"CTDE_CODBAR", "NO-EXISTE"}, {"CTDE_CANT", "1"}});
+        std::string line = importer::dataLine({{"PREF_PRE", "CT"},
+                                               {"COTI_NUMERO", "1"},
+                                               {"COTI_FECHA", "05/03/2024"},
+                                               {"VEND_COD", "7"},
+                                               {"TERC_NIT", "900123"},
+                                               {"CTDE_CODBAR", "NO-EXISTE"},
+                                               {"CTDE_CANT", "1"}});
         std::replace(line.begin(), line.end(), ';', ',');
         const auto data = dir_.write("cotizaciones.csv", line);
         suite_.writeSettings(dir_.path().string() + "\nSYSDBA\nmasterkey\n01\n" + data.string() + "\n" +
@@ -97,7 +101,8 @@ TEST_P(StatusPanelDuringARun, ShownAndPaintedAsTheRunStarts)
         QTest::keyClick(window, Qt::Key_F2);
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialogs_.onScreen.has_value(); }));
-    const RecordingDialogs::Shown notFound{RecordingDialogs::Kind::Plain, "Código 'NO-EXISTE' no encontrado."};
+    const RecordingDialogs::Shown notFound{RecordingDialogs::Kind::Plain,
+                                           "Código 'NO-EXISTE' no encontrado."};
     EXPECT_NE(std::find(dialogs_.shown.begin(), dialogs_.shown.end(), notFound), dialogs_.shown.end())
         << ::testing::PrintToString(dialogs_.shown);
 

@@ -1,20 +1,18 @@
 #include "database/connection.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <initializer_list>
-#include <optional>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "database/statement.h"
 #include "database/transaction.h"
 #include "platform/errors.h"
 #include "support/company_db.h"
 #include "support/test_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -226,12 +224,12 @@ TEST_F(EmbeddedDatabase, InsertValuesCountsOneRowSoItsCountNeedNotBeAsked)
     // The provider writes rows with executeOne, asking no count: an INSERT ... VALUES
     // that succeeds counts one row, also into a view whose trigger stores two rows or
     // none.
-    for (const char* ddl :
-         {"create view TWICE (ID, NAME) as select ID, NAME from ITEMS",
-          "create trigger TWICE_BI for TWICE before insert as begin insert into ITEMS (ID, NAME) values (new.ID, "
-          "new.NAME); insert into ITEMS (ID, NAME) values (new.ID + 1000, new.NAME); end",
-          "create view NEVER (ID, NAME) as select ID, NAME from ITEMS",
-          "create trigger NEVER_BI for NEVER before insert as begin end"})
+    for (const char* ddl : {"create view TWICE (ID, NAME) as select ID, NAME from ITEMS",
+                            "create trigger TWICE_BI for TWICE before insert as begin insert into ITEMS (ID, "
+                            "NAME) values (new.ID, "
+                            "new.NAME); insert into ITEMS (ID, NAME) values (new.ID + 1000, new.NAME); end",
+                            "create view NEVER (ID, NAME) as select ID, NAME from ITEMS",
+                            "create trigger NEVER_BI for NEVER before insert as begin end"})
         Statement(connection_, ddl).execute();
     Transaction transaction(connection_);
     EXPECT_EQ(Statement(connection_, "insert into TWICE (ID, NAME) values (?, ?)")
@@ -240,7 +238,8 @@ TEST_F(EmbeddedDatabase, InsertValuesCountsOneRowSoItsCountNeedNotBeAsked)
     EXPECT_EQ(Statement(connection_, "insert into NEVER (ID, NAME) values (?, ?)")
                   .execute(transaction, {2, std::string("b")}),
               1u);
-    Statement(connection_, "insert into ITEMS (ID, NAME) values (?, ?)").executeOne(transaction, {3, std::string("c")});
+    Statement(connection_, "insert into ITEMS (ID, NAME) values (?, ?)")
+        .executeOne(transaction, {3, std::string("c")});
     transaction.commit();
     EXPECT_EQ(select("select ID from ITEMS order by ID"), (Rows{{1}, {3}, {1001}}));
 }
@@ -492,4 +491,4 @@ TEST_F(ServerDatabase, RefusalsGiveTheServerText)
     }
 }
 
-}  // namespace
+} // namespace

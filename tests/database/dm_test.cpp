@@ -1,14 +1,13 @@
 // The data module's services on a real company database: configuration values,
 // the article look-ups, new identifiers and the connection's parameter list.
 #include "database/dm.h"
-
-#include <gtest/gtest.h>
-
 #include "dataset/declarations.h"
 #include "platform/errors.h"
 #include "support/company_db.h"
 #include "support/recording_dialogs.h"
 #include "support/test_support.h"
+
+#include <gtest/gtest.h>
 
 namespace database {
 namespace {
@@ -36,10 +35,11 @@ protected:
     void validationGives(const std::string& body)
     {
         fdm_.Merkalo().close();
-        testing_support::runSql(database_,
-                                "set term ^ ;\ncreate or alter procedure VALIDE_ARTICULO (CODIGO varchar(15)) returns "
-                                "(TIPO char(1), DESCRIPCION varchar(60), UNIDAD varchar(8), ID varchar(15), LOTE "
-                                "char(1)) as begin " + body + " end^\nset term ; ^");
+        testing_support::runSql(
+            database_, "set term ^ ;\ncreate or alter procedure VALIDE_ARTICULO (CODIGO varchar(15)) returns "
+                       "(TIPO char(1), DESCRIPCION varchar(60), UNIDAD varchar(8), ID varchar(15), LOTE "
+                       "char(1)) as begin " +
+                           body + " end^\nset term ; ^");
         connect();
     }
 
@@ -77,7 +77,8 @@ TEST_F(DataModule, Configuracion)
     EXPECT_EQ(fdm_.configuracion("FACTURACION", "O'K", "X"), "");
 
     fdm_.Merkalo().close();
-    testing_support::runSql(database_, "update CONFIGURACION set CONF_VALOR = null where CONF_PROPIEDAD = 'DIAS DE VALIDEZ'");
+    testing_support::runSql(
+        database_, "update CONFIGURACION set CONF_VALOR = null where CONF_PROPIEDAD = 'DIAS DE VALIDEZ'");
     dialogs_.shown.clear();
     EXPECT_EQ(fdm_.configuracion("FACTURACION", "COTIZACIONES", "DIAS DE VALIDEZ"), "");
     EXPECT_TRUE(dialogs_.shown.empty());
@@ -108,11 +109,13 @@ TEST_F(DataModule, ValideArticuloNotFoundOrEmpty)
 {
     connect();
     dataset::RecordSet& line = newLine();
-    EXPECT_FALSE(fdm_.valide_articulo("", line.field("ARTI_COD"), line.field("CTDE_DESC"), line.field("CTDE_UNIDAD")));
+    EXPECT_FALSE(
+        fdm_.valide_articulo("", line.field("ARTI_COD"), line.field("CTDE_DESC"), line.field("CTDE_UNIDAD")));
     EXPECT_TRUE(dialogs_.shown.empty());
     EXPECT_FALSE(fdm_.valide_articulo("O'K", line.field("ARTI_COD"), line.field("CTDE_DESC"),
                                       line.field("CTDE_UNIDAD")));
-    EXPECT_EQ(dialogs_.shown, (std::vector<RecordingDialogs::Shown>{{Kind::Plain, "Código 'O''K' no encontrado."}}));
+    EXPECT_EQ(dialogs_.shown,
+              (std::vector<RecordingDialogs::Shown>{{Kind::Plain, "Código 'O''K' no encontrado."}}));
     EXPECT_TRUE(line.field("ARTI_COD").isNull());
 }
 
@@ -121,7 +124,7 @@ TEST_F(DataModule, ValideArticuloTypes)
     const struct {
         const char* body;
         bool found;
-        const char* error;  // nullptr: no error
+        const char* error; // nullptr: no error
     } cases[] = {
         {"TIPO = '2'; ID = 'X1'; DESCRIPCION = 'D'; UNIDAD = 'U'; suspend;", true, nullptr},
         {"TIPO = '7'; ID = 'X1'; suspend;", false, nullptr},
@@ -167,12 +170,9 @@ TEST_F(DataModule, FactorUnidad)
         const char* unit;
         dataset::Money factor;
     } cases[] = {
-        {"LEC-1L", "CAJA", 120000},
-        {"PIN-LT", "GALON", 37854},  // 3.78541178 rounded at the fourth decimal
-        {"QSO-KG", "LB", 4536},      // 0.45359237
-        {"LEC-1L", "BARRIL", 10000},
-        {"", "CAJA", 10000},
-        {"LEC-1L", "", 10000},
+        {"LEC-1L", "CAJA", 120000},  {"PIN-LT", "GALON", 37854}, // 3.78541178 rounded at the fourth decimal
+        {"QSO-KG", "LB", 4536},                                  // 0.45359237
+        {"LEC-1L", "BARRIL", 10000}, {"", "CAJA", 10000},        {"LEC-1L", "", 10000},
     };
     connect();
     for (const auto& c : cases)
@@ -214,5 +214,5 @@ TEST(Quoting, DoublesQuotes)
     EXPECT_EQ(quoted("''"), "''''''");
 }
 
-}  // namespace
-}  // namespace database
+} // namespace
+} // namespace database

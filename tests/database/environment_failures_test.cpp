@@ -1,9 +1,8 @@
 // Which error vectors of the Firebird client are failures of the environment.
-#include <gtest/gtest.h>
-
-#include <vector>
-
 #include "database/environment_failures.h"
+
+#include <gtest/gtest.h>
+#include <vector>
 
 namespace database {
 namespace {
@@ -18,14 +17,14 @@ TEST(EnvironmentFailures, ACodeOfTheEnvironmentAnywhereInTheVector)
         bool environment;
     } cases[] = {
         {"full disk",
-         {isc_arg_gds, isc_io_error, isc_arg_string, ISC_STATUS(file), isc_arg_gds, isc_io_write_err, isc_arg_unix,
-          28, isc_arg_end},
+         {isc_arg_gds, isc_io_error, isc_arg_string, ISC_STATUS(file), isc_arg_gds, isc_io_write_err,
+          isc_arg_unix, 28, isc_arg_end},
          true},
         {"connection broken off", {isc_arg_gds, isc_net_read_err, isc_arg_end}, true},
         {"server shut down", {isc_arg_gds, isc_att_shutdown, isc_arg_end}, true},
         {"damaged page behind a generic first code",
-         {isc_arg_gds, isc_savepoint_backout_err, isc_arg_gds, isc_db_corrupt, isc_arg_string, ISC_STATUS(file),
-          isc_arg_gds, isc_page_type_err, isc_arg_end},
+         {isc_arg_gds, isc_savepoint_backout_err, isc_arg_gds, isc_db_corrupt, isc_arg_string,
+          ISC_STATUS(file), isc_arg_gds, isc_page_type_err, isc_arg_end},
          true},
         {"after a counted string",
          {isc_arg_cstring, 4, ISC_STATUS(file), isc_arg_gds, isc_virmemexh, isc_arg_end},
@@ -35,10 +34,14 @@ TEST(EnvironmentFailures, ACodeOfTheEnvironmentAnywhereInTheVector)
           ISC_STATUS(constraint), isc_arg_end},
          false},
         {"trigger's exception", {isc_arg_gds, isc_except, isc_arg_number, 1, isc_arg_end}, false},
-        {"value out of range", {isc_arg_gds, isc_arith_except, isc_arg_gds, isc_numeric_out_of_range, isc_arg_end},
+        {"value out of range",
+         {isc_arg_gds, isc_arith_except, isc_arg_gds, isc_numeric_out_of_range, isc_arg_end},
          false},
-        {"missing right", {isc_arg_gds, isc_no_priv, isc_arg_string, ISC_STATUS(constraint), isc_arg_end}, false},
-        {"a code's value as a number argument", {isc_arg_gds, isc_random, isc_arg_number, isc_io_error, isc_arg_end},
+        {"missing right",
+         {isc_arg_gds, isc_no_priv, isc_arg_string, ISC_STATUS(constraint), isc_arg_end},
+         false},
+        {"a code's value as a number argument",
+         {isc_arg_gds, isc_random, isc_arg_number, isc_io_error, isc_arg_end},
          false},
     };
     for (const auto& c : cases)
@@ -46,5 +49,5 @@ TEST(EnvironmentFailures, ACodeOfTheEnvironmentAnywhereInTheVector)
     EXPECT_FALSE(isEnvironmentFailure(nullptr));
 }
 
-}  // namespace
-}  // namespace database
+} // namespace
+} // namespace database

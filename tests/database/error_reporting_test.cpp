@@ -1,9 +1,9 @@
 // The data module's error handlers: the Spanish messages, the beep and the dialog.
-#include <gtest/gtest.h>
-
 #include "database/dm.h"
 #include "dataset/declarations.h"
 #include "support/recording_dialogs.h"
+
+#include <gtest/gtest.h>
 
 namespace database {
 namespace {
@@ -19,7 +19,8 @@ protected:
         dialogs_.shown.clear();
         const platform::DatabaseError error(text);
         if (fromProvider)
-            EXPECT_EQ(fdm_.ManejarError(provider_.get(), *headers_, error, UpdateKind::Insert), UpdateResponse::Abort);
+            EXPECT_EQ(fdm_.ManejarError(provider_.get(), *headers_, error, UpdateKind::Insert),
+                      UpdateResponse::Abort);
         else
             EXPECT_EQ(fdm_.ManejarClientError(*headers_, error), dataset::HookAction::Abort);
         EXPECT_EQ(dialogs_.shown.size(), 2u);
@@ -50,7 +51,8 @@ TEST_F(ErrorReporting, RecordSetPath)
         std::string shown;
     } cases[] = {
         {"Field 'TERC_NIT' must have a value", "Los campos TERC_NIT, VEND_COD,  son obligatorios."},
-        {"Cannot delete master record with details", "Error. Borre antes los detalles dependientes del registro."},
+        {"Cannot delete master record with details",
+         "Error. Borre antes los detalles dependientes del registro."},
         {"Cannot delete master record w", "Cannot delete master record w"},
         {"key violation", "Ya existe un registro con el mismo "},
         {"Key violation", "Key violation"},
@@ -69,7 +71,8 @@ TEST_F(ErrorReporting, IndexFieldsNameTheKey)
 {
     auto mapping = dataset::makeCImportacion();
     mapping->createDataSet();
-    EXPECT_EQ(fdm_.ManejarClientError(*mapping, platform::DatabaseError("key violation")), dataset::HookAction::Abort);
+    EXPECT_EQ(fdm_.ManejarClientError(*mapping, platform::DatabaseError("key violation")),
+              dataset::HookAction::Abort);
     EXPECT_EQ(dialogs_.shown.back().text, "Ya existe un registro con el mismo COLUMNA ");
 }
 
@@ -83,7 +86,8 @@ TEST_F(ErrorReporting, ProviderPath)
     } cases[] = {
         {"SQL Server Error: violation of PRIMARY or UNIQUE KEY constraint \"PK\" on table \"COTIZACIONES\"",
          "Ya existe el registro en la tabla Cotizaci"},
-        {"SQL Server Error: violation of FOREIGN KEY constraint \"FK\" on table \"COTIZACIONES_DETALLE\"", foreign},
+        {"SQL Server Error: violation of FOREIGN KEY constraint \"FK\" on table \"COTIZACIONES_DETALLE\"",
+         foreign},
         {"SQL Server Error: violation of FOREIGN", foreign},
         {"SQL Server Error: violation of FOREIG", "SQL Server Error: violation of FOREIG"},
         {"dbExpress Error: x\r\nSQL Server Error: violation of PRIMARY or UNIQUE KEY",
@@ -115,5 +119,5 @@ TEST_F(ErrorReporting, EnvironmentFailureGoesOnUnreported)
     }
 }
 
-}  // namespace
-}  // namespace database
+} // namespace
+} // namespace database

@@ -2,11 +2,10 @@
 // above it include from there speaks in the layer's own types, so that a change in
 // the client side rebuilds nothing above it. The system include folder holds those
 // headers for every target, so the boundary is checked on the sources themselves.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -33,7 +32,8 @@ bool isSource(const fs::path& file)
 
 // The includes of a file that reach the client library: its own headers, or ours
 // that carry them.
-std::vector<std::string> clientIncludes(const std::string& text, const std::vector<std::string>& internalHeaders)
+std::vector<std::string> clientIncludes(const std::string& text,
+                                        const std::vector<std::string>& internalHeaders)
 {
     std::vector<std::string> found;
     std::size_t at = 0;
@@ -83,4 +83,4 @@ TEST(LayerBoundary, NoFirebirdHeaderAboveTheDatabaseLibrary)
             ADD_FAILURE() << fs::relative(file, kSource).string() << ": " << line;
 }
 
-}  // namespace
+} // namespace

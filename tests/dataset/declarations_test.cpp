@@ -1,14 +1,14 @@
+#include "columns_of.h"
 #include "dataset/declarations.h"
 #include "platform/errors.h"
 #include "platform/regional_settings.h"
+#include "support/test_support.h"
 
 #include <functional>
-#include <stdexcept>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <string>
 #include <vector>
-#include "columns_of.h"
-#include "support/test_support.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include "dataset/record_set.h"
 #include "platform/errors.h"
 #include "platform/regional_settings.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
-#include "support/test_support.h"
 
 namespace {
 

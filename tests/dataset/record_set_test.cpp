@@ -1,15 +1,15 @@
+#include "columns_of.h"
 #include "dataset/declarations.h"
 #include "dataset/record_set.h"
 #include "platform/errors.h"
 #include "platform/regional_settings.h"
+#include "support/test_support.h"
 
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
-#include "columns_of.h"
-#include "support/test_support.h"
 
 namespace {
 

@@ -12,8 +12,8 @@ using Rows = std::vector<std::vector<std::string>>;
 
 std::map<std::string, std::string> header(const std::string& number)
 {
-    return {{"PREF_PRE", "BL"},  {"COTI_NUMERO", number},   {"COTI_FECHA", "05/03/2024"},
-            {"VEND_COD", "7"},   {"TERC_NIT", "900123"},    {"COTI_NOMTERC", "Cliente"}};
+    return {{"PREF_PRE", "BL"}, {"COTI_NUMERO", number}, {"COTI_FECHA", "05/03/2024"},
+            {"VEND_COD", "7"},  {"TERC_NIT", "900123"},  {"COTI_NOMTERC", "Cliente"}};
 }
 
 std::string quotation(const std::string& number, int lines, const std::string& priceList = "")
@@ -21,11 +21,12 @@ std::string quotation(const std::string& number, int lines, const std::string& p
     static const char* const kCodes[] = {"CAF-500", "7707001000024", "ACE-1L", "ARR-500", "GAS-350"};
     std::string text;
     for (int i = 0; i < lines; ++i) {
-        std::map<std::string, std::string> values = {{"CTDE_CODBAR", kCodes[i % 5]},
-                                                     {"CTDE_CANT", std::to_string(i + 1)},
-                                                     {"CTDE_PRUNIT", std::to_string(1000 + 7 * i) + ".5"},
-                                                     {"CTDE_DESC", i % 3 == 0 ? "Línea " + std::to_string(i) : ""},
-                                                     {"LIPR_COD", i == lines - 1 ? priceList : ""}};
+        std::map<std::string, std::string> values = {
+            {"CTDE_CODBAR", kCodes[i % 5]},
+            {"CTDE_CANT", std::to_string(i + 1)},
+            {"CTDE_PRUNIT", std::to_string(1000 + 7 * i) + ".5"},
+            {"CTDE_DESC", i % 3 == 0 ? "Línea " + std::to_string(i) : ""},
+            {"LIPR_COD", i == lines - 1 ? priceList : ""}};
         if (i == 0)
             values.merge(header(number));
         text += dataLine(values);
@@ -45,8 +46,8 @@ TEST_F(BlockWrites, SameRowsIdentifiersAndMessagesAsThePlainWay)
                                        "(LIPR_COD) references LISTA_PRECIOS (LIPR_COD)");
     connect();
     // Quotation 2 is far longer than what one statement of 64 KB can insert.
-    const std::string file = quotation("1", 3) + quotation("2", 150, "1") + quotation("3", 4, "99")
-                             + quotation("4", 1, "1");
+    const std::string file =
+        quotation("1", 3) + quotation("2", 150, "1") + quotation("3", 4, "99") + quotation("4", 1, "1");
     struct Outcome {
         std::vector<Shown> shown;
         Rows headers, lines, drawn;
@@ -66,8 +67,9 @@ TEST_F(BlockWrites, SameRowsIdentifiersAndMessagesAsThePlainWay)
     const Outcome& plain = outcomes[0];
     const std::string foreign =
         "Está borrando o insertando un registro en la tabla Cotizaci que tiene una relación con otra tabla.";
-    EXPECT_EQ(plain.shown, (std::vector<Shown>{{Kind::Beep, ""}, {Kind::Error, foreign},
-                                               {Kind::Plain, "Importación finalizada."}}));
+    EXPECT_EQ(plain.shown,
+              (std::vector<Shown>{
+                  {Kind::Beep, ""}, {Kind::Error, foreign}, {Kind::Plain, "Importación finalizada."}}));
     ASSERT_EQ(plain.headers.size(), 3u);
     EXPECT_EQ(plain.lines.size(), 154u);
     EXPECT_EQ(plain.drawn, (Rows{{"4"}})) << "the refused quotation used its identifier up";
@@ -78,5 +80,5 @@ TEST_F(BlockWrites, SameRowsIdentifiersAndMessagesAsThePlainWay)
     EXPECT_EQ(blocks.drawn, plain.drawn);
 }
 
-}  // namespace
-}  // namespace importer
+} // namespace
+} // namespace importer

@@ -10,7 +10,10 @@ using Shown = testing_support::RecordingDialogs::Shown;
 
 class Connect : public ImportFixture {
 protected:
-    bool ciaExit() { return platform::runGuarded(host_.dialogs(), [&] { session_.CiaExit(); }); }
+    bool ciaExit()
+    {
+        return platform::runGuarded(host_.dialogs(), [&] { session_.CiaExit(); });
+    }
     std::vector<std::vector<std::string>> mappingRows()
     {
         std::vector<std::vector<std::string>> rows;
@@ -29,7 +32,8 @@ TEST_F(Connect, PathFromServerCompanyAndFixedParts)
     // Leading blanks of Servidor do not reach the engine.
     host_.texts[FormField::Servidor] = "  " + dir_.path().string();
     ASSERT_TRUE(ciaExit());
-    EXPECT_EQ(host_.events, (std::vector<std::string>{"status: Conectando a la base de datos 01 ...", "status hidden"}));
+    EXPECT_EQ(host_.events,
+              (std::vector<std::string>{"status: Conectando a la base de datos 01 ...", "status hidden"}));
     EXPECT_TRUE(host_.generateEnabled);
     EXPECT_EQ(fdm_.MerkaloParams().value("Database"), "  " + dir_.path().string() + "/datos/01/merkalo.fdb");
     EXPECT_EQ(host_.mappingResets, 1);
@@ -76,13 +80,15 @@ TEST_F(Connect, FailureAfterASuccessKeepsTheButtonEnabled)
 
 TEST_F(Connect, MappingLoadedInColumnOrderWithExactDescriptions)
 {
+    testing_support::runSql(
+        database_, "update IMPORTACION_INVENTARIO set IMIN_COLUMNA = 2 where IMIN_TIPO = 30 and IMIN_DATO = "
+                   "'CTDE_TOTAL'");
     testing_support::runSql(database_,
-                            "update IMPORTACION_INVENTARIO set IMIN_COLUMNA = 2 where IMIN_TIPO = 30 and IMIN_DATO = "
-                            "'CTDE_TOTAL'");
-    testing_support::runSql(database_, "update NOMBRES_CAMPOS set NOMBRE = 'pref_pre' where NOMBRE = 'PREF_PRE'");
-    testing_support::runSql(database_, "insert into IMPORTACION_INVENTARIO values (30, 'SIN_NOMBRE', 40, null)");
+                            "update NOMBRES_CAMPOS set NOMBRE = 'pref_pre' where NOMBRE = 'PREF_PRE'");
+    testing_support::runSql(database_,
+                            "insert into IMPORTACION_INVENTARIO values (30, 'SIN_NOMBRE', 40, null)");
     ASSERT_TRUE(ciaExit());
-    const auto rows = mappingRows();  // descriptions as the database holds them, Windows-1252
+    const auto rows = mappingRows(); // descriptions as the database holds them, Windows-1252
     ASSERT_EQ(rows.size(), 29u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"PREF_PRE", "1", "SI", ""}));
     // Two rows with the same column are both kept.
@@ -127,9 +133,10 @@ TEST_F(Connect, ColumnOfAnotherKindFailsTheMapping)
     testing_support::runSql(database_, "alter table IMPORTACION_INVENTARIO drop IMIN_ANCHO");
     testing_support::runSql(database_, "alter table IMPORTACION_INVENTARIO add IMIN_ANCHO varchar(10)");
     EXPECT_FALSE(ciaExit());
-    EXPECT_EQ(shown(), (std::vector<Shown>{{Kind::Default,
-                                            "CImporinv: Type mismatch for field 'IMIN_ANCHO', expecting: Integer "
-                                            "actual: String."}}));
+    EXPECT_EQ(shown(),
+              (std::vector<Shown>{{Kind::Default,
+                                   "CImporinv: Type mismatch for field 'IMIN_ANCHO', expecting: Integer "
+                                   "actual: String."}}));
 }
 
 TEST_F(Connect, UnattendedRunOnlyWithExactlyOne)
@@ -155,5 +162,5 @@ TEST_F(Connect, UnattendedRunOnlyWithExactlyOne)
     }
 }
 
-}  // namespace
-}  // namespace importer
+} // namespace
+} // namespace importer

@@ -1,8 +1,4 @@
 // Window creation fills the fields from settings.conf in the suite's directory.
-#include <gtest/gtest.h>
-
-#include <optional>
-
 #include "database/dm.h"
 #include "import/session.h"
 #include "platform/errors.h"
@@ -10,6 +6,9 @@
 #include "support/recording_host.h"
 #include "support/test_registry.h"
 #include "support/test_support.h"
+
+#include <gtest/gtest.h>
+#include <optional>
 
 namespace importer {
 namespace {
@@ -63,10 +62,11 @@ TEST_F(FormCreateTest, ValueOfAnotherTypeStopsCreationWithItsError)
     dir_.write("suite/settings.conf", "srv\n");
     registryValue("\"Directorio\"=dword:00000010\n");
     EXPECT_FALSE(platform::runGuarded(host_.dialogs(), [&] { session_.FormCreate(); }));
-    EXPECT_EQ(host_.dialogs_.shown, (std::vector<RecordingDialogs::Shown>{
-                                        {RecordingDialogs::Kind::Default, "Invalid data type for 'Directorio'"}}));
+    EXPECT_EQ(host_.dialogs_.shown,
+              (std::vector<RecordingDialogs::Shown>{
+                  {RecordingDialogs::Kind::Default, "Invalid data type for 'Directorio'"}}));
     EXPECT_TRUE(host_.texts.empty());
 }
 
-}  // namespace
-}  // namespace importer
+} // namespace
+} // namespace importer

@@ -2,13 +2,6 @@
 // A company database from db/ in a temporary folder, the import's session on a
 // recording host connected to it, and helpers to write data files in the demo
 // mapping's column order and to read back what was stored.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <map>
-#include <string>
-#include <vector>
-
 #include "database/dm.h"
 #include "database/statement.h"
 #include "import/mapping.h"
@@ -20,15 +13,21 @@
 #include "support/test_registry.h"
 #include "support/test_support.h"
 
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+#include <vector>
+
 namespace importer {
 
 // The 28 data names in the demo mapping's column order (column 1 first).
 inline const std::vector<std::string> kDemoColumns = {
-    "PREF_PRE",    "COTI_NUMERO",  "COTI_FECHA",  "COTI_VALIDEZ",  "VEND_COD",        "PTVT_ID",     "TERC_NIT",
-    "COTI_NOMTERC", "COTI_SUCURSAL", "COTI_EXTRA", "COTI_ADICIONAL", "COTI_DTOMONTO", "COTI_OBS",    "COTI_ORDENC",
-    "COTI_IMPTOS", "CTDE_CODBAR",  "CTDE_DESC",   "CTDE_CANT",     "CTDE_UNIDAD",     "LIPR_COD",    "CTDE_PRUNIT",
-    "CTDE_DTOPORC", "CTDE_DTOMONTO", "CTDE_IVAPORC", "CTDE_IVAMONTO", "CTDE_CONSUMO", "CTDE_REFERENCIA",
-    "CTDE_TOTAL"};
+    "PREF_PRE",      "COTI_NUMERO",  "COTI_FECHA",      "COTI_VALIDEZ", "VEND_COD",       "PTVT_ID",
+    "TERC_NIT",      "COTI_NOMTERC", "COTI_SUCURSAL",   "COTI_EXTRA",   "COTI_ADICIONAL", "COTI_DTOMONTO",
+    "COTI_OBS",      "COTI_ORDENC",  "COTI_IMPTOS",     "CTDE_CODBAR",  "CTDE_DESC",      "CTDE_CANT",
+    "CTDE_UNIDAD",   "LIPR_COD",     "CTDE_PRUNIT",     "CTDE_DTOPORC", "CTDE_DTOMONTO",  "CTDE_IVAPORC",
+    "CTDE_IVAMONTO", "CTDE_CONSUMO", "CTDE_REFERENCIA", "CTDE_TOTAL"};
 
 // A line of the data file: the values by data name, semicolon separated, CR LF.
 inline std::string dataLine(const std::map<std::string, std::string>& values)
@@ -59,11 +58,14 @@ protected:
                        {FormField::Tusua, "SYSDBA"},
                        {FormField::TClave, "masterkey"},
                        {FormField::Cia, "01"}};
-        host_.separator = 1;  // semicolon
+        host_.separator = 1; // semicolon
     }
 
     // Connects and loads the mapping, as leaving the company field does.
-    void connect() { ASSERT_TRUE(platform::runGuarded(host_.dialogs(), [&] { session_.CiaExit(); })); }
+    void connect()
+    {
+        ASSERT_TRUE(platform::runGuarded(host_.dialogs(), [&] { session_.CiaExit(); }));
+    }
 
     // Writes the file and runs the import as F2 does; false when the run stopped.
     bool importFile(const std::string& bytes)
@@ -108,4 +110,4 @@ protected:
     ImportSession session_{host_, fdm_};
 };
 
-}  // namespace importer
+} // namespace importer

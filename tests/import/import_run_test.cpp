@@ -40,11 +40,12 @@ protected:
 TEST_F(ImportRun, TwoQuotationsOfTwoLines)
 {
     connect();
-    const std::string file = dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "7707001000017"}, {"CTDE_CANT", "2"},
-                                                               {"CTDE_PRUNIT", "100"}}))
-                             + dataLine({{"CTDE_CODBAR", "AZU-1K"}})
-                             + dataLine(with(header("CT", "2"), {{"CTDE_CODBAR", "7707001000031"}}))
-                             + dataLine({{"CTDE_CODBAR", "7707001000048"}});
+    const std::string file =
+        dataLine(with(header("CT", "1"),
+                      {{"CTDE_CODBAR", "7707001000017"}, {"CTDE_CANT", "2"}, {"CTDE_PRUNIT", "100"}})) +
+        dataLine({{"CTDE_CODBAR", "AZU-1K"}}) +
+        dataLine(with(header("CT", "2"), {{"CTDE_CODBAR", "7707001000031"}})) +
+        dataLine({{"CTDE_CODBAR", "7707001000048"}});
     ASSERT_TRUE(importFile(file));
     EXPECT_EQ(shown(), (std::vector<Shown>{{Kind::Plain, "Importación finalizada."}}));
     EXPECT_TRUE(host_.closed);
@@ -61,7 +62,8 @@ TEST_F(ImportRun, TwoQuotationsOfTwoLines)
                              {stored[1][0], "4", "ARR-500"}}));
     // The header's totals are the sums of its lines as assembled, to four decimals:
     // two lines of 200 at 5 % included VAT, 9.5238 each, give 19.0476.
-    EXPECT_EQ((std::vector<std::string>{stored[0][3], stored[0][4]}), (std::vector<std::string>{"19.05", "400"}));
+    EXPECT_EQ((std::vector<std::string>{stored[0][3], stored[0][4]}),
+              (std::vector<std::string>{"19.05", "400"}));
     EXPECT_EQ(session_.tally().stored, 2);
     EXPECT_EQ(session_.tally().linesStored, 4);
 }
@@ -72,11 +74,13 @@ TEST_F(ImportRun, ValuesCarryOverAndPrefixesStartQuotations)
     // Header values only on the first line; a discount percent of 10 carries over to
     // the following lines, and so does the barcode. A, B, A gives three quotations;
     // the third repeats the prefix and number of the first and is refused.
-    const std::string file =
-        dataLine(with(header("A", "1"), {{"CTDE_CODBAR", "CAF-500"}, {"CTDE_DTOPORC", "10"}, {"CTDE_PRUNIT", "50"},
-                                         {"CTDE_CANT", "1"}}))
-        + dataLine({{"CTDE_CODBAR", "AZU-1K"}}) + dataLine({{"PREF_PRE", "B"}, {"CTDE_CODBAR", "ACE-1L"}})
-        + dataLine({{"PREF_PRE", "A"}}) + dataLine({{"CTDE_CODBAR", "ARR-500"}});
+    const std::string file = dataLine(with(header("A", "1"), {{"CTDE_CODBAR", "CAF-500"},
+                                                              {"CTDE_DTOPORC", "10"},
+                                                              {"CTDE_PRUNIT", "50"},
+                                                              {"CTDE_CANT", "1"}})) +
+                             dataLine({{"CTDE_CODBAR", "AZU-1K"}}) +
+                             dataLine({{"PREF_PRE", "B"}, {"CTDE_CODBAR", "ACE-1L"}}) +
+                             dataLine({{"PREF_PRE", "A"}}) + dataLine({{"CTDE_CODBAR", "ARR-500"}});
     ASSERT_TRUE(importFile(file));
     EXPECT_EQ(query("select PREF_PRE, COTI_NUMERO, TERC_NIT, COTI_TOTAL from COTIZACIONES order by COTI_ID"),
               (Rows{{"A", "1", "900123", "90"}, {"B", "1", "900123", "45"}}));
@@ -101,10 +105,13 @@ TEST_F(ImportRun, HeaderWithoutLinesHasNullTotalsAndDefaultsOfTheSuite)
 TEST_F(ImportRun, ArticleDataDescriptionUnitAndTaxRule)
 {
     connect();
-    const std::string file =
-        dataLine(with(header("CT", "1"), {{"COTI_IMPTOS", "no"}, {"CTDE_CODBAR", "7707001000055"},
-                                          {"CTDE_UNIDAD", "CAJA"}, {"CTDE_CANT", "2"}, {"CTDE_PRUNIT", "60"},
-                                          {"CTDE_IVAPORC", "19"}, {"CTDE_DESC", "Leche en caja"}}));
+    const std::string file = dataLine(with(header("CT", "1"), {{"COTI_IMPTOS", "no"},
+                                                               {"CTDE_CODBAR", "7707001000055"},
+                                                               {"CTDE_UNIDAD", "CAJA"},
+                                                               {"CTDE_CANT", "2"},
+                                                               {"CTDE_PRUNIT", "60"},
+                                                               {"CTDE_IVAPORC", "19"},
+                                                               {"CTDE_DESC", "Leche en caja"}}));
     ASSERT_TRUE(importFile(file));
     EXPECT_EQ(query("select COTI_IMPTOS from COTIZACIONES"), (Rows{{"n"}}));
     // "n" is not "N": the VAT is contained in the subtotal of 120.
@@ -128,16 +135,18 @@ TEST_F(ImportRun, SwitchedOffOrOutOfRangeMappingRowsAreIgnored)
             mapping.post();
         }
     }
-    ASSERT_TRUE(importFile(dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}, {"CTDE_DESC", "Otro"}}))));
-    EXPECT_EQ(query("select CTDE_DESC from COTIZACIONES_DETALLE"), (Rows{{"Caf\xE9 molido tradicional 500 g"}}));
+    ASSERT_TRUE(
+        importFile(dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}, {"CTDE_DESC", "Otro"}}))));
+    EXPECT_EQ(query("select CTDE_DESC from COTIZACIONES_DETALLE"),
+              (Rows{{"Caf\xE9 molido tradicional 500 g"}}));
     EXPECT_EQ(query("select COTI_NOMTERC from COTIZACIONES"), (Rows{{""}}));
 }
 
 TEST_F(ImportRun, ArticleNotFoundStopsTheRun)
 {
     connect();
-    const std::string file = dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}}))
-                             + dataLine(with(header("CT", "2"), {{"CTDE_CODBAR", "NO'EXISTE"}}));
+    const std::string file = dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}})) +
+                             dataLine(with(header("CT", "2"), {{"CTDE_CODBAR", "NO'EXISTE"}}));
     EXPECT_FALSE(importFile(file));
     EXPECT_EQ(shown(), (std::vector<Shown>{{Kind::Plain, "Código 'NO''EXISTE' no encontrado."},
                                            {Kind::Beep, ""},
@@ -157,11 +166,12 @@ TEST_F(ImportRun, RefusedQuotationIsLeftOutAndTheRunGoesOn)
     testing_support::runSql(database_, "alter table COTIZACIONES_DETALLE add constraint FK_LIPR foreign key "
                                        "(LIPR_COD) references LISTA_PRECIOS (LIPR_COD)");
     connect();
-    const std::string file = dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}, {"LIPR_COD", "1"}}))
-                             + dataLine(with(header("CT", "2"), {{"CTDE_CODBAR", "CAF-500"}}))
-                             + dataLine({{"CTDE_CODBAR", "AZU-1K"}, {"LIPR_COD", "99"}})
-                             + dataLine(with(header("CT", "3"), {{"CTDE_CODBAR", "ACE-1L"}, {"LIPR_COD", "1"}}))
-                             + dataLine({{"COTI_NUMERO", "4"}, {"CTDE_CODBAR", "ARR-500"}, {"LIPR_COD", "98"}});
+    const std::string file =
+        dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}, {"LIPR_COD", "1"}})) +
+        dataLine(with(header("CT", "2"), {{"CTDE_CODBAR", "CAF-500"}})) +
+        dataLine({{"CTDE_CODBAR", "AZU-1K"}, {"LIPR_COD", "99"}}) +
+        dataLine(with(header("CT", "3"), {{"CTDE_CODBAR", "ACE-1L"}, {"LIPR_COD", "1"}})) +
+        dataLine({{"COTI_NUMERO", "4"}, {"CTDE_CODBAR", "ARR-500"}, {"LIPR_COD", "98"}});
     ASSERT_TRUE(importFile(file));
     const std::string foreign =
         "Está borrando o insertando un registro en la tabla Cotizaci que tiene una relación con otra tabla.";
@@ -197,8 +207,8 @@ TEST_F(ImportRun, InsertTheServerRefusesToPrepareIsARefusedQuotation)
         set term ; ^)");
     host_.texts[FormField::Tusua] = "LECTOR";
     connect();
-    const std::string file = dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}}))
-                             + dataLine(with(header("CT", "2"), {{"CTDE_CODBAR", "AZU-1K"}}));
+    const std::string file = dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}})) +
+                             dataLine(with(header("CT", "2"), {{"CTDE_CODBAR", "AZU-1K"}}));
     ASSERT_TRUE(importFile(file));
     const std::string refused = "SQL Server Error: no permission for INSERT access to TABLE COTIZACIONES";
     EXPECT_EQ(shown(), (std::vector<Shown>{{Kind::Beep, ""},
@@ -229,22 +239,24 @@ TEST_F(ImportRun, ArticleProcedureThatWritesHasItsWritesCommitted)
         end^
         set term ; ^)");
     connect();
-    const std::string file = dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}}))
-                             + dataLine({{"CTDE_CODBAR", "AZU-1K"}})
-                             + dataLine(with(header("CT", "2"), {{"CTDE_CODBAR", "ACE-1L"}}));
+    const std::string file = dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}})) +
+                             dataLine({{"CTDE_CODBAR", "AZU-1K"}}) +
+                             dataLine(with(header("CT", "2"), {{"CTDE_CODBAR", "ACE-1L"}}));
     ASSERT_TRUE(importFile(file));
     EXPECT_EQ(shown(), (std::vector<Shown>{{Kind::Plain, "Importación finalizada."}}));
     EXPECT_EQ(query("select count(*) from COTIZACIONES_DETALLE"), (Rows{{"3"}}));
-    EXPECT_EQ(query("select CODIGO from CONSULTAS order by CODIGO"), (Rows{{"ACE-1L"}, {"AZU-1K"}, {"CAF-500"}}));
+    EXPECT_EQ(query("select CODIGO from CONSULTAS order by CODIGO"),
+              (Rows{{"ACE-1L"}, {"AZU-1K"}, {"CAF-500"}}));
 }
 
 TEST_F(ImportRun, EmptyFileFailsTheRequiredCheckOfADefaultHeader)
 {
     connect();
     EXPECT_FALSE(importFile(""));
-    EXPECT_EQ(shown(), (std::vector<Shown>{{Kind::Beep, ""},
-                                           {Kind::Error, "Los campos TERC_NIT, VEND_COD, PREF_PRE, COTI_NUMERO,  son "
-                                                         "obligatorios."}}));
+    EXPECT_EQ(shown(),
+              (std::vector<Shown>{{Kind::Beep, ""},
+                                  {Kind::Error, "Los campos TERC_NIT, VEND_COD, PREF_PRE, COTI_NUMERO,  son "
+                                                "obligatorios."}}));
     EXPECT_EQ(query("select count(*) from COTIZACIONES"), (Rows{{"0"}}));
 }
 
@@ -255,8 +267,9 @@ TEST_F(ImportRun, HeaderMissingRequiredValuesStopsAtItsPost)
     values.erase("TERC_NIT");
     values.erase("VEND_COD");
     EXPECT_FALSE(importFile(dataLine(with(values, {{"CTDE_CODBAR", "CAF-500"}}))));
-    EXPECT_EQ(shown(), (std::vector<Shown>{{Kind::Beep, ""},
-                                           {Kind::Error, "Los campos TERC_NIT, VEND_COD,  son obligatorios."}}));
+    EXPECT_EQ(shown(),
+              (std::vector<Shown>{{Kind::Beep, ""},
+                                  {Kind::Error, "Los campos TERC_NIT, VEND_COD,  son obligatorios."}}));
     EXPECT_FALSE(host_.closed);
 }
 
@@ -270,21 +283,24 @@ TEST_F(ImportRun, BadValueStopsWithTheConversionMessage)
 TEST_F(ImportRun, SecondRunAfterAStoppedOneStartsClean)
 {
     connect();
-    EXPECT_FALSE(importFile(dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}, {"CTDE_CANT", "x"}}))));
+    EXPECT_FALSE(
+        importFile(dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}, {"CTDE_CANT", "x"}}))));
     shown().clear();
     host_.closed = false;
     ASSERT_TRUE(importFile(dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "AZU-1K"}}))));
     EXPECT_EQ(shown(), (std::vector<Shown>{{Kind::Plain, "Importación finalizada."}}));
-    EXPECT_EQ(query("select h.COTI_NUMERO, l.ARTI_COD, l.CTDE_ITEM from COTIZACIONES h join COTIZACIONES_DETALLE l "
-                    "on l.COTI_ID = h.COTI_ID"),
-              (Rows{{"1", "AZU-1K", "1"}}));
+    EXPECT_EQ(
+        query("select h.COTI_NUMERO, l.ARTI_COD, l.CTDE_ITEM from COTIZACIONES h join COTIZACIONES_DETALLE l "
+              "on l.COTI_ID = h.COTI_ID"),
+        (Rows{{"1", "AZU-1K", "1"}}));
 }
 
 TEST_F(ImportRun, MissingConfigurationRows)
 {
     testing_support::runSql(database_, "delete from CONFIGURACION where CONF_PROPIEDAD = 'DIAS DE VALIDEZ'");
     connect();
-    ASSERT_TRUE(importFile(dataLine(header("CT", "1")) + dataLine(with(header("CT", "2"), {{"COTI_VALIDEZ", "15"}}))));
+    ASSERT_TRUE(importFile(dataLine(header("CT", "1")) +
+                           dataLine(with(header("CT", "2"), {{"COTI_VALIDEZ", "15"}}))));
     const Shown missing{Kind::Error, "No se encontró la configuración DIAS DE VALIDEZ"};
     EXPECT_EQ(shown(), (std::vector<Shown>{missing, missing, {Kind::Plain, "Importación finalizada."}}));
     EXPECT_EQ(query("select COTI_VALIDEZ from COTIZACIONES order by COTI_ID"), (Rows{{""}, {"15"}}));
@@ -292,15 +308,18 @@ TEST_F(ImportRun, MissingConfigurationRows)
 
 TEST_F(ImportRun, ConfigurationTableThatDoesNotFitShowsTheStatementsOwnError)
 {
-    testing_support::runSql(database_, "drop table CONFIGURACION; create table CONFIGURACION (CONF_MODULO varchar(30), "
-                                       "CONF_CATEGORIA varchar(30), CONF_PREGUNTA varchar(60), CONF_VALOR varchar(60))");
+    testing_support::runSql(database_,
+                            "drop table CONFIGURACION; create table CONFIGURACION (CONF_MODULO varchar(30), "
+                            "CONF_CATEGORIA varchar(30), CONF_PREGUNTA varchar(60), CONF_VALOR varchar(60))");
     connect();
     EXPECT_FALSE(importFile(dataLine(header("CT", "1"))));
     // The position is the column's in the statement with the values written in.
-    const std::string statement = "select conf_valor from configuracion where conf_modulo = 'FACTURACION' and "
-                                  "conf_categoria = 'DOCUMENTOS' and conf_propiedad = "
-                                  "'REDONDEO AL MULTIPLO DE DIEZ EN TOTALES'";
-    const std::string position = "-At line 1, column " + std::to_string(statement.find("conf_propiedad") + 1) + ".";
+    const std::string statement =
+        "select conf_valor from configuracion where conf_modulo = 'FACTURACION' and "
+        "conf_categoria = 'DOCUMENTOS' and conf_propiedad = "
+        "'REDONDEO AL MULTIPLO DE DIEZ EN TOTALES'";
+    const std::string position =
+        "-At line 1, column " + std::to_string(statement.find("conf_propiedad") + 1) + ".";
     ASSERT_EQ(shown().size(), 1u);
     EXPECT_EQ(shown()[0].kind, Kind::Default);
     EXPECT_NE(shown()[0].text.find("-CONF_PROPIEDAD"), std::string::npos) << shown()[0].text;
@@ -331,5 +350,5 @@ TEST_F(ImportRun, RoundingSettingMustBeAnInteger)
     }
 }
 
-}  // namespace
-}  // namespace importer
+} // namespace
+} // namespace importer

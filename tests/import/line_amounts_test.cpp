@@ -1,13 +1,15 @@
 #include "import/line_amounts.h"
+#include "platform/errors.h"
 
 #include <gtest/gtest.h>
-
-#include "platform/errors.h"
 
 namespace importer {
 namespace {
 
-constexpr Money M(double value) { return static_cast<Money>(value * 10000.0 + (value < 0 ? -0.5 : 0.5)); }
+constexpr Money M(double value)
+{
+    return static_cast<Money>(value * 10000.0 + (value < 0 ? -0.5 : 0.5));
+}
 
 // Examples A (tax added) and B (tax included): quantity 2, price 60.00, discount
 // 10 %, consumption tax 4.00 per unit, factor 1, VAT 19 %.
@@ -22,7 +24,7 @@ TEST(LineAmounts, WorkedExamples)
     const Money vatAdded = vatTaxAdded(subtotal, consumption, M(19));
     EXPECT_EQ(vatAdded, M(19));
     EXPECT_EQ(totalTaxAdded(vatAdded, subtotal, consumption), M(135));
-    EXPECT_EQ(vatTaxIncluded(subtotal, consumption, M(19)), 159664);  // 100 × 19 / 119 = 15.966386...
+    EXPECT_EQ(vatTaxIncluded(subtotal, consumption, M(19)), 159664); // 100 × 19 / 119 = 15.966386...
 }
 
 TEST(LineAmounts, FurtherExamples)
@@ -31,7 +33,7 @@ TEST(LineAmounts, FurtherExamples)
     // Ties go to the even count: 0.00625 gives 0.0062, 0.03125 gives 0.0312.
     EXPECT_EQ(unitDiscount(M(0.5), M(1.25)), 62);
     EXPECT_EQ(lineSubtotal(M(0.05), M(1), M(37.5)), 312);
-    EXPECT_EQ(unitDiscount(M(37.5), M(0.05)), 188);  // 0.01875
+    EXPECT_EQ(unitDiscount(M(37.5), M(0.05)), 188); // 0.01875
     // A consumption tax above the subtotal, tax included.
     EXPECT_EQ(vatTaxIncluded(M(1), lineConsumption(M(1), M(3), M(1)), M(19)), -3193);
 }
@@ -42,11 +44,11 @@ TEST(LineAmounts, ExtendedPrecisionDecidesTheLastDigit)
 {
     const struct {
         Money price, quantity, percent;
-        Money extended;  // plain double arithmetic gives the count noted
+        Money extended; // plain double arithmetic gives the count noted
     } cases[] = {
-        {M(7810), M(1), M(1.2345), 77135856},     // double: 77135855
-        {M(9180), M(1.5), M(1.2345), 136000094},  // double: 136000093
-        {M(16030), M(1), M(0.0015), 160297595},   // double: 160297596
+        {M(7810), M(1), M(1.2345), 77135856},    // double: 77135855
+        {M(9180), M(1.5), M(1.2345), 136000094}, // double: 136000093
+        {M(16030), M(1), M(0.0015), 160297595},  // double: 160297596
     };
     for (const auto& c : cases)
         EXPECT_EQ(lineSubtotal(c.price, c.quantity, c.percent), c.extended) << c.price;
@@ -75,5 +77,5 @@ TEST(LineAmounts, Faults)
     }
 }
 
-}  // namespace
-}  // namespace importer
+} // namespace
+} // namespace importer

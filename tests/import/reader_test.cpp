@@ -1,8 +1,7 @@
 #include "import/reader.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,9 @@ namespace {
 // Hands out a string's bytes in small pieces, so that line ends fall across reads.
 class StringSource : public ByteSource {
 public:
-    explicit StringSource(std::string bytes, std::size_t piece = 3) : bytes_(std::move(bytes)), piece_(piece) {}
+    explicit StringSource(std::string bytes, std::size_t piece = 3) : bytes_(std::move(bytes)), piece_(piece)
+    {
+    }
     std::size_t read(char* buffer, std::size_t count) override
     {
         const std::size_t n = std::min({count, piece_, bytes_.size() - pos_});
@@ -61,7 +62,10 @@ struct CutCase {
     std::vector<Line> lines;
 };
 
-std::string bytesOf(const char* text, std::size_t length) { return std::string(text, length); }
+std::string bytesOf(const char* text, std::size_t length)
+{
+    return std::string(text, length);
+}
 
 const CutCase kCutCases[] = {
     {"crlf", "a,b,c\r\n", ',', '\0', {{1, {"a", "b", "c"}}}},
@@ -70,7 +74,11 @@ const CutCase kCutCases[] = {
     {"stretch_inside_field", "ab'c,d'e\n", ',', '\'', {{1, {"abc.de"}}}},
     {"double_quote_delimiter", "ab\"c,d\"e,f\n", ',', '"', {{1, {"abc.de", "f"}}}},
     {"semicolon_in_stretch", "ab'c;d'e\n", ';', '\'', {{1, {"abc;de"}}}},
-    {"unbalanced_delimiter_ends_with_line", "'abc;def\nx;y\n", ';', '\'', {{1, {"abc;def"}}, {2, {"x", "y"}}}},
+    {"unbalanced_delimiter_ends_with_line",
+     "'abc;def\nx;y\n",
+     ';',
+     '\'',
+     {{1, {"abc;def"}}, {2, {"x", "y"}}}},
     {"two_delimiters_add_nothing", "ab''cd;x\n", ';', '\'', {{1, {"abcd", "x"}}}},
     {"empty_fields", "a;;b\n;x\n", ';', '\0', {{1, {"a", "", "b"}}, {2, {"", "x"}}}},
     {"lf_lines", "a\nb\nc\n", ',', '\0', {{1, {"a"}}, {2, {"b"}}, {3, {"c"}}}},
@@ -103,10 +111,13 @@ TEST(Reader, SlotsBeyondTheLineKeepEarlierFields)
     const std::string bytes = "1,2,3,4,5\nx,y,z\n";
     StringSource source(bytes);
     std::vector<std::vector<std::string>> seen;
-    DelimitedReader({',', '\0'}).run(
-        source, static_cast<std::int64_t>(bytes.size()),
-        [&](const Slots& slots, int, std::int64_t) { seen.push_back({slots[0], slots[3], slots[4], slots[5]}); },
-        [](std::int64_t) {});
+    DelimitedReader({',', '\0'})
+        .run(
+            source, static_cast<std::int64_t>(bytes.size()),
+            [&](const Slots& slots, int, std::int64_t) {
+                seen.push_back({slots[0], slots[3], slots[4], slots[5]});
+            },
+            [](std::int64_t) {});
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[1], (std::vector<std::string>{"x", "4", "5", ""}));
 }
@@ -116,9 +127,10 @@ TEST(Reader, LfAfterCrIsCountedButNotReported)
     const std::string bytes = "a\r\nb\rc\n";
     StringSource source(bytes);
     std::vector<std::int64_t> counts;
-    DelimitedReader({',', '\0'}).run(
-        source, static_cast<std::int64_t>(bytes.size()), [](const Slots&, int, std::int64_t) {},
-        [&](std::int64_t count) { counts.push_back(count); });
+    DelimitedReader({',', '\0'})
+        .run(
+            source, static_cast<std::int64_t>(bytes.size()), [](const Slots&, int, std::int64_t) {},
+            [&](std::int64_t count) { counts.push_back(count); });
     EXPECT_EQ(counts, (std::vector<std::int64_t>{1, 3, 4, 5, 6, 7}));
 }
 
@@ -129,7 +141,10 @@ struct LimitCase {
     std::int64_t line;
 };
 
-std::string fields(int count) { return std::string(static_cast<std::size_t>(count - 1), ';') + "x"; }
+std::string fields(int count)
+{
+    return std::string(static_cast<std::size_t>(count - 1), ';') + "x";
+}
 
 const LimitCase kLimitCases[] = {
     {"field_of_1024_bytes", "a\n" + std::string(1024, 'x') + "\n", std::nullopt, 0},
@@ -158,8 +173,10 @@ TEST_P(LimitTest, FoundByThePassAndByTheRun)
 
     StringSource again(c.bytes, 4096);
     try {
-        DelimitedReader({';', '"'}).run(again, static_cast<std::int64_t>(c.bytes.size()),
-                                         [](const Slots&, int, std::int64_t) {}, [](std::int64_t) {});
+        DelimitedReader({';', '"'})
+            .run(
+                again, static_cast<std::int64_t>(c.bytes.size()), [](const Slots&, int, std::int64_t) {},
+                [](std::int64_t) {});
         FAIL() << "the run took a line beyond the limits";
     } catch (const std::runtime_error& error) {
         EXPECT_EQ(error.what(), limitMessage(*violation));
@@ -180,8 +197,9 @@ TEST(Reader, LimitMessagesNameTheLineAndTheLimit)
 TEST(Reader, ItemsGiveSeparatorAndDelimiterBytes)
 {
     EXPECT_EQ(std::string({separatorForItem(0), separatorForItem(1), separatorForItem(2)}), ",;\t");
-    EXPECT_EQ(std::string({delimiterForItem(0), delimiterForItem(1), delimiterForItem(2)}), std::string("\0\"'", 3));
+    EXPECT_EQ(std::string({delimiterForItem(0), delimiterForItem(1), delimiterForItem(2)}),
+              std::string("\0\"'", 3));
 }
 
-}  // namespace
-}  // namespace importer
+} // namespace
+} // namespace importer

@@ -1,15 +1,18 @@
 // The rejects file: which lines, copied how, written whole.
 #include "import/rejected_lines.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
-
-#include "support/test_support.h"
 
 namespace importer {
 namespace {
 
 // Line ends of every kind, an empty line and a last line without its end.
-const std::string kData = "P;N;X\r" "A;1;\"x;y\"\n" "\n" "A;;z\r\n" "B;2;w";
+const std::string kData = "P;N;X\r"
+                          "A;1;\"x;y\"\n"
+                          "\n"
+                          "A;;z\r\n"
+                          "B;2;w";
 
 TEST(RejectedLines, KeptLinesAndTheRestAsTheyStand)
 {
@@ -40,13 +43,16 @@ TEST(RejectedLines, KeptLinesAndTheRestAsTheyStand)
              r.quotationEnds(false);
              r.runFinished();
          },
-         "\"A\";\"1\";\"x;y\";\"\";\"carried\"\n" "A;;z\r\n"},
-        {"stopped_in_the_first_quotation",
-         [](RejectedLines& r) {
-             r.quotationStarts(2, std::nullopt);
-         },
-         "A;1;\"x;y\"\n" "A;;z\r\n" "B;2;w"},
-        {"never_started", [](RejectedLines&) {}, "A;1;\"x;y\"\n" "A;;z\r\n" "B;2;w"},
+         "\"A\";\"1\";\"x;y\";\"\";\"carried\"\n"
+         "A;;z\r\n"},
+        {"stopped_in_the_first_quotation", [](RejectedLines& r) { r.quotationStarts(2, std::nullopt); },
+         "A;1;\"x;y\"\n"
+         "A;;z\r\n"
+         "B;2;w"},
+        {"never_started", [](RejectedLines&) {},
+         "A;1;\"x;y\"\n"
+         "A;;z\r\n"
+         "B;2;w"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -70,5 +76,5 @@ TEST(RejectedLines, AFileThatCannotBeWrittenLeavesNothing)
     EXPECT_FALSE(std::filesystem::exists(rejects));
 }
 
-}  // namespace
-}  // namespace importer
+} // namespace
+} // namespace importer

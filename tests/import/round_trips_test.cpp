@@ -8,14 +8,13 @@ namespace {
 
 std::string quotations(const std::string& prefix, int count)
 {
-    static const char* const kCodes[] = {"CAF-500", "AZU-1K", "ACE-1L", "ARR-500",
+    static const char* const kCodes[] = {"CAF-500", "AZU-1K", "ACE-1L",  "ARR-500",
                                          "LEC-1L",  "HUE-AA", "GAS-350", "CER-330"};
     std::string text;
     for (int q = 0; q < count; ++q)
         for (int i = 0; i < 3; ++i) {
-            std::map<std::string, std::string> values = {{"CTDE_CODBAR", kCodes[(q * 3 + i) % 8]},
-                                                         {"CTDE_CANT", "2"},
-                                                         {"CTDE_PRUNIT", "1500"}};
+            std::map<std::string, std::string> values = {
+                {"CTDE_CODBAR", kCodes[(q * 3 + i) % 8]}, {"CTDE_CANT", "2"}, {"CTDE_PRUNIT", "1500"}};
             if (i == 0)
                 values.merge(std::map<std::string, std::string>{{"PREF_PRE", prefix},
                                                                 {"COTI_NUMERO", std::to_string(q + 1)},
@@ -33,7 +32,8 @@ protected:
     {
         ImportFixture::SetUp();
         ASSERT_NO_THROW(testing_support::handToServer(dir_.path()));
-        host_.texts[FormField::Servidor] = "127.0.0.1/" + std::to_string(relay_.port()) + ":" + dir_.path().string();
+        host_.texts[FormField::Servidor] =
+            "127.0.0.1/" + std::to_string(relay_.port()) + ":" + dir_.path().string();
     }
 
     // The round trips of a run importing these quotations, all stored.
@@ -53,7 +53,7 @@ TEST_F(ThroughServerRelay, AtMostThreeRoundTripsPerStoredQuotation)
 {
     fdm_.setWritesInBlocks(true);
     connect();
-    roundTripsOf("WA", 2);  // the statements are prepared
+    roundTripsOf("WA", 2); // the statements are prepared
     const std::int64_t few = roundTripsOf("FE", 2);
     const std::int64_t many = roundTripsOf("MA", 12);
     const double perQuotation = static_cast<double>(many - few) / 10.0;
@@ -61,5 +61,5 @@ TEST_F(ThroughServerRelay, AtMostThreeRoundTripsPerStoredQuotation)
     EXPECT_GT(perQuotation, 0.0) << "the relay counts the import's traffic";
 }
 
-}  // namespace
-}  // namespace importer
+} // namespace
+} // namespace importer

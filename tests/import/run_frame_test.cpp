@@ -1,10 +1,10 @@
 // The run's frame: the checks before the file is read, the exclusive open, the
 // progress steps and the end of a run.
-#include <gtest/gtest.h>
-
 #include "import/data_file.h"
 #include "import_fixture.h"
 #include "support/held_file.h"
+
+#include <gtest/gtest.h>
 
 namespace importer {
 namespace {
@@ -89,8 +89,11 @@ TEST_F(RunFrame, FileBeyondTheReaderLimitsIsRefusedWhole)
 
 TEST_F(RunFrame, CompleteRunEndsWithItsMessageAndClosesTheWindow)
 {
-    const auto file = dir_.write("q.txt", dataLine({{"PREF_PRE", "CT"}, {"COTI_NUMERO", "1"}, {"COTI_FECHA", "05/03/2024"},
-                                                    {"VEND_COD", "1"}, {"TERC_NIT", "9"}}));
+    const auto file = dir_.write("q.txt", dataLine({{"PREF_PRE", "CT"},
+                                                    {"COTI_NUMERO", "1"},
+                                                    {"COTI_FECHA", "05/03/2024"},
+                                                    {"VEND_COD", "1"},
+                                                    {"TERC_NIT", "9"}}));
     run(file.string());
     EXPECT_EQ(host_.dialogs_.shown, plainMessages({kFinishedMessage}));
     EXPECT_TRUE(host_.closed);
@@ -130,9 +133,8 @@ TEST_F(RunFrame, ProgressStepsFollowTheByteCount)
         mapping.post();
     }
     for (const auto& c : cases) {
-        platform::runGuarded(host_.dialogs(), [&] {
-            runAgain(dir_.write(std::string(c.name) + ".txt", c.bytes).string());
-        });
+        platform::runGuarded(host_.dialogs(),
+                             [&] { runAgain(dir_.write(std::string(c.name) + ".txt", c.bytes).string()); });
         EXPECT_EQ(host_.progressSteps, c.steps) << c.name;
     }
 }
@@ -146,5 +148,5 @@ TEST(DataFile, ProgressStep)
     EXPECT_EQ(progressStepSize(5'000'000'000LL), 50'000'000LL);
 }
 
-}  // namespace
-}  // namespace importer
+} // namespace
+} // namespace importer

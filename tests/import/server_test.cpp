@@ -17,18 +17,20 @@ protected:
         ASSERT_NO_THROW(testing_support::handToServer(dir_.path()));
         host_.texts[FormField::Servidor] = "localhost:" + dir_.path().string();
     }
-    bool ciaExit() { return platform::runGuarded(host_.dialogs(), [&] { session_.CiaExit(); }); }
+    bool ciaExit()
+    {
+        return platform::runGuarded(host_.dialogs(), [&] { session_.CiaExit(); });
+    }
 };
 
 TEST_F(ThroughServer, ImportsAWholeFile)
 {
     ASSERT_TRUE(ciaExit()) << (shown().empty() ? "" : shown()[0].text)
                            << " (is the server running? scripts/start-firebird)";
-    const std::map<std::string, std::string> header = {{"PREF_PRE", "SV"},       {"COTI_NUMERO", "1"},
-                                                       {"COTI_FECHA", "05/03/2024"}, {"VEND_COD", "1"},
-                                                       {"TERC_NIT", "800"},       {"CTDE_CODBAR", "7707001000079"},
-                                                       {"CTDE_CANT", "2"},        {"CTDE_PRUNIT", "2500"},
-                                                       {"COTI_IMPTOS", "N"}};
+    const std::map<std::string, std::string> header = {
+        {"PREF_PRE", "SV"}, {"COTI_NUMERO", "1"},    {"COTI_FECHA", "05/03/2024"},
+        {"VEND_COD", "1"},  {"TERC_NIT", "800"},     {"CTDE_CODBAR", "7707001000079"},
+        {"CTDE_CANT", "2"}, {"CTDE_PRUNIT", "2500"}, {"COTI_IMPTOS", "N"}};
     std::map<std::string, std::string> second = header;
     second["COTI_NUMERO"] = "2";
     ASSERT_TRUE(importFile(dataLine(header) + dataLine({{"CTDE_CODBAR", "CAF-500"}}) + dataLine(second)));
@@ -50,7 +52,8 @@ TEST_F(ThroughServer, RefusalsKeepThePanelAndTheButton)
         std::string password;
         std::string start;
     } cases[] = {
-        {"localhost:" + dir_.path().string(), "wrong", "SQL Server Error: Your user name and password are not defined."},
+        {"localhost:" + dir_.path().string(), "wrong",
+         "SQL Server Error: Your user name and password are not defined."},
         {"127.0.0.1/3099:" + dir_.path().string(), "masterkey",
          "SQL Server Error: Unable to complete network request to host \"127.0.0.1\"."},
     };
@@ -68,5 +71,5 @@ TEST_F(ThroughServer, RefusalsKeepThePanelAndTheButton)
     }
 }
 
-}  // namespace
-}  // namespace importer
+} // namespace
+} // namespace importer

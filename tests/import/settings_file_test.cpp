@@ -1,14 +1,12 @@
 #include "import/settings_file.h"
-
-#include <gtest/gtest.h>
-
-#include <optional>
-
 #include "platform/registry.h"
 #include "support/held_file.h"
 #include "support/recording_dialogs.h"
 #include "support/test_registry.h"
 #include "support/test_support.h"
+
+#include <gtest/gtest.h>
+#include <optional>
 
 namespace importer {
 namespace {
@@ -32,7 +30,8 @@ struct SettingsCase {
 };
 
 const SettingsCase kSettingsCases[] = {
-    {"crlf", "srv\r\nusr\r\npwd\r\n01\r\n/d/c.txt\r\n1\r\n", values({"srv", "usr", "pwd", "01", "/d/c.txt", "1"})},
+    {"crlf", "srv\r\nusr\r\npwd\r\n01\r\n/d/c.txt\r\n1\r\n",
+     values({"srv", "usr", "pwd", "01", "/d/c.txt", "1"})},
     {"lf", "srv\nusr\npwd\n01\n/d/c.txt\n1\n", values({"srv", "usr", "pwd", "01", "/d/c.txt", "1"})},
     {"mixed", "srv\r\nusr\npwd\r\n01\n/d/c.txt\r\n1\n", values({"srv", "usr", "pwd", "01", "/d/c.txt", "1"})},
     {"cr_only_keeps_first_bytes", "srv\rusr\r", values({"srv", "usr"})},
@@ -46,7 +45,11 @@ const SettingsCase kSettingsCases[] = {
     {"blanks_and_tabs_kept", " srv \t\n", values({" srv \t"})},
     {"nul_ends_the_value", std::string("sr\0v\nusr\n", 9), values({"sr", "usr"})},
     {"empty_line_gives_empty_text", "\nusr\n", values({"", "usr"})},
-    {"windows_1252_bytes", "Compa\xF1" "\xED" "a\n", values({"Compañía"})},
+    {"windows_1252_bytes",
+     "Compa\xF1"
+     "\xED"
+     "a\n",
+     values({"Compañía"})},
     {"utf8_kept", "Compañía\n", values({"Compañía"})},
 };
 
@@ -111,7 +114,7 @@ constexpr const char* kHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
 TEST_F(Registry, DirectoryValueRead)
 {
     useRegistry(std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvan\\Merkalo2016]\r\n"
-                "\"Otro\"=\"x\"\r\n\"Directorio\"=\"C:\\\\Merkalo\\\\\"\r\n");
+                                       "\"Otro\"=\"x\"\r\n\"Directorio\"=\"C:\\\\Merkalo\\\\\"\r\n");
     EXPECT_EQ(diraplicacion(dialogs_), "C:\\Merkalo\\");
     EXPECT_TRUE(dialogs_.shown.empty());
 }
@@ -119,16 +122,19 @@ TEST_F(Registry, DirectoryValueRead)
 TEST_F(Registry, ExpandableStringTakenLiterally)
 {
     // "%HOME%/m" as UTF-16LE
-    useRegistry(std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
+    useRegistry(std::string(kHeader) +
+                "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n"
                 "\"Directorio\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,\\\n  2f,00,6d,00,00,00\n");
     EXPECT_EQ(diraplicacion(dialogs_), "%HOME%/m");
 }
 
 TEST_F(Registry, MissingKeyOrFileShowsTheMessage)
 {
-    const std::string message = "No se encontró la Clave HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016\\Directorio";
-    for (const std::string& content : {std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\Software\\Orvan]\n\"Directorio\"=\"x\"\n",
-                                      std::string()}) {
+    const std::string message =
+        "No se encontró la Clave HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016\\Directorio";
+    for (const std::string& content :
+         {std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\Software\\Orvan]\n\"Directorio\"=\"x\"\n",
+          std::string()}) {
         RecordingDialogs dialogs;
         useRegistry(content);
         EXPECT_EQ(diraplicacion(dialogs), "");
@@ -142,14 +148,16 @@ TEST_F(Registry, MissingKeyOrFileShowsTheMessage)
 
 TEST_F(Registry, MissingValueIsSilent)
 {
-    useRegistry(std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n\"Otro\"=\"x\"\n");
+    useRegistry(std::string(kHeader) +
+                "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n\"Otro\"=\"x\"\n");
     EXPECT_EQ(diraplicacion(dialogs_), "");
     EXPECT_TRUE(dialogs_.shown.empty());
 }
 
 TEST_F(Registry, ValueOfAnotherTypeIsAnError)
 {
-    useRegistry(std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n\"Directorio\"=dword:00000001\n");
+    useRegistry(std::string(kHeader) +
+                "[HKEY_LOCAL_MACHINE\\Software\\Orvan\\Merkalo2016]\n\"Directorio\"=dword:00000001\n");
     try {
         diraplicacion(dialogs_);
         FAIL() << "a dword was taken as the directory";
@@ -158,5 +166,5 @@ TEST_F(Registry, ValueOfAnotherTypeIsAnError)
     }
 }
 
-}  // namespace
-}  // namespace importer
+} // namespace
+} // namespace importer

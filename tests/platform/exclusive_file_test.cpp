@@ -31,7 +31,8 @@ TEST(ExclusiveFile, NonAsciiNamesOpen)
     for (const std::string name : {"Cotización año 2024.txt", "数据.txt", "Ωmega ñandú.csv"}) {
         const std::string path = std::string(folder.begin(), folder.end()) + "/" + name;
         {
-            std::ofstream out(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
+            std::ofstream out(std::filesystem::path(std::u8string(path.begin(), path.end())),
+                              std::ios::binary);
             out << name;
         }
         EXPECT_EQ(platform::pathKind(path), platform::PathKind::RegularFile) << name;
@@ -43,4 +44,4 @@ TEST(ExclusiveFile, NonAsciiNamesOpen)
     }
 }
 
-}  // namespace
+} // namespace

@@ -3,7 +3,6 @@
 #include "platform/text_codec.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace platform {
@@ -35,7 +34,7 @@ TEST(StrictUtf8ToCp1252, SameResultWhereverThePiecesAreCut)
     const struct {
         const char* name;
         std::string text;
-        std::string bytes;  // what comes out before the failure, if any
+        std::string bytes; // what comes out before the failure, if any
         Failure failure;
         char32_t character;
     } cases[] = {
@@ -59,5 +58,5 @@ TEST(StrictUtf8ToCp1252, SameResultWhereverThePiecesAreCut)
     }
 }
 
-}  // namespace
-}  // namespace platform
+} // namespace
+} // namespace platform

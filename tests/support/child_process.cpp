@@ -1,5 +1,7 @@
 #include "support/child_process.h"
 
+#include "support/test_support.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -12,8 +14,6 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-#include "support/test_support.h"
 
 extern char** environ;
 
@@ -46,11 +46,17 @@ std::vector<char*> pointers(std::vector<std::string>& texts)
     return result;
 }
 
-int exitStatus(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+int exitStatus(int status)
+{
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 } // namespace
 
-fs::path builtProgram() { return fs::path(IMPORTARCOT_BINARY_DIR) / "app" / "importarcot"; }
+fs::path builtProgram()
+{
+    return fs::path(IMPORTARCOT_BINARY_DIR) / "app" / "importarcot";
+}
 
 std::optional<std::string> onThePath(const std::string& name)
 {
@@ -149,8 +155,8 @@ void ChildProcess::readTerminal(std::optional<std::chrono::steady_clock::time_po
     for (;;) {
         int timeout = -1;
         if (deadline) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline -
-                                                                                    std::chrono::steady_clock::now());
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                *deadline - std::chrono::steady_clock::now());
             timeout = static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
         }
         pollfd ready{terminal_, POLLIN, 0};
@@ -178,9 +184,15 @@ void ChildProcess::kill()
     status_ = -1;
 }
 
-std::string ChildProcess::out() const { return readFile(out_); }
+std::string ChildProcess::out() const
+{
+    return readFile(out_);
+}
 
-std::string ChildProcess::err() const { return onTerminal_ ? terminalText_ : readFile(err_); }
+std::string ChildProcess::err() const
+{
+    return onTerminal_ ? terminalText_ : readFile(err_);
+}
 
 Finished runToEnd(const fs::path& folder, std::vector<std::string> command, ChildProcess::Options options)
 {

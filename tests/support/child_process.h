@@ -29,8 +29,8 @@ public:
 
     // Starts command[0] (a path, or a name looked for on the PATH) with the rest as
     // its arguments; its streams go to <name>.out and <name>.err in the folder.
-    ChildProcess(const std::filesystem::path& folder, const std::string& name, std::vector<std::string> command,
-                 Options options);
+    ChildProcess(const std::filesystem::path& folder, const std::string& name,
+                 std::vector<std::string> command, Options options);
     // A process still running is killed.
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
@@ -70,4 +70,4 @@ struct Finished {
 Finished runToEnd(const std::filesystem::path& folder, std::vector<std::string> command,
                   ChildProcess::Options options = {});
 
-}  // namespace testing_support
+} // namespace testing_support

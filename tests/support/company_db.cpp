@@ -244,9 +244,9 @@ fs::path createCompanyDatabase(const fs::path& folder, const std::string& compan
 
 void createEmptyDatabase(const std::string& name, const std::string& password)
 {
-    const IsqlResult created = runIsqlScript("create database " + sqlQuote(name) + " user '" + kUser +
-                                             "' password " + sqlQuote(password) +
-                                             " page_size 8192 default character set WIN1252;\n");
+    const IsqlResult created =
+        runIsqlScript("create database " + sqlQuote(name) + " user '" + kUser + "' password " +
+                      sqlQuote(password) + " page_size 8192 default character set WIN1252;\n");
     if (!created.ok)
         throw std::runtime_error("cannot create " + name + ": " + created.output);
 }

@@ -41,4 +41,4 @@ HeldFile::~HeldFile()
 
 #endif
 
-}  // namespace testing_support
+} // namespace testing_support

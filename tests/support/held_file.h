@@ -23,4 +23,4 @@ private:
 #endif
 };
 
-}  // namespace testing_support
+} // namespace testing_support

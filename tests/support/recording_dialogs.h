@@ -1,11 +1,11 @@
 #pragma once
 // The modal boxes, recorded instead of shown. Tests read what was shown, in order.
+#include "platform/dialogs.h"
+
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include "platform/dialogs.h"
 
 namespace testing_support {
 
@@ -41,9 +41,9 @@ public:
     }
 
     std::vector<Shown> shown;
-    std::optional<std::string> openFileAnswer;  // what the file dialog answers
-    bool confirmAnswer = false;                 // what a question is answered
+    std::optional<std::string> openFileAnswer; // what the file dialog answers
+    bool confirmAnswer = false;                // what a question is answered
     platform::OpenFileRequest lastOpenFileRequest;
 };
 
-}  // namespace testing_support
+} // namespace testing_support

@@ -2,12 +2,12 @@
 // The window's side of the import, recorded: field texts in a map, every call
 // that shows something in a list of events, in order, and the run's events in a
 // list of their own.
+#include "import/form_host.h"
+#include "support/recording_dialogs.h"
+
 #include <map>
 #include <string>
 #include <vector>
-
-#include "import/form_host.h"
-#include "support/recording_dialogs.h"
 
 namespace testing_support {
 
@@ -56,8 +56,8 @@ public:
     void quotationEnded(const importer::QuotationEnd& end) override
     {
         static constexpr const char* kOutcomes[] = {"stored", "refused", "skipped"};
-        runEvents.push_back(std::string(kOutcomes[static_cast<int>(end.outcome)]) + " " + end.place.prefix + " " +
-                            end.place.number + " from line " + std::to_string(end.place.line));
+        runEvents.push_back(std::string(kOutcomes[static_cast<int>(end.outcome)]) + " " + end.place.prefix +
+                            " " + end.place.number + " from line " + std::to_string(end.place.line));
     }
     void runEnded(importer::RunEnd end) override
     {
@@ -83,4 +83,4 @@ public:
     std::vector<importer::LineRead> linesRead;
 };
 
-}  // namespace testing_support
+} // namespace testing_support

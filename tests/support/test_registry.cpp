@@ -5,11 +5,11 @@
 #include <utility>
 
 #ifdef _WIN32
-#include <fstream>
-#include <windows.h>
-
 #include "platform/text_codec.h"
 #include "platform/wide_text.h"
+
+#include <fstream>
+#include <windows.h>
 #endif
 
 namespace testing_support {
@@ -22,7 +22,8 @@ void removeSuiteKey()
 {
     for (const REGSAM view : {REGSAM{0}, REGSAM{KEY_WOW64_32KEY}}) {
         HKEY software = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_ALL_ACCESS | view, &software) != ERROR_SUCCESS)
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_ALL_ACCESS | view, &software) !=
+            ERROR_SUCCESS)
             continue;
         RegDeleteTreeW(software, L"Orvan");
         RegCloseKey(software);
@@ -55,13 +56,22 @@ void useRegistryFile(const std::filesystem::path& file)
     _wsystem(command.c_str());
 }
 
-void forgetRegistry() { removeSuiteKey(); }
+void forgetRegistry()
+{
+    removeSuiteKey();
+}
 
 #else
 
-void useRegistryFile(const std::filesystem::path& file) { setenv("IMPORTARCOT_REGISTRY", file.c_str(), 1); }
+void useRegistryFile(const std::filesystem::path& file)
+{
+    setenv("IMPORTARCOT_REGISTRY", file.c_str(), 1);
+}
 
-void forgetRegistry() { unsetenv("IMPORTARCOT_REGISTRY"); }
+void forgetRegistry()
+{
+    unsetenv("IMPORTARCOT_REGISTRY");
+}
 
 #endif
 
@@ -71,7 +81,7 @@ std::filesystem::path madeFolder(const std::filesystem::path& path)
     return path;
 }
 
-}  // namespace
+} // namespace
 
 std::string suiteKeyExport(const std::string& values)
 {
@@ -102,7 +112,10 @@ ScopedRegistry::ScopedRegistry(const TempDir& folder, const std::string& content
 {
 }
 
-ScopedRegistry::~ScopedRegistry() { forgetRegistry(); }
+ScopedRegistry::~ScopedRegistry()
+{
+    forgetRegistry();
+}
 
 SuiteInstallation::SuiteInstallation(const TempDir& folder)
     : path_(madeFolder(folder.path() / "suite")), registry_(folder, suiteKeyExport(directorioValue(path_)))
@@ -114,4 +127,4 @@ std::filesystem::path SuiteInstallation::writeSettings(const std::string& bytes)
     return writeFile(path_ / "settings.conf", bytes);
 }
 
-}  // namespace testing_support
+} // namespace testing_support

@@ -3,10 +3,10 @@
 // export format. On Linux the program reads such a file itself (the stand-in named by
 // IMPORTARCOT_REGISTRY); on Windows the file is imported into the real registry with
 // the system's reg.exe, after the suite's key has been removed from both views.
+#include "support/test_support.h"
+
 #include <filesystem>
 #include <string>
-
-#include "support/test_support.h"
 
 namespace testing_support {
 
@@ -52,4 +52,4 @@ private:
     ScopedRegistry registry_;
 };
 
-}  // namespace testing_support
+} // namespace testing_support

@@ -53,4 +53,4 @@ std::string readFile(const std::filesystem::path& path)
     return content.str();
 }
 
-}  // namespace testing_support
+} // namespace testing_support

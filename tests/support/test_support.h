@@ -26,8 +26,7 @@ std::string readFile(const std::filesystem::path& path);
 std::filesystem::path writeFile(const std::filesystem::path& file, const std::string& bytes);
 
 // The text of the Error that the operation raises, or "(no error)".
-template <class Error>
-std::string messageOf(const std::function<void()>& operation)
+template <class Error> std::string messageOf(const std::function<void()>& operation)
 {
     try {
         operation();
@@ -37,4 +36,4 @@ std::string messageOf(const std::function<void()>& operation)
     return "(no error)";
 }
 
-}  // namespace testing_support
+} // namespace testing_support

@@ -6,9 +6,9 @@
 #include "platform/errors.h"
 #include "support/test_support.h"
 
-#include <gtest/gtest.h>
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <windows.h>
 
@@ -55,8 +55,9 @@ protected:
     void recordInstallation(const std::filesystem::path& folder)
     {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Firebird Project\\Firebird Server\\Instances", 0,
-                                  nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                                  L"SOFTWARE\\Firebird Project\\Firebird Server\\Instances", 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         const std::wstring value = folder.wstring();
         RegSetValueExW(key, L"DefaultInstance", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -96,4 +97,4 @@ TEST_F(ClientLibrarySearch, NamedByTheEnvironmentAsTheLastResort)
     EXPECT_EQ(loadFailure(), kFound);
 }
 
-}  // namespace
+} // namespace
