@@ -96,7 +96,7 @@ void QuotationAssembly::lineStep(const Slots& slots, int fieldCount, std::int64_
     // What the line shows is known when it is read, though its step may wait.
     lineShown_ = platform::cp1252ToUtf8(ahead_.EPref + ahead_.ENum + " - " + ahead_.DArt);
     if (ahead_.EPref == PreVie_ && ahead_.ENum == NumVie_) {
-        waiting_.push_back({ahead_, line, false});
+        waiting_.push_back({ahead_, lineShown_, line, false});
         return;
     }
     // A new quotation: the lines of the one before have their steps first, and its
@@ -111,7 +111,7 @@ void QuotationAssembly::lineStep(const Slots& slots, int fieldCount, std::int64_
     quotationPlace_ = {line, values_.EPref, values_.ENum};
     place_ = quotationPlace_;
     beginQuotation();
-    waiting_.push_back({values_, line, true});
+    waiting_.push_back({values_, lineShown_, line, true});
 }
 
 void QuotationAssembly::stepReadLines()
@@ -140,7 +140,7 @@ void QuotationAssembly::stepLine(const ReadLine& read)
 {
     values_ = read.values;
     if (!read.first) {
-        host_.setLineDisplay(platform::cp1252ToUtf8(values_.EPref + values_.ENum + " - " + values_.DArt));
+        host_.setLineDisplay(read.shown);
         rejected_.lineOfQuotation(read.line);
     }
     place_ = {read.line, values_.EPref, values_.ENum};

@@ -58,6 +58,7 @@ private:
     // has its step as it would have had it when it was read.
     struct ReadLine {
         LineValues values;
+        std::string shown; // as the line display shows it
         std::int64_t line = 0;
         bool first = false; // its quotation's first line, whose header is in place
     };
