@@ -63,6 +63,11 @@ void Connection::setParameters(ConnectionParameters parameters)
     parameters_ = std::move(parameters);
 }
 
+bool Connection::throughServer() const
+{
+    return hasHostPart(trimDatabasePath(parameters_.database));
+}
+
 bool Connection::isOpen() const
 {
     return native_ && native_->attachment;
@@ -100,7 +105,7 @@ void Connection::open()
         if (!parameters_.role.empty())
             insertText(isc_dpb_sql_role_name, parameters_.role);
         dpb->insertInt(status, isc_dpb_sql_dialect, kSqlDialect);
-        if (!hasHostPart(path))
+        if (!throughServer())
             insertText(isc_dpb_config, kEmbeddedConfig);
 
         const unsigned char* buffer = dpb->getBuffer(status);

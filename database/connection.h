@@ -42,6 +42,8 @@ public:
     // The values used by the next open, also by an implicit one.
     void setParameters(ConnectionParameters parameters);
     const ConnectionParameters& parameters() const { return parameters_; }
+    // Whether the next open goes through a server (the path has a host part).
+    bool throughServer() const;
 
     // Closes the connection when it is open, then attaches with SQL dialect 3 and no
     // connection character set, so that texts travel as the database stores them.

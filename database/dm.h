@@ -14,6 +14,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -87,10 +88,11 @@ public:
     std::string SCambieidcot();
 
     // Whether an import writes each quotation by blocks (Provider::writeInBlocks)
-    // instead of statement by statement. Off by default: the embedded engine ends
-    // the process when an autonomous transaction meets a damaged page, and the
-    // monitoring of a waiting write sees the block, not the INSERT of the line.
-    bool writesInBlocks() const { return writesInBlocks_; }
+    // instead of statement by statement. By default a connection through a server
+    // does, where a round trip is worth saving, and the embedded engine does not:
+    // there a block is no faster, and the engine ends the process when an
+    // autonomous transaction meets a damaged page. setWritesInBlocks overrides it.
+    bool writesInBlocks() const { return writesInBlocks_.value_or(merkalo_.throughServer()); }
     void setWritesInBlocks(bool on) { writesInBlocks_ = on; }
     // Writes a quotation by blocks, drawing its identifier with SCambieidcot's
     // procedure. The blocks run in a read-write transaction that writes nothing
@@ -174,7 +176,7 @@ private:
     LookupCache articles_, taxes_, factors_;
     std::map<std::size_t, std::unique_ptr<Statement>> prefetchBlocks_;
     bool inRun_ = false;
-    bool writesInBlocks_ = false;
+    std::optional<bool> writesInBlocks_;
     std::unique_ptr<Transaction> blockWriter_;
     int blockWriterUses_ = 0;
 };

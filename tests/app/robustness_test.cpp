@@ -178,14 +178,17 @@ protected:
 
     // Waits until the given number of other connections is writing a quotation line
     // (waiting on the held article) while the given number of quotations is stored.
-    // False when an import ended or the moment never came.
+    // The line's INSERT is a statement of its own, or one of a block that writes the
+    // quotation whole. False when an import ended or the moment never came.
     bool waitUntilWaiting(int waiting, int stored, std::initializer_list<ChildProcess*> imports)
     {
         database::Statement state(
             *holder_,
             "select cast((select count(*) from COTIZACIONES) as integer), cast((select count(*) from "
             "MON$STATEMENTS s where s.MON$ATTACHMENT_ID <> current_connection and s.MON$STATE = 1 and "
-            "s.MON$SQL_TEXT starting with 'insert into \"COTIZACIONES_DETALLE\"') as integer) from "
+            "(s.MON$SQL_TEXT starting with 'insert into \"COTIZACIONES_DETALLE\"' or "
+            "(s.MON$SQL_TEXT starting with 'execute block' and "
+            "s.MON$SQL_TEXT containing 'insert into \"COTIZACIONES_DETALLE\"'))) as integer) from "
             "RDB$DATABASE");
         const auto deadline = std::chrono::steady_clock::now() + kPatience;
         while (std::chrono::steady_clock::now() < deadline) {

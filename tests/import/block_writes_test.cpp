@@ -45,6 +45,7 @@ TEST_F(BlockWrites, SameRowsIdentifiersAndMessagesAsThePlainWay)
     testing_support::runSql(database_, "alter table COTIZACIONES_DETALLE add constraint FK_LIPR foreign key "
                                        "(LIPR_COD) references LISTA_PRECIOS (LIPR_COD)");
     connect();
+    EXPECT_FALSE(fdm_.writesInBlocks()) << "the embedded engine writes statement by statement by default";
     // Quotation 2 is far longer than what one statement of 64 KB can insert.
     const std::string file =
         quotation("1", 3) + quotation("2", 150, "1") + quotation("3", 4, "99") + quotation("4", 1, "1");

@@ -1,5 +1,6 @@
 // The import through the server behind a relay that counts round trips: what each
-// further quotation costs, the run's own reads and preparations set apart.
+// further quotation costs, the run's own reads and preparations set apart, with
+// what a connection through a server writes by default.
 #include "bench/latency_proxy.h"
 #include "import_fixture.h"
 
@@ -51,7 +52,6 @@ protected:
 
 TEST_F(ThroughServerRelay, AtMostThreeRoundTripsPerStoredQuotation)
 {
-    fdm_.setWritesInBlocks(true);
     connect();
     roundTripsOf("WA", 2); // the statements are prepared
     const std::int64_t few = roundTripsOf("FE", 2);
