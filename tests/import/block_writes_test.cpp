@@ -38,12 +38,9 @@ class BlockWrites : public ImportFixture {};
 
 TEST_F(BlockWrites, SameRowsIdentifiersAndMessagesAsThePlainWay)
 {
-    // A price list that the lines must reference: quotation 3 names one that does
-    // not exist and is refused inside its block.
-    testing_support::runSql(database_, "create table LISTA_PRECIOS (LIPR_COD integer not null primary key)");
-    testing_support::runSql(database_, "insert into LISTA_PRECIOS values (1)");
-    testing_support::runSql(database_, "alter table COTIZACIONES_DETALLE add constraint FK_LIPR foreign key "
-                                       "(LIPR_COD) references LISTA_PRECIOS (LIPR_COD)");
+    // Quotation 3 names a price list that does not exist and is refused inside its
+    // block.
+    requirePriceList();
     connect();
     EXPECT_FALSE(fdm_.writesInBlocks()) << "the embedded engine writes statement by statement by default";
     // Quotation 2 is far longer than what one statement of 64 KB can insert.

@@ -74,6 +74,18 @@ protected:
         return platform::runGuarded(host_.dialogs(), [&] { session_.SpeedButton3Click(); });
     }
 
+    // A price list table that the lines must reference, holding list 1 alone: a
+    // line naming another list is refused by the database.
+    void requirePriceList()
+    {
+        testing_support::runSql(database_,
+                                "create table LISTA_PRECIOS (LIPR_COD integer not null primary key)");
+        testing_support::runSql(database_, "insert into LISTA_PRECIOS values (1)");
+        testing_support::runSql(database_,
+                                "alter table COTIZACIONES_DETALLE add constraint FK_LIPR foreign key "
+                                "(LIPR_COD) references LISTA_PRECIOS (LIPR_COD)");
+    }
+
     // Rows of a query on the open connection, values as text ("" for null).
     std::vector<std::vector<std::string>> query(const std::string& sql)
     {

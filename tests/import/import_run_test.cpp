@@ -160,11 +160,7 @@ TEST_F(ImportRun, ArticleNotFoundStopsTheRun)
 
 TEST_F(ImportRun, RefusedQuotationIsLeftOutAndTheRunGoesOn)
 {
-    // A price list that the line table must reference.
-    testing_support::runSql(database_, "create table LISTA_PRECIOS (LIPR_COD integer not null primary key)");
-    testing_support::runSql(database_, "insert into LISTA_PRECIOS values (1)");
-    testing_support::runSql(database_, "alter table COTIZACIONES_DETALLE add constraint FK_LIPR foreign key "
-                                       "(LIPR_COD) references LISTA_PRECIOS (LIPR_COD)");
+    requirePriceList();
     connect();
     const std::string file =
         dataLine(with(header("CT", "1"), {{"CTDE_CODBAR", "CAF-500"}, {"LIPR_COD", "1"}})) +
