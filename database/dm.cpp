@@ -7,6 +7,7 @@
 #include "platform/text_codec.h"
 
 #include <algorithm>
+#include <bit>
 #include <optional>
 
 namespace database {
@@ -81,8 +82,12 @@ std::optional<std::size_t> columnNamed(const std::vector<dataset::ColumnInfo>& c
 }
 
 // At most this many codes are read ahead by one block, which keeps its text and
-// its messages well below the 64 KB that Firebird 3 allows each.
+// its messages well below the 64 KB that Firebird 3 allows each; a power of two.
 constexpr std::size_t kPrefetchItems = 32;
+
+// The article codes a run keeps at most, with their taxes and unit factors: a few
+// megabytes, and the codes a shop's files repeat stay at hand.
+constexpr std::size_t kCachedCodes = 1024;
 
 } // namespace
 
@@ -185,8 +190,11 @@ void Tfdm::readInto(dataset::RecordSet& recordSet, LazyStatement& query, const R
                 } else {
                     rows = statement.fetchAll(merkalo_.readTransaction(), parameters);
                     // Read without effects: the same read later in the run gives these rows.
-                    if (cache != nullptr)
+                    if (cache != nullptr) {
+                        if (cache == &articles_ || cache == &taxes_ || cache == &factors_)
+                            boundArticleCaches(1);
                         cache->emplace(key, rows);
+                    }
                 }
             } catch (const ReadOnlyTransactionError&) {
                 writingReads_.push_back(&statement);
@@ -364,10 +372,21 @@ Statement& Tfdm::prefetchBlock(std::size_t items)
     return *block;
 }
 
+void Tfdm::boundArticleCaches(std::size_t more)
+{
+    if (std::max({articles_.size(), taxes_.size(), factors_.size()}) + more <= kCachedCodes)
+        return;
+    articles_.clear();
+    taxes_.clear();
+    factors_.clear();
+}
+
 void Tfdm::prefetchArticles(const std::vector<ArticleKey>& keys)
 {
-    if (!inRun_)
+    if (!inRun_ || !worksInBlocks())
         return;
+    // Room for the whole quotation now, so that its line steps find what is read.
+    boundArticleCaches(keys.size());
     std::vector<const ArticleKey*> missing;
     for (const auto& key : keys) {
         if (key.code.empty() || articles_.contains({key.code}))
@@ -393,14 +412,18 @@ void Tfdm::prefetchArticles(const std::vector<ArticleKey>& keys)
         const std::size_t perItem = articleColumns + taxColumns + factorColumns + 3;
         for (std::size_t first = 0; first < missing.size(); first += kPrefetchItems) {
             const std::size_t items = std::min(kPrefetchItems, missing.size() - first);
-            Statement& block = prefetchBlock(items);
+            // Blocks come in six sizes, each prepared once per run, the last code
+            // repeated to fill one: a size for every count would cost a prepare each.
+            const std::size_t slots = std::bit_ceil(items);
+            Statement& block = prefetchBlock(slots);
             const auto tipo = *columnNamed(article.columns(), "TIPO");
             const auto id = *columnNamed(article.columns(), "ID");
             const auto unit = *columnNamed(article.columns(), "UNIDAD");
             Row parameters;
-            for (std::size_t i = 0; i < items; ++i) {
-                parameters.push_back(missing[first + i]->code);
-                parameters.push_back(missing[first + i]->unit);
+            for (std::size_t i = 0; i < slots; ++i) {
+                const ArticleKey& key = *missing[first + std::min(i, items - 1)];
+                parameters.push_back(key.code);
+                parameters.push_back(key.unit);
             }
             const Row out = block.fetchSingleton(merkalo_.readTransaction(), parameters);
             // The first row of a look-up, or none.

@@ -87,13 +87,15 @@ public:
     // its output parameter ID as text ("" for null).
     std::string SCambieidcot();
 
-    // Whether an import writes each quotation by blocks (Provider::writeInBlocks)
-    // instead of statement by statement. By default a connection through a server
-    // does, where a round trip is worth saving, and the embedded engine does not:
-    // there a block is no faster, and the engine ends the process when an
-    // autonomous transaction meets a damaged page. setWritesInBlocks overrides it.
-    bool writesInBlocks() const { return writesInBlocks_.value_or(merkalo_.throughServer()); }
-    void setWritesInBlocks(bool on) { writesInBlocks_ = on; }
+    // Whether an import reads each quotation's look-ups ahead (prefetchArticles) and
+    // writes it (Provider::writeInBlocks) by blocks instead of statement by
+    // statement. By default a connection through a server does, where a round trip
+    // is worth saving, and the embedded engine does not: there a block saves no
+    // waiting, costs its preparing and the engine's memory for each of its sizes,
+    // and the engine ends the process when an autonomous transaction meets a
+    // damaged page. setWorksInBlocks overrides it.
+    bool worksInBlocks() const { return worksInBlocks_.value_or(merkalo_.throughServer()); }
+    void setWorksInBlocks(bool on) { worksInBlocks_ = on; }
     // Writes a quotation by blocks, drawing its identifier with SCambieidcot's
     // procedure. The blocks run in a read-write transaction that writes nothing
     // itself and is renewed every few dozen quotations, so that it never holds
@@ -130,6 +132,10 @@ public:
 private:
     // Rows read without side effects, by the texts of their parameters.
     using LookupCache = std::map<std::vector<std::string>, Rows>;
+    // Empties the article caches when they would hold more than a bounded number
+    // of codes with this many more: a file may name every article of the company,
+    // and the run's memory must not grow with it.
+    void boundArticleCaches(std::size_t more);
 
     void syncParameters();
     // Reads the statement's rows into the record set; an error reaches the caller as
@@ -176,7 +182,7 @@ private:
     LookupCache articles_, taxes_, factors_;
     std::map<std::size_t, std::unique_ptr<Statement>> prefetchBlocks_;
     bool inRun_ = false;
-    std::optional<bool> writesInBlocks_;
+    std::optional<bool> worksInBlocks_;
     std::unique_ptr<Transaction> blockWriter_;
     int blockWriterUses_ = 0;
 };

@@ -43,7 +43,7 @@ bool QuotationSave::store()
     dataset::Field id = CFacturas_.field("COTI_ID");
     // By blocks the identifier is drawn by the block that writes the quotation; it
     // is drawn here instead when the quotation does not reach it.
-    const bool byBlocks = id.asInteger() == 0 && fdm_.writesInBlocks() && fdm_.rehearsal() == nullptr;
+    const bool byBlocks = id.asInteger() == 0 && fdm_.worksInBlocks() && fdm_.rehearsal() == nullptr;
     if (id.asInteger() == 0 && !byBlocks)
         id.setAsString(fdm_.SCambieidcot());
     try {

@@ -1,6 +1,7 @@
-// Quotations written by blocks: the rows, the identifiers and the messages are
-// those of the plain way, statement by statement, also for a quotation longer than
-// one block and for one that the database refuses inside a block.
+// Quotations read ahead and written by blocks: the rows, the identifiers and the
+// messages are those of the plain way, statement by statement, also for a
+// quotation longer than one block, for one that the database refuses inside a
+// block and for an article code that does not exist.
 #include "import_fixture.h"
 
 namespace importer {
@@ -42,20 +43,24 @@ TEST_F(BlockWrites, SameRowsIdentifiersAndMessagesAsThePlainWay)
     // block.
     requirePriceList();
     connect();
-    EXPECT_FALSE(fdm_.writesInBlocks()) << "the embedded engine writes statement by statement by default";
+    EXPECT_FALSE(fdm_.worksInBlocks()) << "the embedded engine writes statement by statement by default";
     // Quotation 2 is far longer than what one statement of 64 KB can insert.
-    const std::string file =
-        quotation("1", 3) + quotation("2", 150, "1") + quotation("3", 4, "99") + quotation("4", 1, "1");
+    // Quotation 5's second line names an article that does not exist, which ends the
+    // run there.
+    const std::string file = quotation("1", 3) + quotation("2", 150, "1") + quotation("3", 4, "99") +
+                             quotation("4", 1, "1") + quotation("5", 1) +
+                             dataLine({{"CTDE_CODBAR", "NO-EXISTE"}, {"CTDE_CANT", "1"}});
     struct Outcome {
+        bool finished;
         std::vector<Shown> shown;
         Rows headers, lines, drawn;
     };
     std::vector<Outcome> outcomes;
     for (bool byBlocks : {false, true}) {
-        fdm_.setWritesInBlocks(byBlocks);
+        fdm_.setWorksInBlocks(byBlocks);
         shown().clear();
-        ASSERT_TRUE(importFile(file));
-        outcomes.push_back({shown(), query("select * from COTIZACIONES order by COTI_ID"),
+        const bool finished = importFile(file);
+        outcomes.push_back({finished, shown(), query("select * from COTIZACIONES order by COTI_ID"),
                             query("select * from COTIZACIONES_DETALLE order by COTI_ID, CTDE_ITEM"),
                             query("select gen_id(GEN_COTIZACIONES_ID, 0) from RDB$DATABASE")});
         query("delete from COTIZACIONES_DETALLE");
@@ -63,15 +68,19 @@ TEST_F(BlockWrites, SameRowsIdentifiersAndMessagesAsThePlainWay)
         query("alter sequence GEN_COTIZACIONES_ID restart with 0");
     }
     const Outcome& plain = outcomes[0];
+    EXPECT_FALSE(plain.finished);
     const std::string foreign =
         "Está borrando o insertando un registro en la tabla Cotizaci que tiene una relación con otra tabla.";
-    EXPECT_EQ(plain.shown,
-              (std::vector<Shown>{
-                  {Kind::Beep, ""}, {Kind::Error, foreign}, {Kind::Plain, "Importación finalizada."}}));
+    EXPECT_EQ(plain.shown, (std::vector<Shown>{{Kind::Beep, ""},
+                                               {Kind::Error, foreign},
+                                               {Kind::Plain, "Código 'NO-EXISTE' no encontrado."},
+                                               {Kind::Beep, ""},
+                                               {Kind::Error, "Los campos ARTI_COD,  son obligatorios."}}));
     ASSERT_EQ(plain.headers.size(), 3u);
     EXPECT_EQ(plain.lines.size(), 154u);
     EXPECT_EQ(plain.drawn, (Rows{{"4"}})) << "the refused quotation used its identifier up";
     const Outcome& blocks = outcomes[1];
+    EXPECT_EQ(blocks.finished, plain.finished);
     EXPECT_EQ(blocks.shown, plain.shown);
     EXPECT_EQ(blocks.headers, plain.headers);
     EXPECT_EQ(blocks.lines, plain.lines);
