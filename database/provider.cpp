@@ -4,6 +4,7 @@
 #include "database/statement.h"
 #include "database/transaction.h"
 
+#include <bit>
 #include <cctype>
 #include <map>
 #include <optional>
@@ -287,12 +288,15 @@ std::string insertText(const BlockTable& part, const std::string& prefix, std::s
 std::string blockText(BlockKind kind, std::size_t lines, const BlockTable& header, const BlockTable& line,
                       const std::string& idCall)
 {
-    std::string inputs = kind == kRest ? ", coti_id integer = ?" : "";
+    // "lines" says how many of the block's line slots hold a line: the rest are
+    // nulls and write nothing.
+    std::string inputs = kind == kRest ? ", lines integer = ?, coti_id integer = ?" : ", lines integer = ?";
     std::string inserts;
     if (kind != kRest)
         inserts += insertText(header, "h", inputs);
     for (std::size_t j = 0; j < lines; ++j)
-        inserts += insertText(line, "l" + std::to_string(j) + "_", inputs);
+        inserts += "      if (lines > " + std::to_string(j) + ") then\n" +
+                   insertText(line, "l" + std::to_string(j) + "_", inputs);
     std::string text = "execute block";
     if (!inputs.empty())
         text += " (" + inputs.substr(2) + ")";
@@ -406,7 +410,10 @@ Provider::BlockWrite Provider::writeInBlocks(dataset::RecordSet& recordSet, cons
         while (!failed && (done == 0 || done < details.size())) {
             const std::size_t count = std::min(linesPerBlock_, details.size() - done);
             const BlockKind kind = done > 0 ? kRest : (count == details.size() ? kWhole : kFirst);
-            Row parameters;
+            // Blocks come with room for a power of two of lines, each size prepared
+            // once: a block for every line count would cost a prepare each.
+            const std::size_t slots = std::min(std::bit_ceil(count), linesPerBlock_);
+            Row parameters{static_cast<std::int32_t>(count)};
             if (kind == kRest)
                 parameters.push_back(result.id);
             else if (!valuesOf(headerInsert, header, log[0].row, parameters))
@@ -414,9 +421,13 @@ Provider::BlockWrite Provider::writeInBlocks(dataset::RecordSet& recordSet, cons
             for (std::size_t j = done; j < done + count; ++j)
                 if (!valuesOf(lineInsert, line, details[j], parameters))
                     return result;
+            for (std::size_t j = count; j < slots; ++j)
+                for (std::size_t k = 0; k < line.names.size(); ++k)
+                    if (k != line.link)
+                        parameters.emplace_back();
             if (kind == kFirst)
                 own.emplace(connection_);
-            Statement& block = statementFor(kind, count);
+            Statement& block = statementFor(kind, slots);
             const Row out = block.fetchSingleton(kind == kWhole ? within : *own, parameters);
             if (kind != kRest) {
                 result.id = out.at(0);
