@@ -191,8 +191,7 @@ void Tfdm::readInto(dataset::RecordSet& recordSet, LazyStatement& query, const R
                     rows = statement.fetchAll(merkalo_.readTransaction(), parameters);
                     // Read without effects: the same read later in the run gives these rows.
                     if (cache != nullptr) {
-                        if (cache == &articles_ || cache == &taxes_ || cache == &factors_)
-                            boundArticleCaches(1);
+                        boundArticleCaches(1);
                         cache->emplace(key, rows);
                     }
                 }

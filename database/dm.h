@@ -140,7 +140,8 @@ private:
     void syncParameters();
     // Reads the statement's rows into the record set; an error reaches the caller as
     // a provider's reading gives it (trimReadError). With a cache, rows read in the
-    // read-only transaction are kept for the run and a kept read is not repeated.
+    // read-only transaction are kept for the run (boundArticleCaches limiting how many)
+    // and a kept read is not repeated.
     void readInto(dataset::RecordSet& recordSet, LazyStatement& statement, const Row& parameters,
                   LookupCache* cache = nullptr);
     // The block that reads ahead the look-ups of this many codes.

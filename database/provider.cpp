@@ -297,9 +297,7 @@ std::string blockText(BlockKind kind, std::size_t lines, const BlockTable& heade
     for (std::size_t j = 0; j < lines; ++j)
         inserts += "      if (lines > " + std::to_string(j) + ") then\n" +
                    insertText(line, "l" + std::to_string(j) + "_", inputs);
-    std::string text = "execute block";
-    if (!inputs.empty())
-        text += " (" + inputs.substr(2) + ")";
+    std::string text = "execute block (" + inputs.substr(2) + ")";
     text += kind == kRest ? "\nreturns (failed integer)" : "\nreturns (coti_id integer, failed integer)";
     text += "\nas\nbegin\n";
     if (kind != kRest)
