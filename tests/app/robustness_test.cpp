@@ -314,6 +314,27 @@ TEST_F(ServerFaults, TwoImportsAtOnceIntoOneDatabase)
               "80|80\n");
 }
 
+// SIGTERM while a quotation is being written stops the run as SIGHUP does: the
+// client library does not drop the connection, the quotation being written is
+// finished, and the run stops before the next one with no error line.
+TEST_F(ServerFaults, TerminatedDuringAnImportStopsBetweenQuotations)
+{
+    const std::vector<Quotation> file = quotations("TS", 30, {{10, {"CAF-500", kHeldArticle, "ACE-1L"}}});
+    holdArticle();
+    auto import = startImport("terminated", dataFile(file));
+    ASSERT_TRUE(waitUntilWaiting(1, 9, {import.get()})) << import->err();
+    import->signal(SIGTERM);
+    // The signal is taken while the quotation waits on the lock; released, it is
+    // written and the run stops.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    hold_->rollback();
+
+    EXPECT_EQ(import->finish(kPatience), kBatchStopped) << import->err();
+    EXPECT_EQ(import->err(), "importarcot: importación detenida por la señal SIGTERM\n");
+    EXPECT_EQ(import->out(), summary(10, 30, "TS10"));
+    EXPECT_EQ(storedRows(), wholeRows(std::vector<Quotation>(file.begin(), file.begin() + 10)));
+}
+
 // What the user types in the window (company, data file) and the settings it
 // starts from: after a complete import, settings.conf, the registry stand-in, the
 // suite's folder, the data file and the mapping table are as they were.
