@@ -1,6 +1,8 @@
 #include "app/batch.h"
 
+#include <algorithm>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 
@@ -16,6 +18,7 @@
 #include "database/dm.h"
 #include "import/quotation_save.h"
 #include "import/rejected_lines.h"
+#include "import/rejects_path.h"
 #include "import/session.h"
 #include "platform/guard.h"
 #include "platform/small_file.h"
@@ -26,6 +29,8 @@ namespace app {
 namespace {
 
 constexpr const char* kProgram = "importarcot";
+// A wait longer than a day is no wait a nightly job wants; the engine takes 32 bits.
+constexpr std::int64_t kLongestLockTimeout = 24 * 60 * 60;
 
 // The first line of the password file's text, without its line end.
 std::string firstLine(const std::string& text)
@@ -120,7 +125,16 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     importer::ImportSession session(host, fdm);
     host.followPlace(&session.place());
     const bool utf8 = line.encodingItem == 1;
-    session.setRunOptions({line.check, line.skipExisting, line.skipLines, line.rejects.has_value(), utf8});
+    importer::RunOptions options;
+    options.check = line.check;
+    options.skipExisting = line.skipExisting;
+    options.skipLines = line.skipLines;
+    options.keepRejected = line.rejects.has_value();
+    options.utf8 = utf8;
+    options.lockTimeout = static_cast<int>(std::min<std::int64_t>(line.lockTimeout, kLongestLockTimeout));
+    // A source system that exported nothing tonight is no failure.
+    options.noDataIsEmptyImport = true;
+    session.setRunOptions(options);
 
     // The settings as the window reads them at its creation; what the command line
     // gives replaces them. The window goes on with empty fields after a failure
@@ -157,6 +171,16 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     if (missing) {
         err << usageText(kProgram);
         return kBatchUsage;
+    }
+    // Where the rejects go is settled before anything is read or stored: the data
+    // file, a device or an unwritable folder there would be found out only after
+    // the whole file was stored.
+    if (line.rejects) {
+        if (const auto refusal =
+                importer::checkRejectsPath(*line.rejects, host.text(importer::FormField::Ubicacion))) {
+            err << kProgram << ": " << *refusal << "\n" << usageText(kProgram);
+            return kBatchUsage;
+        }
     }
 
     // Leaving the company field connects and loads the mapping; with the unattended

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -20,7 +21,8 @@ struct MessagePlace;
 namespace app {
 
 // Writes the lines of the batch mode on the error stream and keeps the progress
-// line out of their way: it is erased before any other line is written.
+// line out of their way: it is erased before any other line is written. The notice
+// of a wait comes from another thread than the run's, so every write takes a lock.
 class ConsoleLines {
 public:
     // progressWidth: the terminal's columns, or 0 when the stream is no terminal
@@ -36,6 +38,9 @@ public:
     bool progressEnabled() const { return width_ > 0; }
 
 private:
+    void erase();
+
+    std::mutex mutex_;
     std::ostream& err_;
     int width_;
     std::size_t shownWidth_ = 0; // characters of the progress line on the screen
@@ -97,6 +102,7 @@ public:
     void runStarted(const importer::RunStart& start) override;
     void lineRead(const importer::LineRead& line) override;
     void quotationEnded(const importer::QuotationEnd& end) override;
+    void lockWaiting(const importer::LockWait& wait) override;
     void runEnded(importer::RunEnd end) override;
 
 private:

@@ -113,7 +113,8 @@ Tfdm::Tfdm(platform::Dialogs& dialogs)
       QFactor_(merkalo_, queries::QFactor), SCambieidcot_(merkalo_, queries::SCambieidcot),
       QCotizacionGrabada_(merkalo_, queries::QCotizacionGrabada),
       savepoint_(merkalo_, queries::SavepointCheck),
-      rollbackToSavepoint_(merkalo_, queries::RollbackToSavepointCheck)
+      rollbackToSavepoint_(merkalo_, queries::RollbackToSavepointCheck),
+      releaseSavepoint_(merkalo_, queries::ReleaseSavepointCheck)
 {
     syncParameters();
 }
@@ -521,13 +522,13 @@ Transaction* Tfdm::rehearsal()
     return rehearsal_.get();
 }
 
-void Tfdm::endRehearsal()
+void Tfdm::endRehearsal(RehearsalEnd end)
 {
     if (!savepointSet_)
         return;
     savepointSet_ = false;
     if (rehearsal_ && rehearsal_->isActive())
-        rollbackToSavepoint_.get().execute(*rehearsal_);
+        (end == RehearsalEnd::Keep ? releaseSavepoint_ : rollbackToSavepoint_).get().execute(*rehearsal_);
 }
 
 } // namespace database

@@ -108,16 +108,21 @@ public:
     bool cotizacion_grabada(const std::string& prefix, const std::string& number);
 
     // A check runs the work of each quotation (its identifier, the look-ups that
-    // write, its INSERTs) inside a savepoint that endRehearsal rolls back, so that
-    // the database's constraints and triggers speak and nothing of it stays. The
-    // savepoints live in one transaction for the whole check, rolled back when the
-    // check ends: a transaction ended per quotation would cost a synchronous write
-    // each, as a commit does.
+    // write, its INSERTs) inside a savepoint, so that the database's constraints
+    // and triggers speak. The savepoints live in one transaction for the whole
+    // check, rolled back when the check ends: a transaction ended per quotation
+    // would cost a synchronous write each, as a commit does. A quotation that
+    // would be stored keeps its rows in that transaction until then, so that a
+    // later quotation meets it as an import would (the same prefix and number
+    // twice in one file); the work of one with a problem is rolled back at once.
     void setRehearsing(bool rehearsing);
     // The check's transaction with the current quotation's savepoint set, both
     // started on first use; nothing outside a check.
     Transaction* rehearsal();
-    void endRehearsal();
+    // Ends the current quotation's savepoint: kept (released into the check's
+    // transaction) or rolled back.
+    enum class RehearsalEnd { Keep, Undo };
+    void endRehearsal(RehearsalEnd end = RehearsalEnd::Undo);
 
     // Installs ManejarError in every provider and ManejarClientError in every record
     // set among the components, in their order.
@@ -170,6 +175,7 @@ private:
     std::unique_ptr<Transaction> rehearsal_;
     LazyStatement savepoint_;
     LazyStatement rollbackToSavepoint_;
+    LazyStatement releaseSavepoint_;
     bool savepointSet_ = false;
     // Look-ups that write (a procedure logging its calls): they run in a read-write
     // transaction of their own, committed at once.

@@ -42,6 +42,8 @@ QuotationAssembly::QuotationAssembly(FormHost& host, database::Tfdm& fdm, Mappin
 
 void QuotationAssembly::startRun(const RunOptions& options)
 {
+    orphans_ = false;
+    linesTaken_ = 0;
     values_ = LineValues{};
     ahead_ = LineValues{};
     waiting_.clear();
@@ -92,11 +94,15 @@ void QuotationAssembly::CFactdetalleAfterInsert(dataset::RecordSet&)
 
 void QuotationAssembly::lineStep(const Slots& slots, int fieldCount, std::int64_t line)
 {
+    ++linesTaken_;
     mapping_.takeValues(slots, ahead_);
     // What the line shows is known when it is read, though its step may wait.
     lineShown_ = platform::cp1252ToUtf8(ahead_.EPref + ahead_.ENum + " - " + ahead_.DArt);
     if (ahead_.EPref == PreVie_ && ahead_.ENum == NumVie_) {
-        waiting_.push_back({ahead_, lineShown_, line, false});
+        if (PrimeraVez_ && !orphans_)
+            beginOrphans(line, slots, fieldCount);
+        else
+            waiting_.push_back({ahead_, lineShown_, line, false});
         return;
     }
     // A new quotation: the lines of the one before have their steps first, and its
@@ -106,6 +112,8 @@ void QuotationAssembly::lineStep(const Slots& slots, int fieldCount, std::int64_
     host_.setLineDisplay(lineShown_);
     if (!PrimeraVez_)
         endQuotation(false);
+    else if (orphans_)
+        endOrphans();
     rejected_.quotationStarts(line, rejected_.enabled() ? mapping_.filledFields(slots, fieldCount, values_)
                                                         : std::nullopt);
     quotationPlace_ = {line, values_.EPref, values_.ENum};
@@ -148,6 +156,50 @@ void QuotationAssembly::stepLine(const ReadLine& read)
         attempt([this] { addLine(); });
 }
 
+void QuotationAssembly::beginOrphans(std::int64_t line, const Slots& slots, int fieldCount)
+{
+    orphans_ = true;
+    passingOver_ = false;
+    problem_ = false;
+    values_ = ahead_;
+    host_.setLineDisplay(lineShown_);
+    rejected_.quotationStarts(line, rejected_.enabled() ? mapping_.filledFields(slots, fieldCount, values_)
+                                                        : std::nullopt);
+    quotationPlace_ = {line, values_.EPref, values_.ENum};
+    place_ = quotationPlace_;
+    waiting_.push_back({values_, lineShown_, line, true});
+}
+
+void QuotationAssembly::endOrphans()
+{
+    orphans_ = false;
+    place_ = quotationPlace_;
+    // A line with a barcode went in under a header of defaults alone, which the
+    // next quotation's header would post: posted here, its failure names the
+    // lines that lack the values, and the quotation after them starts clean.
+    bool rejected = problem_;
+    if (!passingOver_ && CFacturas_.active() && CFacturas_.state() == dataset::State::Insert) {
+        if (attempt([this] { CFacturas_.post(); })) {
+            // A header that passes is a quotation like any other.
+            PrimeraVez_ = false;
+            endQuotation(false);
+            return;
+        }
+        rejected = true;
+    }
+    rejected_.quotationEnds(rejected);
+    if (rejected)
+        host_.quotationEnded({QuotationOutcome::Refused, quotationPlace_});
+}
+
+void QuotationAssembly::endRunWithoutLines()
+{
+    if (CFacturas_.active())
+        CFacturas_.close();
+    rejected_.runFinished();
+    place_ = {};
+}
+
 void QuotationAssembly::endRun()
 {
     stepReadLines();
@@ -171,6 +223,12 @@ template <class Work> bool QuotationAssembly::attempt(Work work)
     } catch (const platform::ConversionError& error) {
         host_.dialogs().defaultErrorDisplay(platform::withFullStop(error.what()));
     } catch (const platform::FloatingPointError& error) {
+        host_.dialogs().defaultErrorDisplay(platform::withFullStop(error.what()));
+    } catch (const platform::DatabaseError& error) {
+        // A value that does not convert into an integer field says so as the
+        // database layer does; a failing database is no problem of this quotation.
+        if (error.kind() == platform::DatabaseError::Kind::Environment)
+            throw;
         host_.dialogs().defaultErrorDisplay(platform::withFullStop(error.what()));
     }
     save_.abandon();
@@ -210,7 +268,10 @@ void QuotationAssembly::endQuotation(bool last)
             CFacturas_.close();
     } else {
         bool stored = false;
-        attempt([&] { stored = last ? save_.final() : save_.boundary(); });
+        attempt([&] {
+            const platform::SlowCallWatch::During timed(saveWatch_);
+            stored = last ? save_.final() : save_.boundary();
+        });
         if (last && CFacturas_.active())
             CFacturas_.close();
         rejected = !stored;

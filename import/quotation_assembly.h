@@ -14,6 +14,7 @@
 #include "import/reader.h"
 #include "import/rejected_lines.h"
 #include "import/run_options.h"
+#include "platform/slow_call_watch.h"
 
 #include <cstdint>
 #include <set>
@@ -31,6 +32,9 @@ public:
     // The start of a run: the values empty, no header inserted yet, lines numbered
     // from 1, no current quotation.
     void startRun(const RunOptions& options = {});
+    // What times each save (a write may wait for another user's lock); nothing
+    // for none. The watch must outlive its use.
+    void setSaveWatch(platform::SlowCallWatch* watch) { saveWatch_ = watch; }
     // One complete line of the file: its slots, its own fields and its number.
     void lineStep(const Slots& slots, int fieldCount = kMaxFields, std::int64_t line = 0);
     // After the file: the last quotation is stored (the final save), or dropped when
@@ -39,6 +43,11 @@ public:
     // Completes the steps of the lines read so far, for a run that ends early (a
     // stop, a file that fails): each line read has had its step by then.
     void stepReadLines();
+    // After a file that handed no line to the step: nothing to store, and nothing
+    // rejected.
+    void endRunWithoutLines();
+    // The lines handed to the step in this run.
+    std::int64_t linesTaken() const { return linesTaken_; }
 
     // The hooks that fill a new header and a new line with their defaults.
     void CFacturasAfterInsert(dataset::RecordSet& DataSet);
@@ -65,6 +74,10 @@ private:
     void stepLine(const ReadLine& read);
     void beginQuotation();
     void endQuotation(bool last);
+    // Lines before the run's first prefix and number belong to no quotation: they
+    // are a group of their own, whose failure is reported at its first line.
+    void beginOrphans(std::int64_t line, const Slots& slots, int fieldCount);
+    void endOrphans();
     void startQuotation();
     void addLine();
     // Runs a step of the current quotation. Under a check a problem that would stop
@@ -94,6 +107,9 @@ private:
     std::string NumVie_;
     std::int32_t NroIte_ = 0;
     bool PrimeraVez_ = true;
+    bool orphans_ = false; // the lines read belong to no quotation yet
+    std::int64_t linesTaken_ = 0;
+    platform::SlowCallWatch* saveWatch_ = nullptr;
     LineAmountFields amounts_;
 
     RunOptions options_;

@@ -164,7 +164,10 @@ std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, c
     if (opening.opened && restFrom)
         rest = linesWithText(*opening.opened, request, *restFrom);
     rest.everyLine = !opening.opened && isRegularFile(request.dataPath);
-    const bool utf8 = opening.opened && opening.opened->options.utf8;
+    // A run that read UTF-8 (by its mark or by the option) writes its rejects as
+    // UTF-8 with the mark, so that the rejects file alone is read as UTF-8 whatever
+    // option it is imported with later.
+    const bool utf8 = opening.opened ? opening.opened->options.utf8 : request.options.utf8;
     const std::int64_t start = opening.opened ? opening.opened->start : 0;
     opening.opened.reset(); // the raw pass reads the file again, and the lock is no longer needed
 
@@ -180,9 +183,7 @@ std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, c
         auto restAt = rest.lines.begin();
         bool written = false;
         auto write = [&](const std::string& content, const std::string& end) {
-            // A file marked as UTF-8 keeps its mark, so that the rejects read alone
-            // are taken for UTF-8 too.
-            if (!written && start > 0)
+            if (!written && utf8)
                 out << "\xEF\xBB\xBF";
             written = true;
             out << content << end;

@@ -5,6 +5,7 @@
 // the run through its widgets and leaves these alone.
 #include "import/message_place.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -38,6 +39,13 @@ struct QuotationEnd {
     MessagePlace place; // its first line, its prefix and number
 };
 
+// The writing of a quotation has not come back for a while: another user holds a
+// row it needs (or the server is slow). It waits at most timeout seconds.
+struct LockWait {
+    std::chrono::seconds waited{0};
+    int timeout = 0;
+};
+
 enum class RunEnd {
     Finished,    // the file was read to its end and the closing message shown
     FileRefused, // the path or the file was refused before any line was read
@@ -52,6 +60,8 @@ public:
     virtual void runStarted(const RunStart&) {}
     virtual void lineRead(const LineRead&) {}
     virtual void quotationEnded(const QuotationEnd&) {}
+    // Comes from a thread of its own while the run's thread waits, once a second.
+    virtual void lockWaiting(const LockWait&) {}
     virtual void runEnded(RunEnd) {}
 };
 

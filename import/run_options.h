@@ -20,6 +20,15 @@ struct RunOptions {
     bool keepRejected = false;
     // The file is UTF-8 text, with or without a byte-order mark.
     bool utf8 = false;
+    // How long the writing of a quotation waits for a row that another user holds
+    // (the same prefix and number being inserted, an article being deleted), in
+    // seconds; 0 does not wait. When the wait runs out the database refuses the
+    // quotation with its own text, and the run goes on.
+    int lockTimeout = 60;
+    // A file that hands no line to the import (empty, or nothing past the skipped
+    // lines) is an import of nothing, said in kNoDataLinesMessage. Off, the final
+    // save works on a header of defaults and fails, as the window's run always has.
+    bool noDataIsEmptyImport = false;
 };
 
 } // namespace importer

@@ -9,6 +9,7 @@
 #include "import/quotation_save.h"
 #include "import/settings_file.h"
 #include "platform/errors.h"
+#include "platform/slow_call_watch.h"
 #include "platform/stop_request.h"
 
 #include <algorithm>
@@ -114,6 +115,18 @@ RunEnd ImportSession::run()
         fdm_.configuracion("FACTURACION", "DOCUMENTOS", "REDONDEO AL MULTIPLO DE DIEZ EN TOTALES"));
     host_.stopGridFollowing();
     host_.showLineDisplay();
+    // A write that waits for another user's lock waits as long as the run allows,
+    // and the front end hears of it once a second.
+    fdm_.Merkalo().setLockTimeout(options_.lockTimeout);
+    const int lockTimeout = options_.lockTimeout;
+    platform::SlowCallWatch saveWatch([this, lockTimeout](std::chrono::seconds waited) {
+        host_.lockWaiting({waited, lockTimeout});
+    });
+    struct WatchKeep {
+        QuotationAssembly& assembly;
+        ~WatchKeep() { assembly.setSaveWatch(nullptr); }
+    } watchKeep{*assembly_};
+    assembly_->setSaveWatch(&saveWatch);
     // A run starts clean, also after one that an error stopped: nothing of an
     // unfinished quotation is carried into it.
     assembly_->startRun(options_);
@@ -191,6 +204,14 @@ RunEnd ImportSession::run()
                 assembly_->stepReadLines();
             throw;
         }
+    }
+    if (options_.noDataIsEmptyImport && assembly_->linesTaken() == 0) {
+        assembly_->endRunWithoutLines();
+        fdm_.setRehearsing(false);
+        host_.dialogs().plainMessage(kNoDataLinesMessage);
+        finished_ = true;
+        finishRun();
+        return RunEnd::Finished;
     }
     assembly_->endRun();
     fdm_.setRehearsing(false);

@@ -131,6 +131,28 @@ protected:
         return testing_support::querySql(database_, "select PREF_PRE || COTI_NUMERO from COTIZACIONES "
                                                     "order by COTI_ID");
     }
+    // Every row of every table of the database, table by table, and the values of
+    // the generators but the one that hands out quotation identifiers, which a
+    // check and a refused quotation advance as any import does.
+    std::string everyTable() const
+    {
+        // Two runs of isql in all: the names, then every table and generator.
+        const std::string names = testing_support::querySql(
+            database_,
+            "select 'T' as KIND, trim(rdb$relation_name) as NAME from rdb$relations where rdb$system_flag = "
+            "0 union "
+            "all select 'G', trim(rdb$generator_name) from rdb$generators where rdb$system_flag = 0 "
+            "and rdb$generator_name <> 'GEN_COTIZACIONES_ID' order by 1, 2");
+        std::string sql;
+        std::istringstream lines(names);
+        for (std::string line; std::getline(lines, line);) {
+            const std::string name = line.substr(2);
+            sql += "select '" + name + "' from rdb$database;\n";
+            sql += line[0] == 'T' ? "select * from \"" + name + "\";\n"
+                                  : "select gen_id(\"" + name + "\", 0) from rdb$database;\n";
+        }
+        return testing_support::querySql(database_, sql);
+    }
     std::string storedLineCount() const
     {
         return testing_support::querySql(database_, "select count(*) from COTIZACIONES_DETALLE");
