@@ -5,7 +5,6 @@
 // line with its article's data from the database and its amounts.
 #include "database/dm.h"
 #include "dataset/record_set.h"
-#include "import/form_host.h"
 #include "import/line_amounts.h"
 #include "import/line_values.h"
 #include "import/mapping.h"
@@ -13,7 +12,9 @@
 #include "import/quotation_save.h"
 #include "import/reader.h"
 #include "import/rejected_lines.h"
+#include "import/run_events.h"
 #include "import/run_options.h"
+#include "platform/dialogs.h"
 #include "platform/slow_call_watch.h"
 
 #include <cstdint>
@@ -26,12 +27,12 @@ namespace importer {
 
 class QuotationAssembly {
 public:
-    QuotationAssembly(FormHost& host, database::Tfdm& fdm, Mapping& mapping, dataset::RecordSet& CFacturas,
-                      QuotationSave& save);
+    QuotationAssembly(platform::Dialogs& dialogs, RunEvents& events, database::Tfdm& fdm, Mapping& mapping,
+                      dataset::RecordSet& CFacturas, QuotationSave& save);
 
     // The start of a run: the values empty, no header inserted yet, lines numbered
-    // from 1, no current quotation.
-    void startRun(const RunOptions& options = {});
+    // from 1, no current quotation. The user is stamped on every header.
+    void startRun(const RunOptions& options = {}, const std::string& user = {});
     // What times each save (a write may wait for another user's lock); nothing
     // for none. The watch must outlive its use.
     void setSaveWatch(platform::SlowCallWatch* watch) { saveWatch_ = watch; }
@@ -86,7 +87,8 @@ private:
     // Prefix and number as the header's fields hold them, cut to their widths.
     std::pair<std::string, std::string> storedKey();
 
-    FormHost& host_;
+    platform::Dialogs& dialogs_;
+    RunEvents& events_;
     database::Tfdm& fdm_;
     Mapping& mapping_;
     dataset::RecordSet& CFacturas_;
@@ -113,6 +115,7 @@ private:
     LineAmountFields amounts_;
 
     RunOptions options_;
+    std::string user_; // COTI_USUARIO, in the suite's code page
     MessagePlace place_;
     MessagePlace quotationPlace_; // the current quotation's first line
     RejectedLines rejected_;

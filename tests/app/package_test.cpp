@@ -2,7 +2,7 @@
 // the machine has it and unpacked into a scratch folder as dpkg would lay it out:
 // the program runs from there, its menu entry, icon, manual page and examples are in
 // it, and its control data names what the program loads at run time.
-#include "app/command_line.h"
+#include "console/command_line.h"
 #include "support/child_process.h"
 #include "support/test_support.h"
 
@@ -122,7 +122,7 @@ TEST(DebianPackage, BuiltFromThisTree)
         run(dir, {"man", "--warnings", "-l", (root / "usr/share/man/man1/importarcot.1.gz").string()});
     EXPECT_EQ(manual.status, 0);
     EXPECT_EQ(manual.err, "");
-    const std::string usage = usageText("importarcot");
+    const std::string usage = console::usageText("importarcot");
     std::set<std::string> named = {"--",
                                    "ISC_USER",
                                    "ISC_PASSWORD",
@@ -139,7 +139,7 @@ TEST(DebianPackage, BuiltFromThisTree)
 
     const Finished version = run(dir, {program.string(), "--version"});
     EXPECT_EQ(version.status, 0) << version.err;
-    EXPECT_EQ(version.out, versionText() + "\n");
+    EXPECT_EQ(version.out, console::versionText() + "\n");
 
     const fs::path file = dir.write("cotizaciones.csv", "COT;\"P\xE9rez; J.\";1,5\r\n;x\r\n");
     const Finished preview = run(dir, {program.string(), "--preview", file.string(), "--separator",

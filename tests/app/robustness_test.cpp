@@ -5,9 +5,9 @@
 // The server tests hold a test transaction that deletes an article some line of
 // the file needs, without committing: an import reaching that line waits on the
 // lock, so the test knows where the import stands without timing anything.
-#include "app/batch.h"
 #include "app/importarcot.h"
-#include "batch_fixture.h"
+#include "console/batch.h"
+#include "console/batch_fixture.h"
 #include "database/connection.h"
 #include "database/dm.h"
 #include "database/statement.h"
@@ -38,6 +38,11 @@ namespace app {
 namespace {
 
 namespace fs = std::filesystem;
+using console::articleLine;
+using console::BatchFixture;
+using console::kBatchImported;
+using console::kBatchStopped;
+using console::quotationLine;
 using testing_support::ChildProcess;
 
 const fs::path kStartServer = fs::path(IMPORTARCOT_SOURCE_DIR) / "scripts" / "start-firebird";
@@ -356,7 +361,7 @@ TEST_F(NothingWrittenBack, TypedValuesLeaveSettingsRegistryAndMappingAsTheyWere)
 
     testing_support::RecordingDialogs dialogs;
     {
-        database::Tfdm fdm(dialogs);
+        database::Tfdm fdm;
         QPointer<Tfimportarcot> window = new Tfimportarcot(dialogs, fdm);
         window->show();
         window->activateWindow();

@@ -21,6 +21,8 @@
 
 namespace importer {
 
+using testing_support::FormField;
+
 // The 28 data names in the demo mapping's column order (column 1 first).
 inline const std::vector<std::string> kDemoColumns = {
     "PREF_PRE",      "COTI_NUMERO",  "COTI_FECHA",      "COTI_VALIDEZ", "VEND_COD",       "PTVT_ID",
@@ -52,7 +54,7 @@ protected:
         {
             // A suite key without a directory: no settings file, no message.
             const testing_support::ScopedRegistry registry(dir_, testing_support::suiteKeyExport());
-            session_.FormCreate();
+            host_.FormCreate(session_);
         }
         host_.texts = {{FormField::Servidor, dir_.path().string()},
                        {FormField::Tusua, "SYSDBA"},
@@ -64,14 +66,14 @@ protected:
     // Connects and loads the mapping, as leaving the company field does.
     void connect()
     {
-        ASSERT_TRUE(platform::runGuarded(host_.dialogs(), [&] { session_.CiaExit(); }));
+        ASSERT_TRUE(platform::runGuarded(host_.dialogs(), [&] { host_.CiaExit(session_); }));
     }
 
     // Writes the file and runs the import as F2 does; false when the run stopped.
     bool importFile(const std::string& bytes)
     {
         host_.texts[FormField::Ubicacion] = dir_.write("cotizaciones.csv", bytes).string();
-        return platform::runGuarded(host_.dialogs(), [&] { session_.SpeedButton3Click(); });
+        return platform::runGuarded(host_.dialogs(), [&] { host_.SpeedButton3Click(session_); });
     }
 
     // A price list table that the lines must reference, holding list 1 alone: a
@@ -118,8 +120,8 @@ protected:
     testing_support::TempDir dir_;
     std::filesystem::path database_;
     testing_support::RecordingHost host_;
-    database::Tfdm fdm_{host_.dialogs_};
-    ImportSession session_{host_, fdm_};
+    database::Tfdm fdm_;
+    ImportSession session_{host_.dialogs_, host_, fdm_};
 };
 
 } // namespace importer

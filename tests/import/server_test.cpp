@@ -19,7 +19,7 @@ protected:
     }
     bool ciaExit()
     {
-        return platform::runGuarded(host_.dialogs(), [&] { session_.CiaExit(); });
+        return platform::runGuarded(host_.dialogs(), [&] { host_.CiaExit(session_); });
     }
 };
 

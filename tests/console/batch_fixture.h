@@ -2,8 +2,8 @@
 // The batch mode's tests: a company database from db/ in a temporary folder, the
 // registry stand-in pointing at a suite folder (with or without settings.conf),
 // data files in the demo mapping's column order, and what was stored.
-#include "app/batch.h"
-#include "app/command_line.h"
+#include "console/batch.h"
+#include "console/command_line.h"
 #include "import/import_fixture.h"
 #include "platform/regional_settings.h"
 #include "support/company_db.h"
@@ -21,7 +21,7 @@
 #include <utility>
 #include <vector>
 
-namespace app {
+namespace console {
 
 // A quotation's first line: header values and one article line.
 inline std::string quotationLine(const std::string& prefix, const std::string& number,
@@ -163,4 +163,4 @@ protected:
     std::filesystem::path database_;
 };
 
-} // namespace app
+} // namespace console

@@ -1,6 +1,6 @@
-#include "app/command_line.h"
+#include "console/command_line.h"
 
-namespace app {
+namespace console {
 namespace {
 
 std::optional<int> itemOf(const std::string& value, const std::vector<std::string>& names)
@@ -427,4 +427,4 @@ std::string versionText()
     return std::string("importarcot ") + IMPORTARCOT_VERSION + "\n" + kCopyright + "\n" + kLicence;
 }
 
-} // namespace app
+} // namespace console

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace app {
+namespace console {
 
 enum class Mode { Window, Preview, Batch, Help, Version };
 
@@ -49,4 +49,4 @@ std::string usageText(const std::string& program);
 // as --version prints them.
 std::string versionText();
 
-} // namespace app
+} // namespace console

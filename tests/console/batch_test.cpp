@@ -1,7 +1,7 @@
 // The batch mode in-process: the window's steps on real company databases, the
 // modal boxes as lines on the error stream, the summary line and the exit status.
-#include "app/batch.h"
 #include "batch_fixture.h"
+#include "console/batch.h"
 #include "import/quotation_save.h"
 
 #include <algorithm>
@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 #include <utility>
 
-namespace app {
+namespace console {
 namespace {
 
 class BatchTest : public BatchFixture {};
@@ -608,4 +608,4 @@ TEST(BatchSummary, LastStoredFromTheSuitesCodePage)
 }
 
 } // namespace
-} // namespace app
+} // namespace console

@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace app {
+namespace console {
 namespace {
 
 namespace fs = std::filesystem;
@@ -279,4 +279,4 @@ TEST_F(BatchEdges, ALockHeldByAnotherUserRefusesTheQuotationAfterTheTimeout)
 }
 
 } // namespace
-} // namespace app
+} // namespace console

@@ -1,12 +1,12 @@
 // The program's command line: modes, the batch values, and what is refused.
-#include "app/command_line.h"
+#include "console/command_line.h"
 #include "support/test_support.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <tuple>
 
-namespace app {
+namespace console {
 namespace {
 
 TEST(CommandLine, ModesAndValues)
@@ -210,4 +210,4 @@ TEST(CommandLine, UsageErrors)
 }
 
 } // namespace
-} // namespace app
+} // namespace console

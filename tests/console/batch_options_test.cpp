@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <csignal>
 
-namespace app {
+namespace console {
 namespace {
 
 // The file: a header line, a quotation stored, one the database refuses (a check
@@ -274,4 +274,4 @@ TEST_F(BatchOptions, RunStoppedBySignalLeavesTheRestInTheRejects)
 }
 
 } // namespace
-} // namespace app
+} // namespace console

@@ -1,4 +1,4 @@
-#include "app/console_host.h"
+#include "console/console_host.h"
 
 #include "import/data_file.h"
 #include "import/message_place.h"
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace app {
+namespace console {
 namespace {
 
 // A terminal draws at most this often while a file is read; a file of many short
@@ -130,12 +130,6 @@ ConsoleHost::~ConsoleHost()
     lines_.endProgress();
 }
 
-std::string ConsoleHost::text(importer::FormField field) const
-{
-    const auto found = texts_.find(field);
-    return found == texts_.end() ? std::string() : found->second;
-}
-
 void ConsoleHost::runStarted(const importer::RunStart& start)
 {
     fileSize_ = start.size;
@@ -196,4 +190,4 @@ int progressPercent(std::int64_t steps, std::int64_t fileSize)
     return static_cast<int>(std::min<std::int64_t>(100, bytes * 100 / fileSize));
 }
 
-} // namespace app
+} // namespace console
