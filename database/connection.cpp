@@ -167,10 +167,11 @@ void Connection::Native::raise(Firebird::IStatus* reported)
         text = "dbExpress Error: Unknown Error Code '" + std::to_string(code) + "'";
     lastError = text;
     if (code == isc_read_only_trans)
-        throw ReadOnlyTransactionError(text);
-    throw platform::DatabaseError(text, isEnvironmentFailure(errors)
-                                            ? platform::DatabaseError::Kind::Environment
-                                            : platform::DatabaseError::Kind::Data);
+        throw ReadOnlyTransactionError(text, platform::DatabaseError::Kind::Data, code);
+    throw platform::DatabaseError(text,
+                                  isEnvironmentFailure(errors) ? platform::DatabaseError::Kind::Environment
+                                                               : platform::DatabaseError::Kind::Data,
+                                  code);
 }
 
 void Connection::enlist(Statement* statement)

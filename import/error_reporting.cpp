@@ -30,14 +30,15 @@ void ErrorReporting::ConfigurarProviders(const std::vector<Component>& Component
     }
 }
 
-dataset::HookAction ErrorReporting::ManejarClientError(dataset::RecordSet& DataSet, const platform::DatabaseError& E)
+dataset::HookAction ErrorReporting::ManejarClientError(dataset::RecordSet& DataSet,
+                                                       const platform::DatabaseError& E)
 {
     ManejarError(nullptr, DataSet, E, UpdateKind::Modify);
     return dataset::HookAction::Abort;
 }
 
 UpdateResponse ErrorReporting::ManejarError(Provider* Sender, dataset::RecordSet& DataSet,
-                                  const platform::DatabaseError& E, UpdateKind)
+                                            const platform::DatabaseError& E, UpdateKind)
 {
     // A failure of the disk, the connection, the server or the database file is no
     // refusal of this row: every row after it would fail the same way. It goes on

@@ -22,7 +22,8 @@ bool valide_articulo(database::Tfdm& fdm, platform::Dialogs& dialogs, const std:
     case database::Tfdm::ArticleLookUp::Found:
         return true;
     case database::Tfdm::ArticleLookUp::NotFound:
-        dialogs.plainMessage("Código " + platform::cp1252ToUtf8(database::quoted(CodBar)) + " no encontrado.");
+        dialogs.plainMessage("Código " + platform::cp1252ToUtf8(database::quoted(CodBar)) +
+                             " no encontrado.");
         return false;
     case database::Tfdm::ArticleLookUp::NoAnswer:
         break;
