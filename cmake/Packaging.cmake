@@ -71,10 +71,13 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # fonts-liberation, whose faces the window asks for by name, and
 # qt6-translations-l10n, whose Spanish texts Qt's own dialogs and buttons take at
 # start (read from Qt's translations folder, not linked). The embedded engine is
-# only needed for a server location without a host, hence a recommendation.
+# only needed for a server location without a host, hence a recommendation; it must
+# be the one of the client library's Firebird version, which Debian 13's apt finds
+# in the first alternative (Firebird 4) and Debian 12's, which has no Firebird 4,
+# in the second.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libfbclient2 (>= 3.0), fonts-liberation, qt6-translations-l10n")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "firebird3.0-server-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "firebird4.0-server-core | firebird3.0-server-core")
 
 # "make package_source" must not sweep up build trees, the demo company or git.
 set(CPACK_SOURCE_IGNORE_FILES "^${PROJECT_SOURCE_DIR}/(\\\\.git|build|demo)/")

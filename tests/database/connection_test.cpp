@@ -3,6 +3,7 @@
 #include "database/transaction.h"
 #include "platform/errors.h"
 #include "support/company_db.h"
+#include "support/firebird_servers.h"
 #include "support/test_support.h"
 
 #include <cstdlib>
@@ -30,12 +31,6 @@ using dataset::Value;
 
 const char* const kUser = "SYSDBA";
 const char* const kEmbeddedPassword = "masterkey";
-
-std::string serverPassword()
-{
-    const char* password = std::getenv("FIREBIRD_PASSWORD");
-    return password != nullptr && *password != '\0' ? password : "masterkey";
-}
 
 const char* const kSchema[] = {
     "create table ITEMS (ID integer not null primary key, NAME varchar(20), CODE char(3),"
@@ -436,31 +431,34 @@ TEST(ClientLibrary, FailuresNameTheFileOrTheEntryPoint)
     }
 }
 
-// A database created by the server on 127.0.0.1 (scripts/start-firebird) in a folder
-// that the server's user may write.
-class ServerDatabase : public ::testing::Test {
+// A database created by each server under test (scripts/start-firebird,
+// scripts/start-firebird4) in a folder that the server's user may write.
+class ServerDatabase : public ::testing::TestWithParam<testing_support::FirebirdServer> {
 protected:
     void SetUp() override
     {
         std::filesystem::permissions(dir_.path(), std::filesystem::perms::all);
         path_ = (dir_.path() / "server.fdb").string();
         try {
-            testing_support::createEmptyDatabase("localhost:" + path_, serverPassword());
+            testing_support::createEmptyDatabase(server().location(path_), server().password);
         } catch (const std::exception& error) {
-            FAIL()
-                << "The Firebird server on 127.0.0.1 does not answer (start it with scripts/start-firebird): "
-                << error.what();
+            FAIL() << "The Firebird server on 127.0.0.1:" << server().port << " does not answer (start it with "
+                   << server().startScript.filename().string() << "): " << error.what();
         }
     }
+    const testing_support::FirebirdServer& server() const { return GetParam(); }
 
     testing_support::TempDir dir_;
     std::string path_;
 };
 
-TEST_F(ServerDatabase, AttachesThroughTheServer)
+INSTANTIATE_TEST_SUITE_P(Servers, ServerDatabase, testing_support::eachFirebirdServer(),
+                         testing_support::serverName);
+
+TEST_P(ServerDatabase, AttachesThroughTheServer)
 {
     Connection connection;
-    connection.open("  localhost:" + path_, kUser, serverPassword(), "RoleName");
+    connection.open("  " + server().location(path_), kUser, server().password, "RoleName");
     ASSERT_TRUE(connection.isOpen());
     Statement(connection, "create table T (ID integer, NAME varchar(10))").execute();
     Statement(connection, "insert into T values (?, ?)").execute({5, std::string("\xe1\xe9\xed")});
@@ -470,16 +468,16 @@ TEST_F(ServerDatabase, AttachesThroughTheServer)
               (Rows{{5, std::string("\xe1\xe9\xed"), std::string("TCPv4")}}));
 }
 
-TEST_F(ServerDatabase, RefusalsGiveTheServerText)
+TEST_P(ServerDatabase, RefusalsGiveTheServerText)
 {
     const struct {
         std::string database;
         std::string password;
         std::string start;
     } cases[] = {
-        {"localhost:" + path_, serverPassword() + "-wrong",
+        {server().location(path_), server().password + "-wrong",
          "SQL Server Error: Your user name and password are not defined."},
-        {"127.0.0.1/3099:" + path_, serverPassword(),
+        {"127.0.0.1/3099:" + path_, server().password,
          "SQL Server Error: Unable to complete network request to host \"127.0.0.1\"."},
     };
     for (const auto& c : cases) {
