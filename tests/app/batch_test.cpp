@@ -572,8 +572,8 @@ TEST_P(ServerBatch, UserAndPasswordFromTheirSourcesInOrder)
         SCOPED_TRACE(c.name);
         // A quotation of its own for each case: one stored before would be refused.
         const std::string data = writeData(quotationLine("CT", std::to_string(++number), "CAF-500"));
-        writeSettings(GetParam().location(dir_.path()) + "\n" + c.settingsUser + "\n" +
-                      c.settingsPassword + "\n01\n" + data + "\n0\n");
+        writeSettings(GetParam().location(dir_.path()) + "\n" + c.settingsUser + "\n" + c.settingsPassword +
+                      "\n01\n" + data + "\n0\n");
         std::vector<std::string> arguments = {"--batch", "--separator", "semicolon"};
         if (c.userOption)
             arguments.insert(arguments.end(), {"--user", *c.userOption});

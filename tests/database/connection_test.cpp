@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -442,8 +443,9 @@ protected:
         try {
             testing_support::createEmptyDatabase(server().location(path_), server().password);
         } catch (const std::exception& error) {
-            FAIL() << "The Firebird server on 127.0.0.1:" << server().port << " does not answer (start it with "
-                   << server().startScript.filename().string() << "): " << error.what();
+            FAIL() << "The Firebird server on 127.0.0.1:" << server().port
+                   << " does not answer (start it with " << server().startScript.filename().string()
+                   << "): " << error.what();
         }
     }
     const testing_support::FirebirdServer& server() const { return GetParam(); }
@@ -466,6 +468,36 @@ TEST_P(ServerDatabase, AttachesThroughTheServer)
                                     " where MON$ATTACHMENT_ID = current_connection")
                   .fetchAll(),
               (Rows{{5, std::string("\xe1\xe9\xed"), std::string("TCPv4")}}));
+}
+
+// Firebird 4 gives some values types of its own, which Firebird 3's client library
+// cannot even describe: the SUM of a NUMERIC(18) is a NUMERIC(38) held in 128 bits,
+// CURRENT_TIMESTAMP carries a time zone. The connection has them bound to the types
+// of Firebird 3, so that both servers give the same columns and values.
+TEST_P(ServerDatabase, NewerTypesArriveAsFirebird3Types)
+{
+    Connection connection;
+    connection.open(server().location(path_), kUser, server().password, "RoleName");
+    Statement(connection, "create table M (AMOUNT numeric(18, 2))").execute();
+    Statement insert(connection, "insert into M values (?)");
+    insert.execute({Decimal::fromUnscaled(1225, 2)});
+    insert.execute({Decimal::fromUnscaled(-100, 2)});
+
+    Statement select(connection, "select sum(AMOUNT) as TOTAL, max(AMOUNT) * 100 as HUNDREDFOLD, "
+                                 "current_timestamp as STAMP from M");
+    const std::vector<ColumnInfo> expected = {{"TOTAL", FieldKind::Decimal, 2},
+                                              {"HUNDREDFOLD", FieldKind::Decimal, 2},
+                                              {"STAMP", FieldKind::Date, 0}};
+    ASSERT_EQ(select.columns().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(select.columns()[i].kind, expected[i].kind) << expected[i].name;
+        EXPECT_EQ(select.columns()[i].size, expected[i].size) << expected[i].name;
+    }
+    const Rows rows = select.fetchAll();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], Value{Decimal::fromUnscaled(1125, 2)});
+    EXPECT_EQ(rows[0][1], Value{Decimal::fromUnscaled(122500, 2)});
+    EXPECT_TRUE(std::holds_alternative<Date>(rows[0][2]));
 }
 
 TEST_P(ServerDatabase, RefusalsGiveTheServerText)

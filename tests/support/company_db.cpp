@@ -12,8 +12,8 @@
 #include <stdexcept>
 #include <sys/wait.h>
 #include <system_error>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 #ifndef IMPORTARCOT_SOURCE_DIR
 #error "IMPORTARCOT_SOURCE_DIR must name the source tree (it holds db/)"
@@ -180,8 +180,8 @@ fs::path buildTemplate(bool demoData, const Maker& maker)
     fs::remove(partial, ignored);
 
     // The SQL files are UTF-8; the engine translates them into the WIN1252 database.
-    std::string script = "set names UTF8;\ncreate database " + sqlQuote(maker.prefix + partial.string()) + " user '" +
-                         kUser + "' password '" + kPassword +
+    std::string script = "set names UTF8;\ncreate database " + sqlQuote(maker.prefix + partial.string()) +
+                         " user '" + kUser + "' password '" + kPassword +
                          "' page_size 8192 default character set WIN1252;\n" + "input " +
                          sqlQuote(schema.string()) + ";\n";
     if (demoData)
@@ -256,8 +256,8 @@ fs::path createCompanyDatabase(const fs::path& folder, const std::string& compan
     return copyTemplate(folder, company, demoData, {"", templateFolder()});
 }
 
-fs::path createCompanyDatabaseThrough(const std::string& prefix, const fs::path& templates, const fs::path& folder,
-                                      const std::string& company, bool demoData)
+fs::path createCompanyDatabaseThrough(const std::string& prefix, const fs::path& templates,
+                                      const fs::path& folder, const std::string& company, bool demoData)
 {
     return copyTemplate(folder, company, demoData, {prefix, templates});
 }

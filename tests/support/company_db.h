@@ -18,7 +18,8 @@ std::filesystem::path createCompanyDatabase(const std::filesystem::path& folder,
 // The same, made by the server that prefix reaches ("localhost/3051:") in the on-disk
 // structure of its own version; its templates are kept in the folder given, which
 // that server must see at the same path and be able to write.
-std::filesystem::path createCompanyDatabaseThrough(const std::string& prefix, const std::filesystem::path& templates,
+std::filesystem::path createCompanyDatabaseThrough(const std::string& prefix,
+                                                   const std::filesystem::path& templates,
                                                    const std::filesystem::path& folder,
                                                    const std::string& company = "01", bool demoData = true);
 

@@ -36,7 +36,8 @@ struct FirebirdServer {
     // this server, and gives the folder to the server's user. Throws
     // std::runtime_error when the server does not answer.
     std::filesystem::path createCompanyDatabase(const std::filesystem::path& folder,
-                                                const std::string& company = "01", bool demoData = true) const;
+                                                const std::string& company = "01",
+                                                bool demoData = true) const;
 
     // Gives the folder and everything below it to the server's own user (of the
     // system it runs in), so that it can open and write the databases there.
