@@ -500,6 +500,8 @@ TEST_P(ServerDatabase, NewerTypesArriveAsFirebird3Types)
     EXPECT_TRUE(std::holds_alternative<Date>(rows[0][2]));
 }
 
+// The texts are written by the client library from the codes the server sends, so
+// they are the same whichever server refuses.
 TEST_P(ServerDatabase, RefusalsGiveTheServerText)
 {
     const struct {

@@ -47,6 +47,8 @@ TEST_P(ThroughServer, ImportsAWholeFile)
               (std::vector<std::vector<std::string>>{{"TCPv4"}}));
 }
 
+// The texts are the client library's, written from the server's codes: the same
+// for both servers.
 TEST_P(ThroughServer, RefusalsKeepThePanelAndTheButton)
 {
     const struct {
