@@ -175,7 +175,7 @@ TEST(DebianPackage, BuiltFromThisTree)
     } relations[] = {
         {"Depends",
          {"libfbclient2", "libqt6widgets6", "libqt6gui6", "libqt6core6", "fonts-liberation",
-          "qt6-translations-l10n"}},
+          "fonts-liberation-sans-narrow", "qt6-translations-l10n"}},
         {"Recommends", {"firebird4.0-server-core", "firebird3.0-server-core"}},
     };
     for (const auto& relation : relations) {
