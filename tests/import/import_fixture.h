@@ -9,6 +9,7 @@
 #include "import/session.h"
 #include "platform/guard.h"
 #include "support/company_db.h"
+#include "support/firebird_servers.h"
 #include "support/recording_host.h"
 #include "support/test_registry.h"
 #include "support/test_support.h"
@@ -61,6 +62,16 @@ protected:
                        {FormField::TClave, "masterkey"},
                        {FormField::Cia, "01"}};
         host_.separator = 1; // semicolon
+    }
+
+    // Puts the company database where the server reaches it, made by that server
+    // itself, and the form's server location and password to it; database_ then
+    // names it through the server, as runSql and querySql take it.
+    void throughServer(const testing_support::FirebirdServer& server)
+    {
+        database_ = server.location(server.createCompanyDatabase(dir_.path()));
+        host_.texts[FormField::Servidor] = server.location(dir_.path());
+        host_.texts[FormField::TClave] = server.password;
     }
 
     // Connects and loads the mapping, as leaving the company field does.

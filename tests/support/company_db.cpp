@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <pwd.h>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 #ifndef IMPORTARCOT_SOURCE_DIR
 #error "IMPORTARCOT_SOURCE_DIR must name the source tree (it holds db/)"
@@ -147,10 +149,17 @@ fs::path templateFolder()
 #endif
 }
 
+// Who makes a template and where it is kept: the embedded engine, or the server
+// that the prefix reaches ("localhost/3051:"), in a folder that server can write.
+struct Maker {
+    std::string prefix;
+    fs::path folder;
+};
+
 // Builds the template under a name of this process's own and renames it into place,
 // so that test processes running side by side never see a half-built file; one of
 // two identical builds simply wins.
-fs::path buildTemplate(bool demoData)
+fs::path buildTemplate(bool demoData, const Maker& maker)
 {
     const fs::path source = IMPORTARCOT_SOURCE_DIR;
     const fs::path schema = source / "db" / "schema.sql";
@@ -160,7 +169,7 @@ fs::path buildTemplate(bool demoData)
         content += "demo\n" + readWhole(demo);
 
     const std::string kind = demoData ? "demo-" : "schema-";
-    const fs::path folder = templateFolder();
+    const fs::path& folder = maker.folder;
     const fs::path result = folder / (kind + contentKey(content) + ".fdb");
     if (fs::exists(result))
         return result;
@@ -171,8 +180,8 @@ fs::path buildTemplate(bool demoData)
     fs::remove(partial, ignored);
 
     // The SQL files are UTF-8; the engine translates them into the WIN1252 database.
-    std::string script = "set names UTF8;\ncreate database " + sqlQuote(partial.string()) + " user '" +
-                         kUser + "' password '" + kPassword +
+    std::string script = "set names UTF8;\ncreate database " + sqlQuote(maker.prefix + partial.string()) +
+                         " user '" + kUser + "' password '" + kPassword +
                          "' page_size 8192 default character set WIN1252;\n" + "input " +
                          sqlQuote(schema.string()) + ";\n";
     if (demoData)
@@ -195,15 +204,23 @@ fs::path buildTemplate(bool demoData)
     return result;
 }
 
-fs::path templateFor(bool demoData)
+fs::path templateFor(bool demoData, const Maker& maker)
 {
     static std::mutex mutex;
-    static fs::path built[2];
+    static std::map<std::pair<std::string, bool>, fs::path> built;
     std::lock_guard lock(mutex);
-    fs::path& cached = built[demoData ? 1 : 0];
+    fs::path& cached = built[{maker.prefix, demoData}];
     if (cached.empty() || !fs::exists(cached))
-        cached = buildTemplate(demoData);
+        cached = buildTemplate(demoData, maker);
     return cached;
+}
+
+fs::path copyTemplate(const fs::path& folder, const std::string& company, bool demoData, const Maker& maker)
+{
+    const fs::path target = folder / "datos" / company / "merkalo.fdb";
+    fs::create_directories(target.parent_path());
+    fs::copy_file(templateFor(demoData, maker), target, fs::copy_options::overwrite_existing);
+    return target;
 }
 
 } // namespace
@@ -236,10 +253,13 @@ std::string sqlQuote(const std::string& text)
 
 fs::path createCompanyDatabase(const fs::path& folder, const std::string& company, bool demoData)
 {
-    const fs::path target = folder / "datos" / company / "merkalo.fdb";
-    fs::create_directories(target.parent_path());
-    fs::copy_file(templateFor(demoData), target, fs::copy_options::overwrite_existing);
-    return target;
+    return copyTemplate(folder, company, demoData, {"", templateFolder()});
+}
+
+fs::path createCompanyDatabaseThrough(const std::string& prefix, const fs::path& templates,
+                                      const fs::path& folder, const std::string& company, bool demoData)
+{
+    return copyTemplate(folder, company, demoData, {prefix, templates});
 }
 
 void createEmptyDatabase(const std::string& name, const std::string& password)

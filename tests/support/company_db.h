@@ -15,6 +15,14 @@ namespace testing_support {
 std::filesystem::path createCompanyDatabase(const std::filesystem::path& folder,
                                             const std::string& company = "01", bool demoData = true);
 
+// The same, made by the server that prefix reaches ("localhost/3051:") in the on-disk
+// structure of its own version; its templates are kept in the folder given, which
+// that server must see at the same path and be able to write.
+std::filesystem::path createCompanyDatabaseThrough(const std::string& prefix,
+                                                   const std::filesystem::path& templates,
+                                                   const std::filesystem::path& folder,
+                                                   const std::string& company = "01", bool demoData = true);
+
 // Makes an empty database, dialect 3, default character set WIN1252, page size 8192,
 // as SYSDBA with the password given. A name with a host part ("localhost:/path")
 // asks that server to make it. Throws std::runtime_error with isql's message.
