@@ -15,6 +15,9 @@ foreach(size IN LISTS icon_sizes)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}/apps)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The pages the README links to, at the same relative place.
+file(GLOB doc_pages ${PROJECT_SOURCE_DIR}/docs/*.md)
+install(FILES ${doc_pages} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 install(FILES ${packaging_dir}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # Examples for a scheduled import, not enabled: the administrator copies and adapts them.
 install(FILES ${packaging_dir}/examples/importarcot.service ${packaging_dir}/examples/importarcot.timer

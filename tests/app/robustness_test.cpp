@@ -329,7 +329,7 @@ TEST_P(ServerFaults, TwoImportsAtOnceIntoOneDatabase)
 // SIGTERM while a quotation is being written stops the run as SIGHUP does: the
 // client library does not drop the connection, the quotation being written is
 // finished, and the run stops before the next one with no error line.
-TEST_F(ServerFaults, TerminatedDuringAnImportStopsBetweenQuotations)
+TEST_P(ServerFaults, TerminatedDuringAnImportStopsBetweenQuotations)
 {
     const std::vector<Quotation> file = quotations("TS", 30, {{10, {"CAF-500", kHeldArticle, "ACE-1L"}}});
     holdArticle();
