@@ -19,6 +19,7 @@
 #include "import/quotation_save.h"
 #include "import/rejected_lines.h"
 #include "import/rejects_path.h"
+#include "import/run_summary.h"
 #include "import/session.h"
 #include "platform/guard.h"
 #include "platform/small_file.h"
@@ -64,23 +65,6 @@ std::optional<std::string> environmentValue(const char* name)
 }
 
 } // namespace
-
-std::string summaryLine(const importer::SaveTally& tally, bool check, bool skipExisting)
-{
-    const std::string last =
-        tally.lastStored.empty() ? "ninguna" : platform::systemTextToUtf8(tally.lastStored);
-    std::string line = check ? "Cotizaciones que se grabarían: " + std::to_string(tally.stored) +
-                                   ", con problemas: " + std::to_string(tally.refused + tally.problems) +
-                                   ", líneas que se grabarían: " + std::to_string(tally.linesStored) +
-                                   ", última que se grabaría: " + last
-                             : "Cotizaciones grabadas: " + std::to_string(tally.stored) +
-                                   ", rechazadas: " + std::to_string(tally.refused) +
-                                   ", líneas grabadas: " + std::to_string(tally.linesStored) +
-                                   ", última grabada: " + last;
-    if (skipExisting)
-        line += ", omitidas: " + std::to_string(tally.skipped);
-    return line;
-}
 
 int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int progressWidth)
 {
@@ -129,7 +113,7 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     // before anything is tried, rather than run with values nobody chose.
     importer::Settings settings;
     if (!platform::runGuarded(host.dialogs(), [&] { settings = session.readSettings(); })) {
-        out << summaryLine(session.tally()) << "\n" << std::flush;
+        out << importer::summaryLine(session.tally()) << "\n" << std::flush;
         return kBatchStopped;
     }
     const auto given = [](const std::optional<std::string>& chosen, const std::optional<std::string>& set) {
@@ -203,7 +187,7 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     }
 
     const importer::SaveTally& tally = session.tally();
-    out << summaryLine(tally, line.check, line.skipExisting) << "\n" << std::flush;
+    out << importer::summaryLine(tally, line.check, line.skipExisting) << "\n" << std::flush;
     if (!ran || !session.finished() || !rejectsWritten)
         return kBatchStopped;
     return tally.refused + tally.problems > 0 ? kBatchWithRefusals : kBatchImported;

@@ -4,13 +4,10 @@
 // mapping, run) on a console host, each message a line on the error stream and a
 // summary line at the end.
 #include "console/command_line.h"
+#include "import/run_summary.h"
 
 #include <ostream>
 #include <string>
-
-namespace importer {
-struct SaveTally;
-}
 
 namespace console {
 
@@ -32,12 +29,8 @@ inline constexpr const char* kFirebirdPasswordVariable = "ISC_PASSWORD";
 // err writes to, 0 when err is no terminal (no progress line then).
 int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int progressWidth = 0);
 
-// "Cotizaciones grabadas: 10, rechazadas: 0, líneas grabadas: 30, última grabada: COT1010",
-// with ", omitidas: N" when quotations already stored are passed over. A check
-// says what would be stored and how many quotations have problems (refusals
-// included): "Cotizaciones que se grabarían: 9, con problemas: 1, líneas que se
-// grabarían: 27, última que se grabaría: COT1010".
-std::string summaryLine(const importer::SaveTally& tally, bool check = false, bool skipExisting = false);
+// The summary line printed at the end of a run.
+using importer::summaryLine;
 
 // The columns of the terminal open on the descriptor; 0 when it is no terminal.
 int terminalWidth(int fd);

@@ -98,6 +98,7 @@ DataFileOpening openDataFile(const std::string& path, const ReaderOptions& optio
             return result;
         }
         opened.size = opened.options.utf8 ? check.textSize : opened.fileSize - opened.start;
+        opened.lines = check.lines;
     } catch (const std::runtime_error& error) {
         // Cut short or unreadable while it was checked.
         result.refusal = error.what();

@@ -55,6 +55,8 @@ struct OpenedDataFile {
     // The size the reader counts: the file's bytes, or for a UTF-8 file the bytes
     // of its text in Windows-1252.
     std::int64_t size = 0;
+    // The lines the reader will number.
+    std::int64_t lines = 0;
 
     // The file's bytes for the reader, from the start of the text.
     FileByteSource bytes() const;

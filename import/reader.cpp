@@ -253,6 +253,7 @@ public:
         ++line_;
     }
     void counted(std::int64_t count) { this->count = count; }
+    std::int64_t lines() const { return line_ - 1; }
 
     std::optional<LimitViolation> violation;
     std::int64_t count = 0;
@@ -349,7 +350,7 @@ TextCheck checkText(ByteSource& source, std::int64_t size, const ReaderOptions& 
         if (!sink.violation)
             sink.violation = unconvertible.violation;
     }
-    return {sink.violation, sink.count};
+    return {sink.violation, sink.count, sink.lines()};
 }
 
 void forEachRawLine(ByteSource& source, std::int64_t size, const RawLineHandler& onLine)

@@ -61,11 +61,13 @@ std::string limitMessage(const LimitViolation& violation);
 
 // One fast pass over the file with the reader's rules: the first line with a field
 // of more than kMaxFieldBytes bytes or more than kMaxFields fields, or that does not
-// convert; and the size of the text the reader will count (a UTF-8 file turned into
-// Windows-1252 is shorter than its bytes).
+// convert; the size of the text the reader will count (a UTF-8 file turned into
+// Windows-1252 is shorter than its bytes); and its lines, numbered as the reader
+// numbers them, so that the last line's number is how many there are.
 struct TextCheck {
     std::optional<LimitViolation> violation;
     std::int64_t textSize = 0;
+    std::int64_t lines = 0;
 };
 TextCheck checkText(ByteSource& source, std::int64_t size, const ReaderOptions& options);
 

@@ -16,6 +16,8 @@ struct RunStart {
     // The bytes the reader counts: the file's, or for a UTF-8 file those of its
     // text in Windows-1252.
     std::int64_t size = 0;
+    // Its lines, as LineRead numbers them.
+    std::int64_t lines = 0;
 };
 
 // A line of the file that the line step has taken in (lines skipped at the start

@@ -4,6 +4,7 @@
 #include "import/reader.h"
 #include "import/run_options.h"
 
+#include <atomic>
 #include <string>
 
 namespace importer {
@@ -24,6 +25,11 @@ struct RunRequest {
     // How the file is cut: separator, delimiter and encoding.
     ReaderOptions reader;
     RunOptions options;
+    // The front end's stop request, set from another thread (the window's question
+    // answered yes while the run goes on in the background): the run stops as on a
+    // signal, between two lines, and also before the last quotation is stored.
+    // Nothing for none; it outlives the run.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 } // namespace importer

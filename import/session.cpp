@@ -140,7 +140,8 @@ RunEnd ImportSession::runFile(const RunRequest& request)
         OpenedDataFile data = std::move(*opening.opened);
         const std::int64_t step = progressStepSize(data.size);
         std::int64_t bytesRead = 0;
-        events_.runStarted({path, data.size});
+        events_.runStarted({path, data.size, data.lines});
+        const auto stopAsked = [stop = request.stop] { return stop != nullptr && stop->load(); };
         FileByteSource source = data.bytes();
         // The steps of a quotation's lines wait for its end; a run that ends early
         // (a stop, the file failing) first completes the steps of the lines read,
@@ -153,11 +154,12 @@ RunEnd ImportSession::runFile(const RunRequest& request)
                     // The lines skipped at the start are not imported, and nothing of them
                     // may reach the values: the slots beyond a line's own fields still hold
                     // what a skipped line left there until a later line reaches that far.
-                    [this, &options, &stepFailed, &bytesRead, skippedFields = 0, ownFields = 0,
+                    [this, &options, &stepFailed, &bytesRead, &stopAsked, skippedFields = 0, ownFields = 0,
                      clean = Slots{}](const Slots& slots, int fieldCount, std::int64_t line) mutable {
-                        // A stop asked for by a signal ends the run between two lines, so
-                        // the quotations stored so far stay whole; the front end says why.
-                        if (platform::stopRequested())
+                        // A stop asked for by a signal or by the front end ends the run
+                        // between two lines, so the quotations stored so far stay whole;
+                        // the front end says why.
+                        if (platform::stopRequested() || stopAsked())
                             throw platform::SilentAbort();
                         if (line <= options.skipLines) {
                             skippedFields = std::max(skippedFields, fieldCount);
@@ -184,6 +186,10 @@ RunEnd ImportSession::runFile(const RunRequest& request)
                             events_.progressStep();
                         next = (count / step + 1) * step;
                     });
+            // Asked for after the last line, the stop still comes before the last
+            // quotation is stored.
+            if (stopAsked())
+                throw platform::SilentAbort();
         } catch (...) {
             if (!stepFailed)
                 assembly_->stepReadLines();
