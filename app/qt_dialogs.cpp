@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLibraryInfo>
@@ -38,11 +40,18 @@ void makeRoomForTitle(QMessageBox& box)
                       grid->rowCount(), 0, 1, grid->columnCount());
 }
 
-// A box with one "OK", over the window that is active, waiting for the user.
-void messageBox(QMessageBox::Icon icon, const std::string& title, const std::string& text)
+// A box with one "OK", over the window that is active, waiting for the user. The
+// informative text goes under the message, smaller; the details are Qt's own, the
+// box gaining its button that unfolds them.
+void messageBox(QMessageBox::Icon icon, const std::string& title, const std::string& text,
+                const std::string& informative = {}, const std::string& details = {})
 {
     QMessageBox box(icon, qt(title), QString(), QMessageBox::Ok, QApplication::activeWindow());
     showAsPlainText(box, text);
+    if (!informative.empty())
+        box.setInformativeText(qt(informative));
+    if (!details.empty())
+        box.setDetailedText(qt(details));
     makeRoomForTitle(box);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
@@ -60,6 +69,16 @@ void QtDialogs::plainMessage(const std::string& text)
 void QtDialogs::errorDialog(const std::string& text)
 {
     messageBox(QMessageBox::Critical, "Error", text);
+}
+
+void QtDialogs::errorDialogWithPlace(const std::string& text, const std::string& place)
+{
+    messageBox(QMessageBox::Critical, "Error", text, place);
+}
+
+void QtDialogs::plainMessageWithDetails(const std::string& text, const std::string& details)
+{
+    messageBox(QMessageBox::NoIcon, programTitle_, text, {}, details);
 }
 
 void QtDialogs::defaultErrorDisplay(const std::string& text)
@@ -85,11 +104,25 @@ bool QtDialogs::confirm(const std::string& text)
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtDialogs::question(const std::string& text)
+{
+    // Qt words the standard buttons itself, with their access keys, in the language
+    // of the translations installed (installQtSpanish).
+    QMessageBox box(QMessageBox::Question, qt(programTitle_), QString(), QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    showAsPlainText(box, text);
+    makeRoomForTitle(box);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<std::string> QtDialogs::openFile(const platform::OpenFileRequest& request)
 {
-    // No title and no start folder of its own: the platform's defaults apply, and a
-    // name chosen before brings its folder with it. As on the suite's dialogs, a name
-    // that does not exist may be confirmed; the run says so later.
+    // No title of its own. The file it starts with brings its folder when that folder
+    // exists; otherwise the platform's default folder applies, with the name alone.
+    // As on the suite's dialogs, a name that does not exist may be confirmed; the
+    // run says so later.
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -99,8 +132,10 @@ std::optional<std::string> QtDialogs::openFile(const platform::OpenFileRequest& 
     dialog.setNameFilters(filters);
     if (!filters.isEmpty())
         dialog.selectNameFilter(filters.first());
-    if (!request.initialFile.empty())
-        dialog.selectFile(qt(request.initialFile));
+    if (!request.initialFile.empty()) {
+        const QFileInfo initial(qt(request.initialFile));
+        dialog.selectFile(initial.absoluteDir().exists() ? initial.absoluteFilePath() : initial.fileName());
+    }
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();

@@ -17,11 +17,17 @@ public:
 
     void plainMessage(const std::string& text) override;
     void errorDialog(const std::string& text) override;
+    // The place goes in the box's informative text, under the message.
+    void errorDialogWithPlace(const std::string& text, const std::string& place) override;
+    // The details behind Qt's button that unfolds them.
+    void plainMessageWithDetails(const std::string& text, const std::string& details) override;
     void defaultErrorDisplay(const std::string& text) override;
     void beep() override;
     std::optional<std::string> openFile(const platform::OpenFileRequest& request) override;
     // A question box with the buttons "Sí" and "No", "Sí" the default.
     bool confirm(const std::string& text) override;
+    // A question box with Qt's standard Yes and No, Yes the default.
+    bool question(const std::string& text) override;
 
     const std::string& programTitle() const { return programTitle_; }
 

@@ -8,8 +8,9 @@ namespace platform {
 
 struct OpenFileRequest {
     // Filter choices as (description, pattern) pairs; the first is active.
-    std::string filter;      // "Archivos de texto|*.txt|..."
-    std::string initialFile; // the name last chosen in the dialog
+    std::string filter; // "Archivos de texto|*.txt|..."
+    // The file the dialog starts with, in its folder when that folder exists.
+    std::string initialFile;
 };
 
 class Dialogs {
@@ -19,6 +20,17 @@ public:
     virtual void plainMessage(const std::string& text) = 0;
     // Dialog titled "Error", stop icon, one "OK".
     virtual void errorDialog(const std::string& text) = 0;
+    // The error dialog with a second, smaller text under the message: where in the
+    // data file the error belongs. Boxes that have no room for it show the message.
+    virtual void errorDialogWithPlace(const std::string& text, const std::string& /*place*/)
+    {
+        errorDialog(text);
+    }
+    // The plain message with details that the user may unfold, one per line.
+    virtual void plainMessageWithDetails(const std::string& text, const std::string& /*details*/)
+    {
+        plainMessage(text);
+    }
     // The display of an error that no handler took: program title, stop icon, "OK".
     // The text is shown as given; callers pass it through withFullStop().
     virtual void defaultErrorDisplay(const std::string& text) = 0;
@@ -29,6 +41,10 @@ public:
     // A question titled with the program's title, answered yes or no: true for yes.
     // Where nobody can answer (no window), the answer is no.
     virtual bool confirm(const std::string& /*text*/) { return false; }
+    // A question with the standard Yes and No buttons, worded and given their access
+    // keys by the toolkit in the user's language; true for yes, no where nobody can
+    // answer.
+    virtual bool question(const std::string& /*text*/) { return false; }
 };
 
 // The default error display's rule: a "." is appended when the text is not empty

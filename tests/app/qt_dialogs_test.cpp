@@ -103,6 +103,107 @@ TEST(QtDialogs, MessageBoxes)
               QFontMetrics(QApplication::font()).horizontalAdvance(QStringLiteral("Importarcot")));
 }
 
+// The error box's place goes under its message; the plain message's details behind
+// Qt's own button, which reads Spanish with Qt's translations.
+TEST(QtDialogs, SecondTexts)
+{
+    QTranslator translator;
+    ASSERT_TRUE(app::installQtSpanish(translator)) << "Qt's translations are missing (scripts/install)";
+    const struct {
+        const char* name;
+        std::function<void(app::QtDialogs&)> show;
+        const char* text;
+        const char* informative;
+        const char* details;
+        QStringList buttons;
+    } cases[] = {
+        {"place",
+         [](app::QtDialogs& d) {
+             d.errorDialogWithPlace("Ya existe el registro.", "Línea 4, cotización A 1");
+         },
+         "Ya existe el registro.",
+         "Línea 4, cotización A 1",
+         "",
+         {QStringLiteral("OK")}},
+        {"details",
+         [](app::QtDialogs& d) {
+             d.plainMessageWithDetails("Importación finalizada.", "línea 4, cotización A 1: x");
+         },
+         "Importación finalizada.",
+         "",
+         "línea 4, cotización A 1: x",
+         {QStringLiteral("Mostrar los detalles..."), QStringLiteral("OK")}},
+    };
+    app::QtDialogs dialogs("Importarcot");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text, informative, details;
+        QStringList buttons;
+        answerNextModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box == nullptr) {
+                ADD_FAILURE() << "not a message box";
+                modal->close();
+                return;
+            }
+            text = box->text().toStdString();
+            informative = box->informativeText().toStdString();
+            details = box->detailedText().toStdString();
+            for (QAbstractButton* button : box->buttons())
+                buttons << button->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        c.show(dialogs);
+        EXPECT_EQ(text, c.text);
+        EXPECT_EQ(informative, c.informative);
+        EXPECT_EQ(details, c.details);
+        buttons.sort();
+        EXPECT_EQ(buttons, c.buttons);
+    }
+    QCoreApplication::removeTranslator(&translator);
+}
+
+// The question to stop a run: Qt's own Yes and No, as its Spanish translation words
+// them, with their access keys.
+TEST(QtDialogs, AQuestionWithQtsYesAndNo)
+{
+    QTranslator translator;
+    ASSERT_TRUE(app::installQtSpanish(translator)) << "Qt's translations are missing (scripts/install)";
+    app::QtDialogs dialogs("Importarcot");
+    for (const QMessageBox::StandardButton answer : {QMessageBox::Yes, QMessageBox::No}) {
+        SCOPED_TRACE(answer);
+        QStringList buttons;
+        std::string title, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        bool yesIsDefault = false, noIsEscape = false;
+        answerNextModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box == nullptr) {
+                ADD_FAILURE() << "not a message box";
+                modal->close();
+                return;
+            }
+            title = box->windowTitle().toStdString();
+            text = box->text().toStdString();
+            icon = box->icon();
+            for (QAbstractButton* button : box->buttons())
+                buttons << button->text();
+            yesIsDefault = box->defaultButton() == box->button(QMessageBox::Yes);
+            noIsEscape = box->escapeButton() == box->button(QMessageBox::No);
+            box->button(answer)->click();
+        });
+        EXPECT_EQ(dialogs.question("¿Detener la importación?"), answer == QMessageBox::Yes);
+        EXPECT_EQ(title, "Importarcot");
+        EXPECT_EQ(text, "¿Detener la importación?");
+        EXPECT_EQ(icon, QMessageBox::Question);
+        buttons.sort();
+        EXPECT_EQ(buttons, (QStringList{QStringLiteral("&No"), QStringLiteral("&Sí")}));
+        EXPECT_TRUE(yesIsDefault);
+        EXPECT_TRUE(noIsEscape);
+    }
+    QCoreApplication::removeTranslator(&translator);
+}
+
 // With Qt's translations installed, its own buttons (those of the file dialog)
 // read Spanish.
 TEST(QtDialogs, QtsOwnButtonsSpeakSpanish)
