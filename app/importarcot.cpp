@@ -3,6 +3,7 @@
 #include "app/mapping_grid.h"
 #include "platform/guard.h"
 #include "platform/regional_settings.h"
+#include "platform/stop_request.h"
 
 #include <QAbstractItemDelegate>
 #include <QApplication>
@@ -105,6 +106,9 @@ QToolButton* pictureButton(QWidget* parent, const char* name, const char* captio
     return result;
 }
 
+// The line of figures takes the bottom of the status panel, the status text the rest.
+constexpr int kFiguresHeight = 15;
+
 QFrame* band(QWidget* parent, const char* name, int height)
 {
     auto* result = new QFrame(parent);
@@ -134,8 +138,9 @@ QFont narrowFont()
 Tfimportarcot::Tfimportarcot(platform::Dialogs& dialogs, database::Tfdm& fdm, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      dialogs_(dialogs), session_(dialogs, *this, fdm)
+      dialogs_(dialogs), relay_(*this, dialogs), session_(relay_, relay_, fdm)
 {
+    relay_.follow(session_);
     registerPictures();
     setObjectName(QStringLiteral("fimportarcot"));
     setWindowTitle(QStringLiteral("Importación de cotizaciones"));
@@ -229,6 +234,17 @@ void Tfimportarcot::buildBands()
     panel5_->setBackgroundRole(QPalette::Button);
     panel5_->setForegroundRole(QPalette::WindowText);
     panel5_->setAutoFillBackground(true);
+    // Under the status text while a file is read: the line, the file's lines and
+    // the quotations stored and refused so far.
+    runFigures_ = new QLabel(panel5_);
+    runFigures_->setObjectName(QStringLiteral("RunFigures"));
+    runFigures_->setTextFormat(Qt::PlainText);
+    runFigures_->setAlignment(Qt::AlignCenter);
+    runFigures_->setFont(windowFont());
+    const int frame = panel5_->frameWidth();
+    runFigures_->setGeometry(frame, panel5_->height() - frame - kFiguresHeight, panel5_->width() - 2 * frame,
+                             kFiguresHeight);
+    runFigures_->hide();
     panel5_->hide();
 }
 
@@ -323,11 +339,10 @@ void Tfimportarcot::FormActivate()
 
 void Tfimportarcot::CiaExit()
 {
-    platform::runGuarded(dialogs_, [this] {
-        // Only the first mapping of the window, with the unattended flag, starts the run.
-        if (session_.connect(runRequest().connection))
-            session_.run(runRequest());
-    });
+    // The window takes no input while its run goes on; Cia keeps its text.
+    if (running())
+        return;
+    runImport(true);
 }
 
 bool Tfimportarcot::FormKeyDown(int key, Qt::KeyboardModifiers shift)
@@ -353,7 +368,9 @@ bool Tfimportarcot::FormKeyDown(int key, Qt::KeyboardModifiers shift)
 void Tfimportarcot::SpeedButton1Click()
 {
     platform::runGuarded(dialogs_, [this] {
-        const auto chosen = dialogs_.openFile({kDataFileFilter, lastChosenFile_});
+        // The file named in Ubicacion, in its folder; without one, the name last chosen.
+        const std::string named = text(FormField::Ubicacion);
+        const auto chosen = dialogs_.openFile({kDataFileFilter, named.empty() ? lastChosenFile_ : named});
         if (!chosen)
             return;
         lastChosenFile_ = *chosen;
@@ -368,7 +385,53 @@ void Tfimportarcot::SpeedButton2Click()
 
 void Tfimportarcot::SpeedButton3Click()
 {
-    platform::runGuarded(dialogs_, [this] { session_.run(runRequest()); });
+    // F2 starts no second run inside the first.
+    if (running())
+        return;
+    runImport(false);
+}
+
+// The run goes on in the background while this handler waits for it, the window
+// answering meanwhile; the caller finds the run over, as before. A connect that
+// failed and a run that stopped hide the status panel once their box is answered,
+// so that the fields under it can be seen and corrected.
+void Tfimportarcot::runImport(bool connectFirst)
+{
+    const bool done = platform::runGuarded(dialogs_, [this, connectFirst] {
+        // Only the first mapping of the window, with the unattended flag, starts the run.
+        if (connectFirst && !session_.connect(runRequest().connection))
+            return;
+        importer::RunRequest request = runRequest();
+        request.stop = &relay_.stopRequest();
+        relay_.runInBackground([this, request] { session_.run(request); });
+    });
+    if (!done)
+        hideStatus();
+    if (regionalSettingsChanged_) {
+        regionalSettingsChanged_ = false;
+        platform::runGuarded(dialogs_, [] { platform::reloadRegionalSettings(); });
+    }
+    // A signal ended the program while the run went on.
+    if (closeAfterRun_) {
+        closeAfterRun_ = false;
+        close();
+    }
+}
+
+// Esc and closing the window while a run goes on: the run waits at its next line
+// while the user answers, and yes stops it there.
+void Tfimportarcot::askToStop()
+{
+    if (askingToStop_ || relay_.stopRequest())
+        return;
+    askingToStop_ = true;
+    relay_.pause();
+    bool stop = false;
+    platform::runGuarded(dialogs_, [&] { stop = dialogs_.question(kStopQuestion); });
+    if (stop)
+        relay_.requestStop();
+    relay_.resume();
+    askingToStop_ = false;
 }
 
 void Tfimportarcot::FormClose()
@@ -386,6 +449,8 @@ void Tfimportarcot::FormClose()
 
 bool Tfimportarcot::eventFilter(QObject* watched, QEvent* event)
 {
+    if (running() && swallowedDuringRun(watched, event))
+        return true;
     if (event->type() == QEvent::KeyPress) {
         // Keys inside a modal box belong to that box, not to this window.
         const auto* widget = qobject_cast<QWidget*>(watched);
@@ -403,6 +468,46 @@ bool Tfimportarcot::eventFilter(QObject* watched, QEvent* event)
     if (watched == cia_ && isCiaExit(event))
         CiaExit();
     return QWidget::eventFilter(watched, event);
+}
+
+// While a run goes on the controls take no input: the fields and the grid keep what
+// the run was started with, and F2 starts no second run. Esc and "Esc: Cancelar"
+// ask whether to stop, as closing the window does. Modal boxes are windows of their
+// own and keep their input.
+bool Tfimportarcot::swallowedDuringRun(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+        break;
+    default:
+        return false;
+    }
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || !ownsKeysOf(widget))
+        return false;
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        FormKeyDown(key->key(), key->modifiers());
+        return true;
+    }
+    const bool click =
+        event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease;
+    return !(click && widget == speedButton2_);
 }
 
 // A control of this window, or a popup that one of them opened: a combo box's list,
@@ -478,14 +583,31 @@ void Tfimportarcot::activateOnceExposed()
 
 void Tfimportarcot::closeEvent(QCloseEvent* event)
 {
+    if (running()) {
+        // The window stays while its run goes on. A signal (a shutdown) stops the run
+        // without asking and the window closes once it has stopped; the user is asked.
+        event->ignore();
+        if (platform::stopRequested()) {
+            closeAfterRun_ = true;
+            relay_.requestStop();
+        } else {
+            askToStop();
+        }
+        return;
+    }
     FormClose();
     event->accept();
 }
 
 void Tfimportarcot::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::LocaleChange)
-        platform::runGuarded(dialogs_, [] { platform::reloadRegionalSettings(); });
+    if (event->type() == QEvent::LocaleChange) {
+        // The run reads the settings on its own thread: they change once it is over.
+        if (running())
+            regionalSettingsChanged_ = true;
+        else
+            platform::runGuarded(dialogs_, [] { platform::reloadRegionalSettings(); });
+    }
     QWidget::changeEvent(event);
 }
 
@@ -541,6 +663,9 @@ int Tfimportarcot::delimiterIndex() const
 
 void Tfimportarcot::showStatus(const std::string& text)
 {
+    // A status of its own: the figures of a run come once its file is being read.
+    runFigures_->hide();
+    panel5_->setContentsMargins(0, 0, 0, 0);
     panel5_->setText(qt(text));
     panel5_->show();
     panel5_->raise();
@@ -580,9 +705,6 @@ void Tfimportarcot::showLineDisplay()
     edit1_->show();
 }
 
-// The run does not go back to the event loop while it reads; the line display is
-// painted with the progress bar's steps rather than on every line, which would cost
-// a paint per line of the file.
 void Tfimportarcot::setLineDisplay(const std::string& text)
 {
     edit1_->setText(qt(text));
@@ -590,14 +712,48 @@ void Tfimportarcot::setLineDisplay(const std::string& text)
 
 void Tfimportarcot::progressStep()
 {
-    // The bar's step: past its maximum it starts again from its minimum.
-    int next = progressBar1_->value() + 1;
-    if (next > progressBar1_->maximum())
-        next = progressBar1_->minimum();
-    progressBar1_->setValue(next);
-    progressBar1_->repaint();
-    if (edit1_->isVisible())
-        edit1_->repaint();
+    progressSteps(1);
+}
+
+void Tfimportarcot::progressSteps(int count)
+{
+    // The bar's step: past its maximum it starts again from its minimum, so many
+    // steps at once go round as often as one at a time would.
+    const int minimum = progressBar1_->minimum();
+    const int span = progressBar1_->maximum() - minimum + 1;
+    if (count <= 0 || span <= 0)
+        return;
+    progressBar1_->setValue(minimum + (progressBar1_->value() - minimum + count % span) % span);
+}
+
+void Tfimportarcot::showFigures(const RunProgress& progress)
+{
+    runFigures_->setText(QStringLiteral("Línea %1 de %2 · grabadas %3 · rechazadas %4")
+                             .arg(progress.line)
+                             .arg(progress.lines)
+                             .arg(progress.stored)
+                             .arg(progress.refused));
+    if (runFigures_->isHidden()) {
+        // The status text centres itself above the figures.
+        panel5_->setContentsMargins(0, 0, 0, kFiguresHeight);
+        runFigures_->show();
+    }
+}
+
+void Tfimportarcot::drawProgress(const RunProgress& progress, bool repaintNow)
+{
+    if (progress.steps > 0)
+        progressSteps(progress.steps);
+    if (progress.lineShown)
+        setLineDisplay(*progress.lineShown);
+    if (progress.started)
+        showFigures(progress);
+    if (!repaintNow)
+        return;
+    for (QWidget* drawn : {static_cast<QWidget*>(progressBar1_), static_cast<QWidget*>(edit1_),
+                           static_cast<QWidget*>(panel5_)})
+        if (drawn->isVisible())
+            drawn->repaint();
 }
 
 void Tfimportarcot::mappingReset()

@@ -2,7 +2,10 @@
 // The program's one window: the connection fields, the data file and its format,
 // the mapping grid and the buttons. Its behaviour lives in the import session; the
 // window holds the widgets, turns Qt's events into the handlers below, builds the
-// session's requests from its controls and draws the session's events.
+// session's requests from its controls and draws the session's events. A run goes
+// on in a thread of its own (run_relay.h) while the window keeps answering; its
+// handlers still return only once the run is over.
+#include "app/run_relay.h"
 #include "import/run_events.h"
 #include "import/session.h"
 
@@ -29,7 +32,11 @@ class MappingGrid;
 // The edit boxes whose texts the program reads and the settings file fills.
 enum class FormField { Servidor, Tusua, TClave, Cia, Ubicacion };
 
-class Tfimportarcot : public QWidget, public importer::RunEvents {
+// The question that Esc and closing the window ask while a run goes on.
+inline constexpr const char* kStopQuestion =
+    "¿Detener la importación? Las cotizaciones ya grabadas se conservan.";
+
+class Tfimportarcot : public QWidget, public RunWindow {
     Q_OBJECT
 
 public:
@@ -69,6 +76,10 @@ public:
     void setLineDisplay(const std::string& text);
     // ProgressBar1 advances by its step; a step past 100 starts again from 0.
     void progressStep() override;
+    // As many steps at once, each as progressStep().
+    void progressSteps(int count);
+    // The line of figures under the status text: how far the run is.
+    void showFigures(const RunProgress& progress);
     // The grid stops following the mapping table: an editor still open is dropped,
     // a changed row is posted.
     void stopGridFollowing();
@@ -83,6 +94,10 @@ public:
     void runPreparing() override;
     void lineDisplayed(const std::string& text) override { setLineDisplay(text); }
     void runEnded(importer::RunEnd end) override;
+    // RunWindow
+    void drawProgress(const RunProgress& progress, bool repaint) override;
+    // Whether a run goes on (in the background, the window answering meanwhile).
+    bool running() const { return relay_.running(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -102,9 +117,20 @@ private:
     bool ownsKeysOf(const QWidget* widget) const;
     void closePopups();
     void activateOnceExposed();
+    // A handler's run in the background; afterwards, what a stopped run leaves.
+    void runImport(bool connectFirst);
+    bool swallowedDuringRun(QObject* watched, QEvent* event);
+    void askToStop();
 
     platform::Dialogs& dialogs_;
+    RunRelay relay_;
     importer::ImportSession session_;
+    bool askingToStop_ = false;
+    // A signal asked the program to end while a run went on: it closes once the run
+    // has stopped.
+    bool closeAfterRun_ = false;
+    // The regional settings changed while a run was reading them.
+    bool regionalSettingsChanged_ = false;
     // OpenDialog1 keeps the name last chosen and starts with it the next time.
     std::string lastChosenFile_;
     bool shownBefore_ = false;
@@ -131,6 +157,7 @@ private:
     QToolButton* speedButton3_ = nullptr;
     QToolButton* speedButton2_ = nullptr;
     QLabel* panel5_ = nullptr;
+    QLabel* runFigures_ = nullptr;
 };
 
 // The fonts of the window. "MS Sans Serif" and "Arial Narrow" do not exist here;
@@ -139,8 +166,9 @@ private:
 QFont windowFont();
 QFont narrowFont();
 
-// The filter of OpenDialog1, in the "description|pattern|..." form.
-inline constexpr const char* kDataFileFilter =
-    "Archivos de texto|*.txt|Archivos de valores separados por comas|*.csv";
+// The filter of OpenDialog1, in the "description|pattern|..." form: the data files a
+// user has, both kinds together, then each kind.
+inline constexpr const char* kDataFileFilter = "Archivos CSV y de texto|*.csv;*.txt|Archivos de texto|*.txt|"
+                                               "Archivos de valores separados por comas|*.csv";
 
 } // namespace app

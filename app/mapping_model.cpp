@@ -161,16 +161,9 @@ QVariant MappingModel::headerData(int section, Qt::Orientation orientation, int 
     if (orientation == Qt::Horizontal) {
         if (role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
             return {};
-        // The titles are the display labels of the fields; the description has none
-        // of its own, being no field of the table.
-        static const char* const kFields[] = {nullptr, "COLUMNA", "ANCHO", "IMPORTAR"};
-        if (kFields[section] == nullptr)
-            return QStringLiteral("Dato");
-        const dataset::RecordSet& set = table();
-        for (std::size_t i = 0; i < set.fieldCount(); ++i)
-            if (set.fieldDef(i).name == kFields[section])
-                return QString::fromStdString(set.fieldDef(i).label());
-        return {};
+        if (frozen_)
+            return frozenTitles_[static_cast<std::size_t>(section)];
+        return title(section);
     }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::AlignCenter);
@@ -186,6 +179,20 @@ QVariant MappingModel::headerData(int section, Qt::Orientation orientation, int 
     default:
         return kBrowseMark;
     }
+}
+
+QString MappingModel::title(int section) const
+{
+    // The titles are the display labels of the fields; the description has none of
+    // its own, being no field of the table.
+    static const char* const kFields[] = {nullptr, "COLUMNA", "ANCHO", "IMPORTAR"};
+    if (kFields[section] == nullptr)
+        return QStringLiteral("Dato");
+    const dataset::RecordSet& set = table();
+    for (std::size_t i = 0; i < set.fieldCount(); ++i)
+        if (set.fieldDef(i).name == kFields[section])
+            return QString::fromStdString(set.fieldDef(i).label());
+    return {};
 }
 
 Qt::ItemFlags MappingModel::flags(const QModelIndex& index) const
@@ -298,6 +305,8 @@ void MappingModel::freeze()
     for (int row = 0; row < count; ++row)
         rows.push_back(shownRow(row));
     frozenCurrent_ = currentRow();
+    for (int section = 0; section < ColumnCount; ++section)
+        frozenTitles_[static_cast<std::size_t>(section)] = title(section);
     frozen_ = std::move(rows);
     if (count > 0) {
         Q_EMIT dataChanged(index(0, 0), index(count - 1, ColumnCount - 1));

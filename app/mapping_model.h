@@ -7,6 +7,7 @@
 // append, delete) so that the run finds the table exactly as the user left it.
 #include <QAbstractTableModel>
 #include <QString>
+#include <array>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -47,7 +48,8 @@ public:
     // The table was created anew: show it from its current row, and follow it again.
     void reset();
     // The grid stops following the table: what is shown now stays shown, and
-    // nothing can be changed through the model any more.
+    // nothing can be changed through the model any more. From then on the model
+    // reads nothing of the table, which the run is using on a thread of its own.
     void freeze();
     bool frozen() const { return frozen_.has_value(); }
 
@@ -91,6 +93,7 @@ private:
     bool active() const;
     ShownRow shownRow(int row) const;
     QString text(int row, int column) const;
+    QString title(int section) const;
     void indicatorChanged(int oldRow, int newRow);
     // Runs a change of the table inside the default error display; false when it failed.
     bool guarded(const std::function<void()>& change);
@@ -103,6 +106,7 @@ private:
     importer::Mapping& mapping_;
     platform::Dialogs& dialogs_;
     std::optional<std::vector<ShownRow>> frozen_;
+    std::array<QString, ColumnCount> frozenTitles_;
     int frozenCurrent_ = -1;
     // A modal error box opened from an assignment lets the editor lose its focus,
     // which commits it again; the second commit is not taken.

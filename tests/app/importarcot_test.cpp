@@ -104,12 +104,13 @@ protected:
         window_->setText(FormField::Cia, "07");
     }
 
-    // What CiaExit leaves behind after a failed connect: the status panel with its
-    // text, and the connection's error.
+    // What CiaExit leaves behind after a failed connect: the status panel's text,
+    // and the connection's error; once that is answered the panel is hidden again,
+    // so that the fields under it can be corrected.
     bool connectTried()
     {
         const auto* panel = child<QLabel>("Panel5");
-        const bool tried = panel->isVisible();
+        const bool tried = !panel->text().isEmpty();
         if (tried) {
             EXPECT_EQ(panel->text().toStdString(), "Conectando a la base de datos 07 ...");
             EXPECT_FALSE(dialogs_.shown.empty());
@@ -117,6 +118,8 @@ protected:
                 EXPECT_EQ(dialogs_.shown.back().kind, RecordingDialogs::Kind::Default);
             }
         }
+        EXPECT_FALSE(panel->isVisible());
+        EXPECT_TRUE(child("TClave")->isVisible());
         return tried;
     }
 
@@ -388,7 +391,7 @@ TEST_F(WindowTest, LabelsShowTheirTextsAsPlainText)
 {
     showActive();
     const auto labels = window_->findChildren<QLabel*>();
-    ASSERT_EQ(labels.size(), 10);
+    ASSERT_EQ(labels.size(), 11);
     for (const QLabel* label : labels)
         EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
     window_->showStatus("Conectando a la base de datos <i> ...");
@@ -574,12 +577,12 @@ TEST_P(PopupKeyTest, KeysInAPopupOfTheWindow)
         EXPECT_FALSE(child("Panel5")->isVisible());
         EXPECT_TRUE(dialogs_.shown.empty());
     } else if (c.key == Qt::Key_F2) {
-        // The run started: its status is up, and without a connection it stopped
-        // at its first read and said why.
+        // The run started: its status went up, and without a connection it stopped
+        // at its first read and said why; then the panel went again.
         EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
         EXPECT_EQ(child<QLabel>("Panel5")->text().toStdString(),
                   "Importando cotizaciones. Espere un momento...");
-        EXPECT_TRUE(child("Panel5")->isVisible());
+        EXPECT_FALSE(child("Panel5")->isVisible());
         EXPECT_FALSE(dialogs_.shown.empty());
     } else {
         EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
@@ -674,10 +677,15 @@ TEST_F(WindowTest, ExplorarPutsTheChosenFileIntoUbicacion)
         ASSERT_EQ(dialogs_.shown.size(), 1u);
         EXPECT_EQ(dialogs_.shown[0].kind, RecordingDialogs::Kind::OpenFile);
         EXPECT_EQ(dialogs_.lastOpenFileRequest.filter,
-                  "Archivos de texto|*.txt|Archivos de valores separados por comas|*.csv");
+                  "Archivos CSV y de texto|*.csv;*.txt|Archivos de texto|*.txt|"
+                  "Archivos de valores separados por comas|*.csv");
         EXPECT_EQ(dialogs_.lastOpenFileRequest.initialFile, step.startsWith);
         EXPECT_EQ(child<QLineEdit>("Ubicacion")->text().toStdString(), step.ubicacion);
     }
+    // A path typed into Ubicacion is where the dialog opens.
+    child<QLineEdit>("Ubicacion")->setText(QStringLiteral("/srv/exportes/hoy.csv"));
+    QTest::mouseClick(child("SpeedButton1"), Qt::LeftButton);
+    EXPECT_EQ(dialogs_.lastOpenFileRequest.initialFile, "/srv/exportes/hoy.csv");
 }
 
 // "importarcot FILE": the window reads its settings first, then shows FILE as the
