@@ -23,6 +23,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 #include <limits>
 
 // The button pictures are compiled into this static library; Qt needs to be told
@@ -665,7 +666,8 @@ void Tfimportarcot::showStatus(const std::string& text)
 {
     // A status of its own: the figures of a run come once its file is being read.
     runFigures_->hide();
-    panel5_->setContentsMargins(0, 0, 0, 0);
+    panel5_->setAlignment(Qt::AlignCenter);
+    panel5_->setIndent(-1);
     panel5_->setText(qt(text));
     panel5_->show();
     panel5_->raise();
@@ -734,8 +736,11 @@ void Tfimportarcot::showFigures(const RunProgress& progress)
                              .arg(progress.stored)
                              .arg(progress.refused));
     if (runFigures_->isHidden()) {
-        // The status text centres itself above the figures.
-        panel5_->setContentsMargins(0, 0, 0, kFiguresHeight);
+        // The status text moves up into the room above the figures, centred there;
+        // a label's indent from its top edge places it without touching the bevel.
+        const int above = panel5_->height() - 2 * panel5_->frameWidth() - kFiguresHeight;
+        panel5_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        panel5_->setIndent(std::max(0, (above - panel5_->fontMetrics().height()) / 2));
         runFigures_->show();
     }
 }

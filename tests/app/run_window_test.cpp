@@ -6,8 +6,10 @@
 #include "app/close_on_signals.h"
 #include "app/importarcot.h"
 #include "console/batch_fixture.h"
+#include "database/connection.h"
 #include "database/dm.h"
 #include "database/statement.h"
+#include "database/transaction.h"
 #include "platform/exclusive_file.h"
 #include "platform/regional_settings.h"
 #include "support/company_db.h"
@@ -17,20 +19,29 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -65,7 +76,7 @@ protected:
     void SetUp() override
     {
         platform::setRegionalSettings({'.', "dd/MM/yyyy", '/'});
-        testing_support::createCompanyDatabase(dir_.path(), "01", true);
+        database_ = testing_support::createCompanyDatabase(dir_.path(), "01", true);
         window_ = new app::Tfimportarcot(dialogs_, fdm_);
         dialogs_.window = window_;
         window_->show();
@@ -123,8 +134,26 @@ protected:
     // The quotations stored so far, as the figures say.
     int storedShown() const
     {
-        const auto match = QRegularExpression(QStringLiteral("grabadas (\\d+)")).match(QString::fromStdString(figures()));
+        const auto match =
+            QRegularExpression(QStringLiteral("grabadas (\\d+)")).match(QString::fromStdString(figures()));
         return match.hasMatch() ? match.captured(1).toInt() : 0;
+    }
+
+    // Another user inserts quotation CT 1 and keeps the transaction open: the run
+    // waits on that row when it writes its first quotation, until release().
+    void holdFirstQuotation()
+    {
+        other_.open(database_.string(), "SYSDBA", "masterkey", "");
+        held_ = std::make_unique<database::Transaction>(other_);
+        database::Statement(other_,
+                            "insert into COTIZACIONES (COTI_ID, TERC_NIT, VEND_COD, TIDO_COD, PREF_PRE, "
+                            "COTI_NUMERO, COTI_FECHA) values (999999, 'x', 7, 35, 'CT', '1', current_date)")
+            .execute(*held_);
+    }
+    void release()
+    {
+        if (held_ && held_->isActive())
+            held_->rollback();
     }
 
     bool freed()
@@ -136,9 +165,10 @@ protected:
     // Each stored quotation's number and its count of lines, in number order.
     std::vector<std::pair<int, int>> storedQuotations()
     {
-        database::Statement statement(fdm_.Merkalo(),
-                                      "select cast(h.COTI_NUMERO as integer), cast(count(l.COTI_ID) as integer) from COTIZACIONES h "
-                                      "left join COTIZACIONES_DETALLE l on l.COTI_ID = h.COTI_ID group by 1 order by 1");
+        database::Statement statement(
+            fdm_.Merkalo(),
+            "select cast(h.COTI_NUMERO as integer), cast(count(l.COTI_ID) as integer) from COTIZACIONES h "
+            "left join COTIZACIONES_DETALLE l on l.COTI_ID = h.COTI_ID group by 1 order by 1");
         std::vector<std::pair<int, int>> stored;
         for (const auto& row : statement.fetchAll())
             stored.emplace_back(std::get<std::int32_t>(row[0]), std::get<std::int32_t>(row[1]));
@@ -155,6 +185,9 @@ protected:
 
     testing_support::TempDir dir_;
     testing_support::SuiteInstallation suite_{dir_};
+    std::filesystem::path database_;
+    database::Connection other_;
+    std::unique_ptr<database::Transaction> held_;
     WatchingDialogs dialogs_;
     database::Tfdm fdm_;
     QPointer<app::Tfimportarcot> window_;
@@ -175,9 +208,13 @@ protected:
     }
 };
 
+// The run's thread waits in the database (another user holds a row it writes) while
+// the window goes on handling its events.
 TEST_F(WindowRun, HandlesItsEventsWhileTheRunGoesOn)
 {
     writeQuotations(kQuotations);
+    holdFirstQuotation();
+    QElapsedTimer sinceStart;
     int ticks = 0;
     QElapsedTimer sinceUpdate;
     std::optional<qint64> paintedAfterMs;
@@ -190,15 +227,19 @@ TEST_F(WindowRun, HandlesItsEventsWhileTheRunGoesOn)
         ++ticks;
         // As when another window moved away from it: its area is to be painted again.
         if (!sinceUpdate.isValid()) {
+            sinceStart.start();
             sinceUpdate.start();
             window_->update();
         }
+        if ((paintedAfterMs && ticks >= 20) || sinceStart.elapsed() > 5000)
+            release();
     });
     pressF2();
-    EXPECT_GE(ticks, 5);
+    EXPECT_GE(ticks, 20);
     ASSERT_TRUE(paintedAfterMs.has_value()) << "no paint while the run went on";
     EXPECT_LT(*paintedAfterMs, 1000);
-    EXPECT_EQ(dialogs_.shown, (std::vector<RecordingDialogs::Shown>{{Kind::Plain, "Importación finalizada."}}));
+    EXPECT_EQ(dialogs_.shown,
+              (std::vector<RecordingDialogs::Shown>{{Kind::Plain, "Importación finalizada."}}));
     EXPECT_TRUE(freed());
     EXPECT_EQ(storedQuotations(), whole(kQuotations));
 }
@@ -229,7 +270,8 @@ TEST_F(WindowRun, ItsControlsTakeNoInputDuringTheRun)
     pressF2();
     EXPECT_TRUE(tried);
     // One run, read to its end: no second one started inside it.
-    EXPECT_EQ(dialogs_.shown, (std::vector<RecordingDialogs::Shown>{{Kind::Plain, "Importación finalizada."}}));
+    EXPECT_EQ(dialogs_.shown,
+              (std::vector<RecordingDialogs::Shown>{{Kind::Plain, "Importación finalizada."}}));
     EXPECT_EQ(storedQuotations(), whole(kQuotations));
 }
 
@@ -320,7 +362,8 @@ INSTANTIATE_TEST_SUITE_P(Ways, StopDuringARun,
 TEST_F(WindowRun, TheLineOfFiguresMoves)
 {
     writeQuotations(kQuotations);
-    const QRegularExpression pattern(QStringLiteral("^Línea (\\d+) de %1 · grabadas (\\d+) · rechazadas 0$").arg(kLines));
+    const QRegularExpression pattern(
+        QStringLiteral("^Línea (\\d+) de %1 · grabadas (\\d+) · rechazadas 0$").arg(kLines));
     std::vector<std::string> seen;
     whileRunning([&] {
         const std::string now = figures();
@@ -360,6 +403,175 @@ TEST_F(WindowRun, ARefusalIsNamedUnderItsBoxAndListedInTheClosingBox)
                                                          "\n\nCotizaciones grabadas: 2, rechazadas: 1, "
                                                          "líneas grabadas: 3, última grabada: B1"});
     EXPECT_EQ(dialogs_.figuresAtBox, "Línea 5 de 5 · grabadas 2 · rechazadas 1");
+}
+
+// On a real X server (Xvfb, QT_QPA_PLATFORM=xcb; ctest runs it as WindowRunOnX11),
+// this test plays the window manager and another program's window: it asks the
+// window whether it is alive, as a window manager does before it calls a window
+// "not responding", and moves a window over a part of it and away again.
+class X11Client {
+public:
+    X11Client() : connection_(xcb_connect(nullptr, nullptr))
+    {
+        if (xcb_connection_has_error(connection_) == 0)
+            root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+    }
+    ~X11Client() { xcb_disconnect(connection_); }
+    X11Client(const X11Client&) = delete;
+    X11Client& operator=(const X11Client&) = delete;
+
+    bool connected() const { return root_ != 0; }
+
+    xcb_atom_t atom(const char* name)
+    {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 0, static_cast<uint16_t>(std::strlen(name)), name),
+            nullptr);
+        const xcb_atom_t found = reply != nullptr ? reply->atom : 0;
+        std::free(reply);
+        return found;
+    }
+
+    // The window manager's "are you alive": the answer comes back to the root window.
+    void ping(xcb_window_t window)
+    {
+        // The answer is sent for those who listen to the root's own structure.
+        const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = atom("WM_PROTOCOLS");
+        message.data.data32[0] = atom("_NET_WM_PING");
+        message.data.data32[1] = XCB_CURRENT_TIME;
+        message.data.data32[2] = window;
+        xcb_send_event(connection_, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(connection_);
+    }
+    bool pingAnswered(xcb_window_t window)
+    {
+        const xcb_atom_t pingAtom = atom("_NET_WM_PING");
+        bool answered = false;
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+            if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
+                const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
+                answered =
+                    answered || (message->data.data32[0] == pingAtom && message->data.data32[2] == window);
+            }
+            std::free(event);
+        }
+        return answered;
+    }
+
+    // Another program's window over the rectangle, in a colour of its own.
+    void cover(const QRect& area)
+    {
+        cover_ = xcb_generate_id(connection_);
+        const uint32_t values[] = {0xff00ff, 1}; // magenta, no window manager in between
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, cover_, root_, static_cast<int16_t>(area.x()),
+                          static_cast<int16_t>(area.y()), static_cast<uint16_t>(area.width()),
+                          static_cast<uint16_t>(area.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+        xcb_map_window(connection_, cover_);
+        xcb_flush(connection_);
+    }
+    void uncover()
+    {
+        xcb_destroy_window(connection_, cover_);
+        xcb_flush(connection_);
+    }
+
+private:
+    xcb_connection_t* connection_;
+    xcb_window_t root_ = 0;
+    xcb_window_t cover_ = 0;
+};
+
+class WindowRunOnX11 : public WindowRun {
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+            GTEST_SKIP() << "needs an X server (ctest runs it under Xvfb)";
+        WindowRun::SetUp();
+    }
+};
+
+TEST_F(WindowRunOnX11, AnswersTheWindowManagerAndRepaintsWhatIsUncovered)
+{
+    X11Client x11;
+    ASSERT_TRUE(x11.connected());
+    writeQuotations(kQuotations);
+    // The run waits in the database while the test plays its part.
+    holdFirstQuotation();
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    const auto window = static_cast<xcb_window_t>(window_->winId());
+    // A band of the window that the run does not change: its picture on the screen
+    // is the band's own once the window has painted it again.
+    QWidget* band = window_->findChild<QWidget*>(QStringLiteral("Panel2"));
+    const QRect area(band->mapToGlobal(QPoint(0, 0)), band->size());
+    const auto onScreen = [&] {
+        return window_->screen()
+            ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto drawn = [&] { return band->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+
+    enum class Step { Ping, AwaitPong, Cover, Uncover, AwaitRepaint, Done } step = Step::Ping;
+    QElapsedTimer clock;
+    std::optional<qint64> pongAfterMs, repaintedAfterMs;
+    bool wasCovered = false;
+    whileRunning([&] {
+        switch (step) {
+        case Step::Ping:
+            x11.ping(window);
+            clock.start();
+            step = Step::AwaitPong;
+            break;
+        case Step::AwaitPong:
+            if (x11.pingAnswered(window)) {
+                pongAfterMs = clock.elapsed();
+                step = Step::Cover;
+            }
+            break;
+        case Step::Cover:
+            x11.cover(area);
+            clock.start();
+            step = Step::Uncover;
+            break;
+        case Step::Uncover:
+            if (clock.elapsed() < 100)
+                break;
+            wasCovered = onScreen() != drawn();
+            x11.uncover();
+            clock.start();
+            step = Step::AwaitRepaint;
+            break;
+        case Step::AwaitRepaint:
+            if (onScreen() == drawn()) {
+                repaintedAfterMs = clock.elapsed();
+                step = Step::Done;
+            }
+            break;
+        case Step::Done:
+            release();
+            break;
+        }
+        if (sinceStart.elapsed() > 10000)
+            release();
+    });
+    pressF2();
+    ASSERT_TRUE(pongAfterMs.has_value()) << "the ping went unanswered while the run went on";
+    EXPECT_LT(*pongAfterMs, 1000);
+    EXPECT_TRUE(wasCovered);
+    ASSERT_TRUE(repaintedAfterMs.has_value())
+        << "the uncovered band was not painted again while the run went on";
+    EXPECT_LT(*repaintedAfterMs, 1000);
+    EXPECT_EQ(storedQuotations(), whole(kQuotations));
 }
 
 } // namespace
