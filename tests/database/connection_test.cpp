@@ -395,7 +395,9 @@ TEST_F(EmbeddedDatabase, StatementsSurviveReopeningAndReopenImplicitly)
     EXPECT_FALSE(open.isActive());
 }
 
-// The client library named by IMPORTARCOT_FBCLIENT, for one test.
+#ifndef _WIN32
+// The client library named by IMPORTARCOT_FBCLIENT, for one test. (Windows looks
+// for its client elsewhere first: tests/windows/fb_client_test.cpp.)
 class ClientLibraryOverride {
 public:
     explicit ClientLibraryOverride(const std::string& file)
@@ -435,6 +437,7 @@ TEST(ClientLibrary, FailuresNameTheFileOrTheEntryPoint)
         EXPECT_FALSE(connection.isOpen());
     }
 }
+#endif
 
 // A database created by the server on 127.0.0.1 (scripts/start-firebird) in a folder
 // that the server's user may write.
@@ -443,7 +446,7 @@ protected:
     void SetUp() override
     {
         std::filesystem::permissions(dir_.path(), std::filesystem::perms::all);
-        path_ = (dir_.path() / "server.fdb").string();
+        path_ = testing_support::serverPath(dir_.path() / "server.fdb");
         try {
             testing_support::createEmptyDatabase("localhost:" + path_, serverPassword());
         } catch (const std::exception& error) {

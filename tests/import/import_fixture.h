@@ -54,7 +54,7 @@ protected:
             const testing_support::ScopedRegistry registry(dir_, testing_support::suiteKeyExport());
             session_.FormCreate();
         }
-        host_.texts = {{FormField::Servidor, dir_.path().string()},
+        host_.texts = {{FormField::Servidor, testing_support::companyLocation(dir_.path())},
                        {FormField::Tusua, "SYSDBA"},
                        {FormField::TClave, "masterkey"},
                        {FormField::Cia, "01"}};

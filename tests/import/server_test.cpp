@@ -15,7 +15,7 @@ protected:
         ImportFixture::SetUp();
         // The server's own user must reach and write the company database.
         ASSERT_NO_THROW(testing_support::handToServer(dir_.path()));
-        host_.texts[FormField::Servidor] = "localhost:" + dir_.path().string();
+        host_.texts[FormField::Servidor] = "localhost:" + testing_support::serverPath(dir_.path());
     }
     bool ciaExit()
     {
@@ -52,7 +52,7 @@ TEST_F(ThroughServer, RefusalsKeepThePanelAndTheButton)
         std::string password;
         std::string start;
     } cases[] = {
-        {"localhost:" + dir_.path().string(), "wrong",
+        {"localhost:" + testing_support::serverPath(dir_.path()), "wrong",
          "SQL Server Error: Your user name and password are not defined."},
         {"127.0.0.1/3099:" + dir_.path().string(), "masterkey",
          "SQL Server Error: Unable to complete network request to host \"127.0.0.1\"."},
