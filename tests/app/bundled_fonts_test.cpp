@@ -13,8 +13,8 @@ TEST(BundledFonts, EveryFontFileOfTheFolderByItsFamily)
 {
     testing_support::TempDir dir;
     const std::filesystem::path liberation = "/usr/share/fonts/truetype/liberation";
-    for (const char* file : {"LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf",
-                             "LiberationSansNarrow-Regular.ttf"})
+    for (const char* file :
+         {"LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf", "LiberationSansNarrow-Regular.ttf"})
         std::filesystem::copy_file(liberation / file, dir.path() / file);
     dir.write("no-es-fuente.ttf", "texto");
     dir.write("LiberationSerif-Regular.ttf.txt", "texto");
