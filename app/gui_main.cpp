@@ -18,7 +18,7 @@ app::Tfimportarcot* app::createWindow(platform::Dialogs& dialogs, database::Tfdm
 {
     auto* window = new Tfimportarcot(dialogs, fdm);
     if (dataFile)
-        window->setText(importer::FormField::Ubicacion, *dataFile);
+        window->setText(app::FormField::Ubicacion, *dataFile);
     return window;
 }
 
@@ -43,7 +43,7 @@ int runWindow(const char* program, const std::optional<std::string>& dataFile)
     application.setQuitOnLastWindowClosed(true);
 
     app::QtDialogs dialogs(platform::programTitle());
-    database::Tfdm fdm(dialogs);
+    database::Tfdm fdm;
     // The window frees itself when it closes (FormClose); should the loop end some
     // other way, it goes here, before the data module and the dialogs it uses.
     QPointer<app::Tfimportarcot> window = app::createWindow(dialogs, fdm, dataFile);

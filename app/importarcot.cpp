@@ -134,7 +134,7 @@ QFont narrowFont()
 Tfimportarcot::Tfimportarcot(platform::Dialogs& dialogs, database::Tfdm& fdm, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      dialogs_(dialogs), session_(*this, fdm)
+      dialogs_(dialogs), session_(dialogs, *this, fdm)
 {
     registerPictures();
     setObjectName(QStringLiteral("fimportarcot"));
@@ -299,17 +299,35 @@ void Tfimportarcot::buildTabOrder()
 
 void Tfimportarcot::FormCreate()
 {
-    platform::runGuarded(dialogs_, [this] { session_.FormCreate(); });
+    platform::runGuarded(dialogs_, [this] {
+        const importer::Settings settings = session_.readSettings();
+        const std::pair<const std::optional<std::string>&, FormField> read[] = {
+            {settings.server, FormField::Servidor},
+            {settings.user, FormField::Tusua},
+            {settings.password, FormField::TClave},
+            {settings.company, FormField::Cia},
+            {settings.dataPath, FormField::Ubicacion}};
+        for (const auto& [value, field] : read)
+            if (value)
+                setText(field, *value);
+    });
 }
 
 void Tfimportarcot::FormActivate()
 {
-    platform::runGuarded(dialogs_, [this] { session_.FormActivate(); });
+    for (FormField field : {FormField::Servidor, FormField::Tusua, FormField::TClave, FormField::Cia})
+        if (text(field).empty())
+            return;
+    CiaExit();
 }
 
 void Tfimportarcot::CiaExit()
 {
-    platform::runGuarded(dialogs_, [this] { session_.CiaExit(); });
+    platform::runGuarded(dialogs_, [this] {
+        // Only the first mapping of the window, with the unattended flag, starts the run.
+        if (session_.connect(runRequest().connection))
+            session_.run(runRequest());
+    });
 }
 
 bool Tfimportarcot::FormKeyDown(int key, Qt::KeyboardModifiers shift)
@@ -350,7 +368,7 @@ void Tfimportarcot::SpeedButton2Click()
 
 void Tfimportarcot::SpeedButton3Click()
 {
-    platform::runGuarded(dialogs_, [this] { session_.SpeedButton3Click(); });
+    platform::runGuarded(dialogs_, [this] { session_.run(runRequest()); });
 }
 
 void Tfimportarcot::FormClose()
@@ -471,33 +489,44 @@ void Tfimportarcot::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
-// ---- FormHost ---------------------------------------------------------------
+// ---- Controls and the session's events -----------------------------------------
 
-QLineEdit* Tfimportarcot::editFor(importer::FormField field) const
+QLineEdit* Tfimportarcot::editFor(FormField field) const
 {
     switch (field) {
-    case importer::FormField::Servidor:
+    case FormField::Servidor:
         return servidor_;
-    case importer::FormField::Tusua:
+    case FormField::Tusua:
         return tusua_;
-    case importer::FormField::TClave:
+    case FormField::TClave:
         return tclave_;
-    case importer::FormField::Cia:
+    case FormField::Cia:
         return cia_;
-    case importer::FormField::Ubicacion:
+    case FormField::Ubicacion:
         break;
     }
     return ubicacion_;
 }
 
-std::string Tfimportarcot::text(importer::FormField field) const
+std::string Tfimportarcot::text(FormField field) const
 {
     return editFor(field)->text().toStdString();
 }
 
-void Tfimportarcot::setText(importer::FormField field, const std::string& text)
+void Tfimportarcot::setText(FormField field, const std::string& text)
 {
     editFor(field)->setText(qt(text));
+}
+
+importer::RunRequest Tfimportarcot::runRequest() const
+{
+    importer::RunRequest request;
+    request.connection = {text(FormField::Servidor), text(FormField::Tusua), text(FormField::TClave),
+                          text(FormField::Cia)};
+    request.dataPath = text(FormField::Ubicacion);
+    request.reader = {importer::separatorForItem(separatorIndex()),
+                      importer::delimiterForItem(delimiterIndex())};
+    return request;
 }
 
 int Tfimportarcot::separatorIndex() const
@@ -527,9 +556,23 @@ void Tfimportarcot::hideStatus()
     panel5_->hide();
 }
 
-void Tfimportarcot::enableGenerate()
+void Tfimportarcot::connected()
 {
     speedButton3_->setEnabled(true);
+}
+
+void Tfimportarcot::runPreparing()
+{
+    stopGridFollowing();
+    showLineDisplay();
+}
+
+void Tfimportarcot::runEnded(importer::RunEnd end)
+{
+    // A run that read its file to the end, and one whose file was refused, end the
+    // program; a stopped run leaves the window open.
+    if (end != importer::RunEnd::Stopped)
+        closeForm();
 }
 
 void Tfimportarcot::showLineDisplay()

@@ -1,9 +1,9 @@
 #pragma once
 // The program's one window: the connection fields, the data file and its format,
 // the mapping grid and the buttons. Its behaviour lives in the import session; the
-// window holds the widgets, turns Qt's events into the handlers below and lends
-// its widgets to the session through the FormHost interface.
-#include "import/form_host.h"
+// window holds the widgets, turns Qt's events into the handlers below, builds the
+// session's requests from its controls and draws the session's events.
+#include "import/run_events.h"
 #include "import/session.h"
 
 #include <QWidget>
@@ -26,7 +26,10 @@ namespace app {
 
 class MappingGrid;
 
-class Tfimportarcot : public QWidget, public importer::FormHost {
+// The edit boxes whose texts the program reads and the settings file fills.
+enum class FormField { Servidor, Tusua, TClave, Cia, Ubicacion };
+
+class Tfimportarcot : public QWidget, public importer::RunEvents {
     Q_OBJECT
 
 public:
@@ -48,21 +51,38 @@ public:
 
     importer::ImportSession& session() { return session_; }
 
-    // FormHost
-    platform::Dialogs& dialogs() override { return dialogs_; }
-    std::string text(importer::FormField field) const override;
-    void setText(importer::FormField field, const std::string& text) override;
-    int separatorIndex() const override;
-    int delimiterIndex() const override;
-    void showStatus(const std::string& text) override;
-    void hideStatus() override;
-    void enableGenerate() override;
-    void showLineDisplay() override;
-    void setLineDisplay(const std::string& text) override;
+    // The controls, texts in UTF-8.
+    std::string text(FormField field) const;
+    void setText(FormField field, const std::string& text);
+    // The items selected in Separ and Delim (0, 1 or 2).
+    int separatorIndex() const;
+    int delimiterIndex() const;
+    // What F2 runs: the file and its format as the controls give them.
+    importer::RunRequest runRequest() const;
+
+    // The widgets as the session's events draw them.
+    // Panel5: set its text, show it and repaint the window at once.
+    void showStatus(const std::string& text);
+    void hideStatus();
+    // Edit1: shown by the run, then the line being imported.
+    void showLineDisplay();
+    void setLineDisplay(const std::string& text);
+    // ProgressBar1 advances by its step; a step past 100 starts again from 0.
     void progressStep() override;
+    // The grid stops following the mapping table: an editor still open is dropped,
+    // a changed row is posted.
+    void stopGridFollowing();
+    // Closes the window, which ends the program.
+    void closeForm();
+
+    // RunEvents
+    void statusShown(const std::string& text) override { showStatus(text); }
+    void statusHidden() override { hideStatus(); }
+    void connected() override;
     void mappingReset() override;
-    void stopGridFollowing() override;
-    void closeForm() override;
+    void runPreparing() override;
+    void lineDisplayed(const std::string& text) override { setLineDisplay(text); }
+    void runEnded(importer::RunEnd end) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,7 +96,7 @@ private:
     void buildParameters(QGroupBox* box);
     void buildButtons(QFrame* panel);
     void buildTabOrder();
-    QLineEdit* editFor(importer::FormField field) const;
+    QLineEdit* editFor(FormField field) const;
     void dropGridEditor();
     bool isCiaExit(QEvent* event) const;
     bool ownsKeysOf(const QWidget* widget) const;

@@ -1,9 +1,9 @@
 // Start-up: the window, or one of the modes that need no display.
-#include "app/batch.h"
-#include "app/command_line.h"
-#include "app/console.h"
 #include "app/gui_main.h"
-#include "app/preview.h"
+#include "console/batch.h"
+#include "console/command_line.h"
+#include "console/preview.h"
+#include "console/process_console.h"
 #include "import/reader.h"
 #include "platform/regional_settings.h"
 
@@ -19,29 +19,30 @@ int main(int argc, char** argv)
     platform::reloadRegionalSettings();
 
     const std::string program = "importarcot";
-    const app::ParsedCommandLine parsed = app::parseCommandLine(app::programArguments(argc, argv));
-    if (!parsed.commandLine || parsed.commandLine->mode != app::Mode::Window)
-        app::attachToConsole();
+    const console::ParsedCommandLine parsed =
+        console::parseCommandLine(console::programArguments(argc, argv));
+    if (!parsed.commandLine || parsed.commandLine->mode != console::Mode::Window)
+        console::attachToConsole();
     if (!parsed.commandLine) {
-        std::cerr << program << ": " << parsed.error << "\n" << app::usageText(program);
-        return app::kBatchUsage;
+        std::cerr << program << ": " << parsed.error << "\n" << console::usageText(program);
+        return console::kBatchUsage;
     }
-    const app::CommandLine& line = *parsed.commandLine;
+    const console::CommandLine& line = *parsed.commandLine;
     switch (line.mode) {
-    case app::Mode::Window:
+    case console::Mode::Window:
         return runWindow(argc > 0 ? argv[0] : program.c_str(), line.file);
-    case app::Mode::Preview:
-        return app::runPreview(line.previewFile,
-                               {importer::separatorForItem(line.separatorItem),
-                                importer::delimiterForItem(line.delimiterItem), line.encodingItem == 1},
-                               std::cout, std::cerr, line.skipLines);
-    case app::Mode::Batch:
-        return app::runBatch(line, std::cout, std::cerr, app::terminalWidth(fileno(stderr)));
-    case app::Mode::Help:
-        std::cout << app::usageText(program);
+    case console::Mode::Preview:
+        return console::runPreview(line.previewFile,
+                                   {importer::separatorForItem(line.separatorItem),
+                                    importer::delimiterForItem(line.delimiterItem), line.encodingItem == 1},
+                                   std::cout, std::cerr, line.skipLines);
+    case console::Mode::Batch:
+        return console::runBatch(line, std::cout, std::cerr, console::terminalWidth(fileno(stderr)));
+    case console::Mode::Help:
+        std::cout << console::usageText(program);
         return 0;
-    case app::Mode::Version:
-        std::cout << app::versionText() << "\n";
+    case console::Mode::Version:
+        std::cout << console::versionText() << "\n";
         return 0;
     }
     return 0;

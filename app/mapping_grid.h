@@ -41,8 +41,6 @@ public:
     MappingGrid(importer::Mapping& mapping, platform::Dialogs& dialogs, QWidget* parent = nullptr);
     ~MappingGrid() override;
 
-    MappingModel* mappingModel() const { return model_; }
-
     // The mapping table was created anew: show it, fit the columns, and make its
     // current row the grid's.
     void mappingReset();

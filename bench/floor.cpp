@@ -227,8 +227,12 @@ using Firebird::ThrowStatusWrapper;
 
 constexpr unsigned kSqlDialect = 3;
 // A plain path opens with the embedded engine alone, as the program does, so that
-// it never ends up at a server that happens to run on this machine.
-constexpr const char* kEmbeddedConfig = "Providers = Engine12";
+// it never ends up at a server that happens to run on this machine: the engine
+// beside the client library loaded (Engine13 from Firebird 4 on).
+const char* embeddedConfig(Firebird::IUtil* util)
+{
+    return util->getClientVersion() >> 8 >= 4 ? "Providers = Engine13" : "Providers = Engine12";
+}
 // The import's transactions: read committed, record version, wait on locks.
 constexpr unsigned char kReadWrite[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
                                         isc_tpb_rec_version, isc_tpb_wait};
@@ -297,7 +301,7 @@ Owned<IAttachment> attach(Client& client, const std::string& path, const std::st
     dpb->insertString(status, isc_dpb_password, password.c_str());
     dpb->insertInt(status, isc_dpb_sql_dialect, kSqlDialect);
     if (!throughServer(path))
-        dpb->insertString(status, isc_dpb_config, kEmbeddedConfig);
+        dpb->insertString(status, isc_dpb_config, embeddedConfig(client.util()));
     Owned<Firebird::IProvider> provider(client.master()->getDispatcher());
     return Owned<IAttachment>(
         provider->attachDatabase(status, path.c_str(), dpb->getBufferLength(status), dpb->getBuffer(status)));

@@ -15,6 +15,9 @@ foreach(size IN LISTS icon_sizes)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}/apps)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The pages the README links to, at the same relative place.
+file(GLOB doc_pages ${PROJECT_SOURCE_DIR}/docs/*.md)
+install(FILES ${doc_pages} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 install(FILES ${packaging_dir}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # Examples for a scheduled import, not enabled: the administrator copies and adapts them.
 install(FILES ${packaging_dir}/examples/importarcot.service ${packaging_dir}/examples/importarcot.timer
@@ -68,13 +71,19 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # dpkg-shlibdeps names the libraries the program links: the C and C++ runtime and Qt
 # (libqt6core6, libqt6gui6, libqt6widgets6). The Firebird client library is opened
 # with dlopen when the program connects, so it has to be named here, and so does
-# fonts-liberation, whose faces the window asks for by name, and
+# fonts-liberation, whose faces the window asks for by name (Liberation Sans Narrow
+# came with it up to its version 2, Debian 12's, and has a package of its own on
+# Debian 13), and
 # qt6-translations-l10n, whose Spanish texts Qt's own dialogs and buttons take at
 # start (read from Qt's translations folder, not linked). The embedded engine is
-# only needed for a server location without a host, hence a recommendation.
+# only needed for a server location without a host, hence a recommendation; it must
+# be the one of the client library's Firebird version, which Debian 13's apt finds
+# in the first alternative (Firebird 4) and Debian 12's, which has no Firebird 4,
+# in the second.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libfbclient2 (>= 3.0), fonts-liberation, qt6-translations-l10n")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "firebird3.0-server-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libfbclient2 (>= 3.0), fonts-liberation, fonts-liberation-sans-narrow | fonts-liberation (<< 1:2), qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "firebird4.0-server-core | firebird3.0-server-core")
 
 # "make package_source" must not sweep up build trees, the demo company or git.
 set(CPACK_SOURCE_IGNORE_FILES "^${PROJECT_SOURCE_DIR}/(\\\\.git|build|demo)/")

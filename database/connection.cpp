@@ -15,9 +15,27 @@ namespace database {
 namespace {
 
 constexpr int kSqlDialect = 3;
+
 // The embedded engine alone: a plain path must never end up at a server that
-// happens to run on this machine.
-constexpr const char* kEmbeddedConfig = "Providers = Engine12";
+// happens to run on this machine. The engine is the one beside the client library
+// that was loaded, among that client's plugins: Engine12 (on-disk structure 12)
+// with Firebird 3's client, Engine13 with Firebird 4's and later ones, which is
+// what libfbclient2 is from Debian 13 on.
+const char* embeddedConfig(Firebird::IUtil* util)
+{
+    const unsigned clientMajor = util->getClientVersion() >> 8;
+    return clientMajor >= 4 ? "Providers = Engine13" : "Providers = Engine12";
+}
+
+// Firebird 4 describes some values with types that Firebird 3 has no name for and
+// the layer does not read: a SUM or product of NUMERIC(18) gives a NUMERIC(38) held
+// in 128 bits, CURRENT_TIMESTAMP and CURRENT_TIME carry a time zone, and DECFLOAT
+// is new. Bound to the types of Firebird 3 (BIGINT's NUMERIC(18), the times without
+// a zone in the session's, DOUBLE PRECISION), they arrive as what Firebird 3 gives,
+// also when the client library is Firebird 3's, which cannot even describe them.
+// Firebird 3 ignores the item. It is isc_dpb_set_bind of Firebird 4's headers.
+constexpr unsigned char kDpbSetBind = 93;
+constexpr const char* kFirebird3Types = "int128 to legacy; decfloat to legacy; time zone to legacy";
 
 bool isBlankOrControl(char c)
 {
@@ -105,8 +123,9 @@ void Connection::open()
         if (!parameters_.role.empty())
             insertText(isc_dpb_sql_role_name, parameters_.role);
         dpb->insertInt(status, isc_dpb_sql_dialect, kSqlDialect);
+        dpb->insertString(status, kDpbSetBind, kFirebird3Types);
         if (!throughServer())
-            insertText(isc_dpb_config, kEmbeddedConfig);
+            dpb->insertString(status, isc_dpb_config, embeddedConfig(native.util));
 
         const unsigned char* buffer = dpb->getBuffer(status);
         const unsigned length = dpb->getBufferLength(status);
@@ -167,10 +186,11 @@ void Connection::Native::raise(Firebird::IStatus* reported)
         text = "dbExpress Error: Unknown Error Code '" + std::to_string(code) + "'";
     lastError = text;
     if (code == isc_read_only_trans)
-        throw ReadOnlyTransactionError(text);
-    throw platform::DatabaseError(text, isEnvironmentFailure(errors)
-                                            ? platform::DatabaseError::Kind::Environment
-                                            : platform::DatabaseError::Kind::Data);
+        throw ReadOnlyTransactionError(text, platform::DatabaseError::Kind::Data, code);
+    throw platform::DatabaseError(text,
+                                  isEnvironmentFailure(errors) ? platform::DatabaseError::Kind::Environment
+                                                               : platform::DatabaseError::Kind::Data,
+                                  code);
 }
 
 void Connection::enlist(Statement* statement)

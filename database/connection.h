@@ -41,6 +41,14 @@ public:
 
     // The values used by the next open, also by an implicit one.
     void setParameters(ConnectionParameters parameters);
+    // How long a statement of a read-write transaction started from now on waits
+    // for a row that another user's transaction holds (a key being inserted, an
+    // article being deleted) before the engine refuses it with the constraint's or
+    // the lock's own text: seconds, 0 not at all, kWaitWithoutLimit until the other
+    // transaction ends (the default).
+    static constexpr int kWaitWithoutLimit = -1;
+    void setLockTimeout(int seconds) { lockTimeout_ = seconds; }
+    int lockTimeout() const { return lockTimeout_; }
     const ConnectionParameters& parameters() const { return parameters_; }
     // Whether the next open goes through a server (the path has a host part).
     bool throughServer() const;
@@ -92,6 +100,7 @@ private:
     void delist(Transaction* transaction);
 
     ConnectionParameters parameters_;
+    int lockTimeout_ = kWaitWithoutLimit;
     std::unique_ptr<Native> native_;
     std::vector<Statement*> statements_;
     std::vector<Transaction*> transactions_;

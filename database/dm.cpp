@@ -4,7 +4,6 @@
 #include "database/statement.h"
 #include "database/transaction.h"
 #include "dataset/declarations.h"
-#include "platform/text_codec.h"
 
 #include <algorithm>
 #include <bit>
@@ -102,10 +101,9 @@ std::string quoted(const std::string& value)
     return out + "'";
 }
 
-Tfdm::Tfdm(platform::Dialogs& dialogs)
-    : dialogs_(dialogs), params_(storedParameters()),
-      CConfiguracion_(
-          std::make_unique<dataset::RecordSet>("CConfiguracion", std::vector<dataset::FieldDef>{})),
+Tfdm::Tfdm()
+    : params_(storedParameters()), CConfiguracion_(std::make_unique<dataset::RecordSet>(
+                                       "CConfiguracion", std::vector<dataset::FieldDef>{})),
       CValarticulo_(dataset::makeCValarticulo()),
       CArticulo_(std::make_unique<dataset::RecordSet>("CArticulo", std::vector<dataset::FieldDef>{})),
       CFactor_(dataset::makeCFactor()), QConfiguracion_(merkalo_, queries::QConfiguracion),
@@ -113,7 +111,8 @@ Tfdm::Tfdm(platform::Dialogs& dialogs)
       QFactor_(merkalo_, queries::QFactor), SCambieidcot_(merkalo_, queries::SCambieidcot),
       QCotizacionGrabada_(merkalo_, queries::QCotizacionGrabada),
       savepoint_(merkalo_, queries::SavepointCheck),
-      rollbackToSavepoint_(merkalo_, queries::RollbackToSavepointCheck)
+      rollbackToSavepoint_(merkalo_, queries::RollbackToSavepointCheck),
+      releaseSavepoint_(merkalo_, queries::ReleaseSavepointCheck)
 {
     syncParameters();
 }
@@ -236,15 +235,12 @@ void Tfdm::endRun()
     prefetchBlocks_.clear();
 }
 
-std::string Tfdm::configuracion(const std::string& Modulo, const std::string& Categoria,
-                                const std::string& Pregunta)
+std::optional<std::string> Tfdm::setting(const std::string& Modulo, const std::string& Categoria,
+                                         const std::string& Pregunta)
 {
     const std::vector<std::string> key{Modulo, Categoria, Pregunta};
-    if (const auto kept = settings_.find(key); inRun_ && kept != settings_.end()) {
-        if (!kept->second.found)
-            dialogs_.errorDialog("No se encontró la configuración " + platform::cp1252ToUtf8(Pregunta));
-        return kept->second.value;
-    }
+    if (const auto kept = settings_.find(key); inRun_ && kept != settings_.end())
+        return kept->second;
     bool fits = true;
     try {
         QConfiguracion_.get();
@@ -255,30 +251,26 @@ std::string Tfdm::configuracion(const std::string& Modulo, const std::string& Ca
         readInto(*CConfiguracion_, QConfiguracion_, {Modulo, Categoria, Pregunta});
     else
         readConfigurationWithValuesWrittenIn(Modulo, Categoria, Pregunta);
-    if (CConfiguracion_->isEmpty()) {
-        if (inRun_)
-            settings_[key] = Setting{};
-        dialogs_.errorDialog("No se encontró la configuración " + platform::cp1252ToUtf8(Pregunta));
-        return {};
+    std::optional<std::string> value;
+    if (!CConfiguracion_->isEmpty()) {
+        CConfiguracion_->first();
+        value = CConfiguracion_->field(std::size_t{0}).asString();
     }
-    CConfiguracion_->first();
-    const std::string value = CConfiguracion_->field(std::size_t{0}).asString();
     if (inRun_)
-        settings_[key] = {true, value};
+        settings_[key] = value;
     return value;
 }
 
-bool Tfdm::valide_articulo(const std::string& CodBar, dataset::Field Cod, dataset::Field Desc,
-                           dataset::Field Unidad)
+Tfdm::ArticleLookUp Tfdm::lookUpArticle(const std::string& CodBar, dataset::Field Cod, dataset::Field Desc,
+                                        dataset::Field Unidad)
 {
     if (CodBar.empty())
-        return false;
+        return ArticleLookUp::NoAnswer;
     readInto(*CValarticulo_, QValarticulo_, {CodBar}, &articles_);
     CValarticulo_->first();
     switch (CValarticulo_->field("TIPO").asInteger()) {
     case 0:
-        dialogs_.plainMessage("Código " + platform::cp1252ToUtf8(quoted(CodBar)) + " no encontrado.");
-        return false;
+        return ArticleLookUp::NotFound;
     case 1:
     case 2:
         Cod.setAsString(CValarticulo_->field("ID").asString());
@@ -286,9 +278,9 @@ bool Tfdm::valide_articulo(const std::string& CodBar, dataset::Field Cod, datase
             Desc.setAsString(CValarticulo_->field("DESCRIPCION").asString());
         if (Unidad.asString().empty())
             Unidad.setAsString(CValarticulo_->field("UNIDAD").asString());
-        return true;
+        return ArticleLookUp::Found;
     default:
-        return false;
+        return ArticleLookUp::NoAnswer;
     }
 }
 
@@ -521,13 +513,13 @@ Transaction* Tfdm::rehearsal()
     return rehearsal_.get();
 }
 
-void Tfdm::endRehearsal()
+void Tfdm::endRehearsal(RehearsalEnd end)
 {
     if (!savepointSet_)
         return;
     savepointSet_ = false;
     if (rehearsal_ && rehearsal_->isActive())
-        rollbackToSavepoint_.get().execute(*rehearsal_);
+        (end == RehearsalEnd::Keep ? releaseSavepoint_ : rollbackToSavepoint_).get().execute(*rehearsal_);
 }
 
 } // namespace database

@@ -1,8 +1,9 @@
 #pragma once
 // The data module fdm: the one database connection Merkalo with its parameter
-// list, the queries behind the window's providers, the services that the import
-// calls (configuration values, article look-ups, new quotation identifiers) and
-// the error handlers installed in the window's providers and record sets.
+// list, the queries behind the window's providers and the services that the import
+// calls (configuration values, article look-ups, new quotation identifiers). It
+// raises what fails and answers what it finds; telling the user is the import's
+// business (import/fdm_services.h, import/error_reporting.h).
 #include "database/connection.h"
 #include "database/lazy_statement.h"
 #include "database/parameter_list.h"
@@ -10,28 +11,21 @@
 #include "dataset/field.h"
 #include "dataset/money.h"
 #include "dataset/record_set.h"
-#include "platform/dialogs.h"
 
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 namespace database {
 
-// A component that ConfigurarProviders looks at: a provider or a record set.
-using Component = std::variant<Provider*, dataset::RecordSet*>;
-
 class Tfdm {
 public:
-    explicit Tfdm(platform::Dialogs& dialogs);
+    Tfdm();
     ~Tfdm();
     Tfdm(const Tfdm&) = delete;
     Tfdm& operator=(const Tfdm&) = delete;
-
-    platform::Dialogs& dialogs() { return dialogs_; }
 
     // The connection and its parameter list. Any database access opens the
     // connection with the list's values when it is closed.
@@ -54,16 +48,17 @@ public:
     // (endBlockWrites) and nothing read is kept. Raises nothing.
     void endRun();
 
-    // One setting of table CONFIGURACION as text; "" when null. No row: the error
-    // dialog "No se encontró la configuración " + Pregunta, then "". Within a run a
-    // setting is read once; the dialog of a missing one comes at every call.
-    std::string configuracion(const std::string& Modulo, const std::string& Categoria,
-                              const std::string& Pregunta);
+    // One setting of table CONFIGURACION as text; "" when null, nothing when there
+    // is no row. Within a run a setting is read once.
+    std::optional<std::string> setting(const std::string& Modulo, const std::string& Categoria,
+                                       const std::string& Pregunta);
 
-    // Validates the code read from the file; a found article replaces Cod and fills
-    // Desc and Unidad when they are empty. Not found: its message, false.
-    bool valide_articulo(const std::string& CodBar, dataset::Field Cod, dataset::Field Desc,
-                         dataset::Field Unidad);
+    // Validates the code read from the file (VALIDE_ARTICULO); a found article
+    // replaces Cod and fills Desc and Unidad when they are empty. An empty code is
+    // not looked up (NoAnswer); a TIPO other than 0, 1 or 2 is no answer either.
+    enum class ArticleLookUp { Found, NotFound, NoAnswer };
+    ArticleLookUp lookUpArticle(const std::string& CodBar, dataset::Field Cod, dataset::Field Desc,
+                                dataset::Field Unidad);
     // The article's VAT rate and consumption tax (0 and 0 without a row).
     void imptos_articulo(const std::string& Id, dataset::Field IvaP, dataset::Field Consumo);
     // The factor of the article's unit, rounded to four decimals; 1 when either is
@@ -76,7 +71,7 @@ public:
         std::string code;
         std::string unit;
     };
-    // Reads ahead, in one block, what valide_articulo, imptos_articulo and
+    // Reads ahead, in one block, what lookUpArticle, imptos_articulo and
     // factor_unidad will ask for these codes, so that the line step finds it at
     // hand. The reading has no effect of its own: a block that fails (a look-up that
     // writes, an error of the database) leaves the look-ups to the line step, which
@@ -108,26 +103,21 @@ public:
     bool cotizacion_grabada(const std::string& prefix, const std::string& number);
 
     // A check runs the work of each quotation (its identifier, the look-ups that
-    // write, its INSERTs) inside a savepoint that endRehearsal rolls back, so that
-    // the database's constraints and triggers speak and nothing of it stays. The
-    // savepoints live in one transaction for the whole check, rolled back when the
-    // check ends: a transaction ended per quotation would cost a synchronous write
-    // each, as a commit does.
+    // write, its INSERTs) inside a savepoint, so that the database's constraints
+    // and triggers speak. The savepoints live in one transaction for the whole
+    // check, rolled back when the check ends: a transaction ended per quotation
+    // would cost a synchronous write each, as a commit does. A quotation that
+    // would be stored keeps its rows in that transaction until then, so that a
+    // later quotation meets it as an import would (the same prefix and number
+    // twice in one file); the work of one with a problem is rolled back at once.
     void setRehearsing(bool rehearsing);
     // The check's transaction with the current quotation's savepoint set, both
     // started on first use; nothing outside a check.
     Transaction* rehearsal();
-    void endRehearsal();
-
-    // Installs ManejarError in every provider and ManejarClientError in every record
-    // set among the components, in their order.
-    void ConfigurarProviders(const std::vector<Component>& Componente);
-    // The record-set hook: abort, after ManejarError without a sender.
-    dataset::HookAction ManejarClientError(dataset::RecordSet& DataSet, const platform::DatabaseError& E);
-    // The provider hook: a Spanish message, a beep and the error dialog; abort. An
-    // error of the Environment kind is raised again instead, unreported.
-    UpdateResponse ManejarError(Provider* Sender, dataset::RecordSet& DataSet,
-                                const platform::DatabaseError& E, UpdateKind kind);
+    // Ends the current quotation's savepoint: kept (released into the check's
+    // transaction) or rolled back.
+    enum class RehearsalEnd { Keep, Undo };
+    void endRehearsal(RehearsalEnd end = RehearsalEnd::Undo);
 
 private:
     // Rows read without side effects, by the texts of their parameters.
@@ -152,7 +142,6 @@ private:
     void readConfigurationWithValuesWrittenIn(const std::string& Modulo, const std::string& Categoria,
                                               const std::string& Pregunta);
 
-    platform::Dialogs& dialogs_;
     ParameterList params_;
     Connection merkalo_;
 
@@ -170,16 +159,14 @@ private:
     std::unique_ptr<Transaction> rehearsal_;
     LazyStatement savepoint_;
     LazyStatement rollbackToSavepoint_;
+    LazyStatement releaseSavepoint_;
     bool savepointSet_ = false;
     // Look-ups that write (a procedure logging its calls): they run in a read-write
     // transaction of their own, committed at once.
     std::vector<const Statement*> writingReads_;
 
-    struct Setting {
-        bool found = false;
-        std::string value;
-    };
-    std::map<std::vector<std::string>, Setting> settings_;
+    // Settings read in this run; nothing for one without a row.
+    std::map<std::vector<std::string>, std::optional<std::string>> settings_;
     LookupCache articles_, taxes_, factors_;
     std::map<std::size_t, std::unique_ptr<Statement>> prefetchBlocks_;
     bool inRun_ = false;

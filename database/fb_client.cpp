@@ -1,8 +1,10 @@
 #include "database/fb_client.h"
 
 #include "platform/errors.h"
+#include "platform/stop_request.h"
 
 #include <cstdlib>
+#include <ibase.h>
 #include <map>
 #include <mutex>
 
@@ -105,6 +107,24 @@ void unloadLibrary(void* library)
 }
 #endif
 
+// The client library answers SIGINT and SIGTERM by shutting its connections down,
+// so that the call in progress fails ("connection shutdown") and the quotation being
+// written is cut off. While the program answers those signals itself (a run stops
+// between two quotations), the library is told to refuse the shutdown they ask for.
+extern "C" int refuseShutdownOnSignal(const int reason, const int, void*)
+{
+    return reason == fb_shutrsn_signal && platform::stopOnSignalsActive() ? 1 : 0;
+}
+
+void askShutdownConfirmation(void* library)
+{
+    using Register = ISC_STATUS (*)(ISC_STATUS*, FB_SHUTDOWN_CALLBACK, const int, void*);
+    if (void* entry = findSymbol(library, "fb_shutdown_callback")) {
+        ISC_STATUS_ARRAY status{};
+        reinterpret_cast<Register>(entry)(status, refuseShutdownOnSignal, fb_shut_confirmation, nullptr);
+    }
+}
+
 // Loaded libraries by file name. They are never unloaded: the client library starts
 // threads and registers exit handlers of its own.
 std::mutex loadedMutex;
@@ -142,6 +162,7 @@ Firebird::IMaster* master()
     Firebird::IMaster* result = reinterpret_cast<MasterEntry>(entry)();
     if (result == nullptr)
         throw platform::DatabaseError(std::string("Unable to Find Procedure ") + kEntryName);
+    askShutdownConfirmation(library);
     loaded.emplace(file, result);
     return result;
 }

@@ -61,7 +61,7 @@ std::string trimReadError(const std::string& text)
 
 platform::DatabaseError readError(const platform::DatabaseError& error)
 {
-    return platform::DatabaseError(trimReadError(error.what()), error.kind());
+    return platform::DatabaseError(trimReadError(error.what()), error.kind(), error.code());
 }
 
 std::string tableOfQuery(const std::string& sql)

@@ -35,6 +35,7 @@ inline constexpr const char* QCotizacionGrabada =
 // replaces it.
 inline constexpr const char* SavepointCheck = "SAVEPOINT COMPROBACION";
 inline constexpr const char* RollbackToSavepointCheck = "ROLLBACK TO SAVEPOINT COMPROBACION";
+inline constexpr const char* ReleaseSavepointCheck = "RELEASE SAVEPOINT COMPROBACION";
 inline constexpr const char* SCambieidcot = "EXECUTE PROCEDURE \"CAMBIE_ID_COTIZACI\"";
 
 } // namespace database::queries

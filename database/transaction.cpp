@@ -4,16 +4,33 @@
 #include "database/connection.h"
 #include "platform/errors.h"
 
-#include <iterator>
+#include <cstdint>
+#include <vector>
 
 namespace database {
 
 namespace {
 
-const unsigned char kReadWrite[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
-                                    isc_tpb_rec_version, isc_tpb_wait};
-const unsigned char kReadOnly[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
-                                   isc_tpb_rec_version, isc_tpb_wait};
+// Reads in a record-version transaction never wait for a lock; writes wait as the
+// connection's lock timeout says.
+std::vector<unsigned char> parameterBlock(TransactionAccess access, int lockTimeout)
+{
+    const unsigned char mode = access == TransactionAccess::ReadOnly ? isc_tpb_read : isc_tpb_write;
+    std::vector<unsigned char> tpb = {isc_tpb_version3, mode, isc_tpb_read_committed, isc_tpb_rec_version};
+    if (access == TransactionAccess::ReadWrite && lockTimeout == 0) {
+        tpb.push_back(isc_tpb_nowait);
+        return tpb;
+    }
+    tpb.push_back(isc_tpb_wait);
+    if (access == TransactionAccess::ReadWrite && lockTimeout > 0) {
+        // A clumplet: its length, then the seconds as a little-endian 32-bit value.
+        tpb.insert(tpb.end(), {isc_tpb_lock_timeout, 4});
+        const auto seconds = static_cast<std::uint32_t>(lockTimeout);
+        for (int shift = 0; shift < 32; shift += 8)
+            tpb.push_back(static_cast<unsigned char>(seconds >> shift));
+    }
+    return tpb;
+}
 
 // Commit and rollback both end the transaction: the client library releases it once
 // the call succeeds; a failed one leaves it active, to be rolled back or abandoned.
@@ -31,12 +48,10 @@ Transaction::Transaction(Connection& connection, TransactionAccess access)
     : connection_(connection), native_(std::make_unique<Native>())
 {
     Connection::Native& client = connection_.opened();
-    const unsigned char* tpb = access == TransactionAccess::ReadOnly ? kReadOnly : kReadWrite;
-    const auto length = static_cast<unsigned>(access == TransactionAccess::ReadOnly ? std::size(kReadOnly)
-                                                                                    : std::size(kReadWrite));
+    const std::vector<unsigned char> tpb = parameterBlock(access, connection_.lockTimeout());
     native_->handle = fb::guarded(client, [&] {
-        return fb::Handle<Firebird::ITransaction>(
-            client.attachment->startTransaction(client.status.get(), length, tpb));
+        return fb::Handle<Firebird::ITransaction>(client.attachment->startTransaction(
+            client.status.get(), static_cast<unsigned>(tpb.size()), tpb.data()));
     });
     connection_.enlist(this);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// A transaction on a connection: read committed, record version, waiting on locks.
+// A transaction on a connection: read committed, record version, waiting on locks
+// (a read-write one as long as its connection's lock timeout says).
 // Commit ends it (no retaining); one that is neither committed nor rolled back
 // when it goes out of scope is rolled back.
 #include <memory>

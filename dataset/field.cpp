@@ -25,14 +25,6 @@ bool textual(FieldKind kind)
     return kind == FieldKind::Text || kind == FieldKind::FixedText;
 }
 
-// The field's width applies byte for byte: the data are single-byte text.
-std::string cut(std::string_view text, const FieldDef& def)
-{
-    if (def.size > 0 && text.size() > static_cast<std::size_t>(def.size))
-        text = text.substr(0, static_cast<std::size_t>(def.size));
-    return std::string(text);
-}
-
 std::string floatText(double value)
 {
     char buffer[64];
@@ -73,6 +65,13 @@ Money moneyFromDouble(double value)
 }
 
 } // namespace
+
+std::string cutToWidth(std::string_view text, const FieldDef& def)
+{
+    if (def.size > 0 && text.size() > static_cast<std::size_t>(def.size))
+        text = text.substr(0, static_cast<std::size_t>(def.size));
+    return std::string(text);
+}
 
 const FieldDef& Field::def() const
 {
@@ -169,7 +168,7 @@ void Field::setAsString(std::string_view text)
     switch (d.kind) {
     case FieldKind::Text:
     case FieldKind::FixedText:
-        slot = cut(text, d);
+        slot = cutToWidth(text, d);
         break;
     case FieldKind::Integer: {
         const auto value = parseInteger(text);
@@ -225,7 +224,7 @@ void Field::setAsInteger(std::int32_t value)
         break;
     case FieldKind::Text:
     case FieldKind::FixedText:
-        slot = cut(std::to_string(value), d);
+        slot = cutToWidth(std::to_string(value), d);
         break;
     default:
         accessError(d, "Integer");
@@ -247,7 +246,7 @@ void Field::setAsMoney(Money value)
         break;
     case FieldKind::Text:
     case FieldKind::FixedText:
-        slot = cut(Decimal::fromMoney(value).toText(platform::regionalSettings().decimalSeparator), d);
+        slot = cutToWidth(Decimal::fromMoney(value).toText(platform::regionalSettings().decimalSeparator), d);
         break;
     default:
         accessError(d, "Currency");
@@ -266,7 +265,7 @@ void Field::setAsDate(const Date& value)
         break;
     case FieldKind::Text:
     case FieldKind::FixedText:
-        slot = cut(formatDate(value, platform::regionalSettings()), d);
+        slot = cutToWidth(formatDate(value, platform::regionalSettings()), d);
         break;
     default:
         accessError(d, "Date");

@@ -27,6 +27,10 @@ struct FieldDef {
     const std::string& label() const { return displayLabel.empty() ? name : displayLabel; }
 };
 
+// A text as a text field keeps it: cut to the field's width, byte for byte (the
+// data are single-byte text); whole for a field without a width.
+std::string cutToWidth(std::string_view text, const FieldDef& def);
+
 class RecordSet;
 
 // A handle on one field of a record set; it reads and writes the current row, so it

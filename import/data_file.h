@@ -17,6 +17,7 @@ inline constexpr const char* kCannotOpenMessage = "Error al abrir el archivo, as
                                                   "correcto y que no esté abierto en otra aplicación en "
                                                   "este momento.";
 inline constexpr const char* kFinishedMessage = "Importación finalizada.";
+inline constexpr const char* kNoDataLinesMessage = "El archivo no tiene líneas de datos.";
 inline constexpr const char* kImportingStatus = "Importando cotizaciones. Espere un momento...";
 
 // The bytes of an open file for the reader, from a start offset up to the size the

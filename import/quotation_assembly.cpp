@@ -1,6 +1,6 @@
 #include "import/quotation_assembly.h"
 
-#include "platform/dialogs.h"
+#include "import/fdm_services.h"
 #include "platform/errors.h"
 #include "platform/text_codec.h"
 
@@ -17,10 +17,10 @@ void assignWhenNotEmpty(dataset::Field field, const std::string& text)
 
 } // namespace
 
-QuotationAssembly::QuotationAssembly(FormHost& host, database::Tfdm& fdm, Mapping& mapping,
-                                     dataset::RecordSet& CFacturas, QuotationSave& save)
-    : host_(host), fdm_(fdm), mapping_(mapping), CFacturas_(CFacturas), CFactdetalle_(*CFacturas.detail()),
-      save_(save)
+QuotationAssembly::QuotationAssembly(platform::Dialogs& dialogs, RunEvents& events, database::Tfdm& fdm,
+                                     Mapping& mapping, dataset::RecordSet& CFacturas, QuotationSave& save)
+    : dialogs_(dialogs), events_(events), fdm_(fdm), mapping_(mapping), CFacturas_(CFacturas),
+      CFactdetalle_(*CFacturas.detail()), save_(save)
 {
     CFacturas_.afterInsert = [this](dataset::RecordSet& set) { CFacturasAfterInsert(set); };
     CFactdetalle_.afterInsert = [this](dataset::RecordSet& set) { CFactdetalleAfterInsert(set); };
@@ -40,8 +40,11 @@ QuotationAssembly::QuotationAssembly(FormHost& host, database::Tfdm& fdm, Mappin
     COTI_IMPTOS_ = CFacturas_.field("COTI_IMPTOS");
 }
 
-void QuotationAssembly::startRun(const RunOptions& options)
+void QuotationAssembly::startRun(const RunOptions& options, const std::string& user)
 {
+    user_ = platform::utf8ToCp1252(user);
+    orphans_ = false;
+    linesTaken_ = 0;
     values_ = LineValues{};
     ahead_ = LineValues{};
     waiting_.clear();
@@ -64,7 +67,7 @@ void QuotationAssembly::CFacturasAfterInsert(dataset::RecordSet& DataSet)
     DataSet.field("TIDO_COD").setAsInteger(35);
     DataSet.field("COTI_FECHA").setAsDate(dataset::today());
     DataSet.field("COTI_VALIDEZ")
-        .setAsString(fdm_.configuracion("FACTURACION", "COTIZACIONES", "DIAS DE VALIDEZ"));
+        .setAsString(configuracion(fdm_, dialogs_, "FACTURACION", "COTIZACIONES", "DIAS DE VALIDEZ"));
     DataSet.field("COTI_ANULADO").setAsString("N");
     DataSet.field("COTI_TRANSMIT").setAsString("N");
     DataSet.field("COTI_DTOPORC").setAsMoney(0);
@@ -73,7 +76,7 @@ void QuotationAssembly::CFacturasAfterInsert(dataset::RecordSet& DataSet)
     DataSet.field("COTI_EXTRA").setAsMoney(0);
     DataSet.field("NUMOK").setAsString("N");
     DataSet.field("COTI_SUCURSAL").setAsString("");
-    DataSet.field("COTI_USUARIO").setAsString(platform::utf8ToCp1252(host_.text(FormField::Tusua)));
+    DataSet.field("COTI_USUARIO").setAsString(user_);
 }
 
 void QuotationAssembly::CFactdetalleAfterInsert(dataset::RecordSet&)
@@ -92,20 +95,26 @@ void QuotationAssembly::CFactdetalleAfterInsert(dataset::RecordSet&)
 
 void QuotationAssembly::lineStep(const Slots& slots, int fieldCount, std::int64_t line)
 {
+    ++linesTaken_;
     mapping_.takeValues(slots, ahead_);
     // What the line shows is known when it is read, though its step may wait.
     lineShown_ = platform::cp1252ToUtf8(ahead_.EPref + ahead_.ENum + " - " + ahead_.DArt);
     if (ahead_.EPref == PreVie_ && ahead_.ENum == NumVie_) {
-        waiting_.push_back({ahead_, lineShown_, line, false});
+        if (PrimeraVez_ && !orphans_)
+            beginOrphans(line, slots, fieldCount);
+        else
+            waiting_.push_back({ahead_, lineShown_, line, false});
         return;
     }
     // A new quotation: the lines of the one before have their steps first, and its
     // save comes where this line's step puts it.
     stepReadLines();
     values_ = ahead_;
-    host_.setLineDisplay(lineShown_);
+    events_.lineDisplayed(lineShown_);
     if (!PrimeraVez_)
         endQuotation(false);
+    else if (orphans_)
+        endOrphans();
     rejected_.quotationStarts(line, rejected_.enabled() ? mapping_.filledFields(slots, fieldCount, values_)
                                                         : std::nullopt);
     quotationPlace_ = {line, values_.EPref, values_.ENum};
@@ -119,14 +128,11 @@ void QuotationAssembly::stepReadLines()
     if (waiting_.empty())
         return;
     if (!passingOver_) {
-        const auto cut = [this](const std::string& text, const dataset::Field& field) {
-            const int width = CFactdetalle_.fieldDef(field.index()).size;
-            return width > 0 && text.size() > static_cast<std::size_t>(width) ? text.substr(0, width) : text;
-        };
         std::vector<database::Tfdm::ArticleKey> keys;
         for (const ReadLine& read : waiting_)
             if (!read.values.DArt.empty())
-                keys.push_back({cut(read.values.DArt, CTDE_CODBAR_), cut(read.values.DUni, CTDE_UNIDAD_)});
+                keys.push_back({dataset::cutToWidth(read.values.DArt, CTDE_CODBAR_.def()),
+                                dataset::cutToWidth(read.values.DUni, CTDE_UNIDAD_.def())});
         fdm_.prefetchArticles(keys);
     }
     // Taken first: a step that fails leaves no line to step through again.
@@ -140,12 +146,56 @@ void QuotationAssembly::stepLine(const ReadLine& read)
 {
     values_ = read.values;
     if (!read.first) {
-        host_.setLineDisplay(read.shown);
+        events_.lineDisplayed(read.shown);
         rejected_.lineOfQuotation(read.line);
     }
     place_ = {read.line, values_.EPref, values_.ENum};
     if (!passingOver_ && !values_.DArt.empty())
         attempt([this] { addLine(); });
+}
+
+void QuotationAssembly::beginOrphans(std::int64_t line, const Slots& slots, int fieldCount)
+{
+    orphans_ = true;
+    passingOver_ = false;
+    problem_ = false;
+    values_ = ahead_;
+    events_.lineDisplayed(lineShown_);
+    rejected_.quotationStarts(line, rejected_.enabled() ? mapping_.filledFields(slots, fieldCount, values_)
+                                                        : std::nullopt);
+    quotationPlace_ = {line, values_.EPref, values_.ENum};
+    place_ = quotationPlace_;
+    waiting_.push_back({values_, lineShown_, line, true});
+}
+
+void QuotationAssembly::endOrphans()
+{
+    orphans_ = false;
+    place_ = quotationPlace_;
+    // A line with a barcode went in under a header of defaults alone, which the
+    // next quotation's header would post: posted here, its failure names the
+    // lines that lack the values, and the quotation after them starts clean.
+    bool rejected = problem_;
+    if (!passingOver_ && CFacturas_.active() && CFacturas_.state() == dataset::State::Insert) {
+        if (attempt([this] { CFacturas_.post(); })) {
+            // A header that passes is a quotation like any other.
+            PrimeraVez_ = false;
+            endQuotation(false);
+            return;
+        }
+        rejected = true;
+    }
+    rejected_.quotationEnds(rejected);
+    if (rejected)
+        events_.quotationEnded({QuotationOutcome::Refused, quotationPlace_});
+}
+
+void QuotationAssembly::endRunWithoutLines()
+{
+    if (CFacturas_.active())
+        CFacturas_.close();
+    rejected_.runFinished();
+    place_ = {};
 }
 
 void QuotationAssembly::endRun()
@@ -169,9 +219,15 @@ template <class Work> bool QuotationAssembly::attempt(Work work)
     } catch (const platform::SilentAbort&) {
         // A hook has shown what went wrong.
     } catch (const platform::ConversionError& error) {
-        host_.dialogs().defaultErrorDisplay(platform::withFullStop(error.what()));
+        dialogs_.defaultErrorDisplay(platform::withFullStop(error.what()));
     } catch (const platform::FloatingPointError& error) {
-        host_.dialogs().defaultErrorDisplay(platform::withFullStop(error.what()));
+        dialogs_.defaultErrorDisplay(platform::withFullStop(error.what()));
+    } catch (const platform::DatabaseError& error) {
+        // A value that does not convert into an integer field says so as the
+        // database layer does; a failing database is no problem of this quotation.
+        if (error.kind() == platform::DatabaseError::Kind::Environment)
+            throw;
+        dialogs_.defaultErrorDisplay(platform::withFullStop(error.what()));
     }
     save_.abandon();
     ++save_.tally().problems;
@@ -188,7 +244,7 @@ void QuotationAssembly::beginQuotation()
         key_ = storedKey();
     if (options_.skipExisting &&
         (storedInCheck_.count(key_) > 0 || fdm_.cotizacion_grabada(key_.first, key_.second))) {
-        host_.dialogs().plainMessage("ya está grabada, se omite.");
+        dialogs_.plainMessage("ya está grabada, se omite.");
         ++save_.tally().skipped;
         passingOver_ = true;
     } else {
@@ -210,7 +266,10 @@ void QuotationAssembly::endQuotation(bool last)
             CFacturas_.close();
     } else {
         bool stored = false;
-        attempt([&] { stored = last ? save_.final() : save_.boundary(); });
+        attempt([&] {
+            const platform::SlowCallWatch::During timed(saveWatch_);
+            stored = last ? save_.final() : save_.boundary();
+        });
         if (last && CFacturas_.active())
             CFacturas_.close();
         rejected = !stored;
@@ -218,19 +277,16 @@ void QuotationAssembly::endQuotation(bool last)
             storedInCheck_.insert(key_);
     }
     rejected_.quotationEnds(rejected);
-    host_.quotationEnded({skipped    ? QuotationOutcome::Skipped
-                          : rejected ? QuotationOutcome::Refused
-                                     : QuotationOutcome::Stored,
-                          quotationPlace_});
+    events_.quotationEnded({skipped    ? QuotationOutcome::Skipped
+                            : rejected ? QuotationOutcome::Refused
+                                       : QuotationOutcome::Stored,
+                            quotationPlace_});
 }
 
 std::pair<std::string, std::string> QuotationAssembly::storedKey()
 {
-    const auto cut = [this](const std::string& text, const char* name) {
-        const int width = CFacturas_.fieldDef(CFacturas_.field(name).index()).size;
-        return width > 0 && text.size() > static_cast<std::size_t>(width) ? text.substr(0, width) : text;
-    };
-    return {cut(values_.EPref, "PREF_PRE"), cut(values_.ENum, "COTI_NUMERO")};
+    return {dataset::cutToWidth(values_.EPref, CFacturas_.field("PREF_PRE").def()),
+            dataset::cutToWidth(values_.ENum, CFacturas_.field("COTI_NUMERO").def())};
 }
 
 void QuotationAssembly::startQuotation()
@@ -266,7 +322,7 @@ void QuotationAssembly::addLine()
     dataset::Field desc = CTDE_DESC_;
     dataset::Field unidad = CTDE_UNIDAD_;
     codbar.setAsString(v.DArt);
-    fdm_.valide_articulo(codbar.asString(), artiCod, desc, unidad);
+    const bool articleFound = valide_articulo(fdm_, dialogs_, codbar.asString(), artiCod, desc, unidad);
     assignWhenNotEmpty(desc, v.DDesc);
     fdm_.imptos_articulo(artiCod.asString(), amounts_.CTDE_IVAPORC, amounts_.CTDE_CONSUMO);
     amounts_.CTDE_CANT.setAsString(v.DCant);
@@ -284,6 +340,14 @@ void QuotationAssembly::addLine()
     assignWhenNotEmpty(amounts_.CTDE_IVAPORC, v.DIvap);
     const Money subtotal = subtotalOf(amounts_);
     assignVatAndTotal(amounts_, subtotal, COTI_IMPTOS_.asString());
+    if (!articleFound) {
+        // The line is still worked out to its amounts, whose own failures come
+        // first; then the post refuses it on its empty ARTI_COD with the required
+        // message, after the article's own: that is what stops the run (under a
+        // check, the quotation).
+        line.post();
+        throw platform::SilentAbort(); // ARTI_COD is required: the post has raised
+    }
     line.post();
 }
 

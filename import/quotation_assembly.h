@@ -5,7 +5,6 @@
 // line with its article's data from the database and its amounts.
 #include "database/dm.h"
 #include "dataset/record_set.h"
-#include "import/form_host.h"
 #include "import/line_amounts.h"
 #include "import/line_values.h"
 #include "import/mapping.h"
@@ -13,7 +12,10 @@
 #include "import/quotation_save.h"
 #include "import/reader.h"
 #include "import/rejected_lines.h"
+#include "import/run_events.h"
 #include "import/run_options.h"
+#include "platform/dialogs.h"
+#include "platform/slow_call_watch.h"
 
 #include <cstdint>
 #include <set>
@@ -25,12 +27,15 @@ namespace importer {
 
 class QuotationAssembly {
 public:
-    QuotationAssembly(FormHost& host, database::Tfdm& fdm, Mapping& mapping, dataset::RecordSet& CFacturas,
-                      QuotationSave& save);
+    QuotationAssembly(platform::Dialogs& dialogs, RunEvents& events, database::Tfdm& fdm, Mapping& mapping,
+                      dataset::RecordSet& CFacturas, QuotationSave& save);
 
     // The start of a run: the values empty, no header inserted yet, lines numbered
-    // from 1, no current quotation.
-    void startRun(const RunOptions& options = {});
+    // from 1, no current quotation. The user is stamped on every header.
+    void startRun(const RunOptions& options = {}, const std::string& user = {});
+    // What times each save (a write may wait for another user's lock); nothing
+    // for none. The watch must outlive its use.
+    void setSaveWatch(platform::SlowCallWatch* watch) { saveWatch_ = watch; }
     // One complete line of the file: its slots, its own fields and its number.
     void lineStep(const Slots& slots, int fieldCount = kMaxFields, std::int64_t line = 0);
     // After the file: the last quotation is stored (the final save), or dropped when
@@ -39,6 +44,11 @@ public:
     // Completes the steps of the lines read so far, for a run that ends early (a
     // stop, a file that fails): each line read has had its step by then.
     void stepReadLines();
+    // After a file that handed no line to the step: nothing to store, and nothing
+    // rejected.
+    void endRunWithoutLines();
+    // The lines handed to the step in this run.
+    std::int64_t linesTaken() const { return linesTaken_; }
 
     // The hooks that fill a new header and a new line with their defaults.
     void CFacturasAfterInsert(dataset::RecordSet& DataSet);
@@ -65,6 +75,10 @@ private:
     void stepLine(const ReadLine& read);
     void beginQuotation();
     void endQuotation(bool last);
+    // Lines before the run's first prefix and number belong to no quotation: they
+    // are a group of their own, whose failure is reported at its first line.
+    void beginOrphans(std::int64_t line, const Slots& slots, int fieldCount);
+    void endOrphans();
     void startQuotation();
     void addLine();
     // Runs a step of the current quotation. Under a check a problem that would stop
@@ -73,7 +87,8 @@ private:
     // Prefix and number as the header's fields hold them, cut to their widths.
     std::pair<std::string, std::string> storedKey();
 
-    FormHost& host_;
+    platform::Dialogs& dialogs_;
+    RunEvents& events_;
     database::Tfdm& fdm_;
     Mapping& mapping_;
     dataset::RecordSet& CFacturas_;
@@ -94,9 +109,13 @@ private:
     std::string NumVie_;
     std::int32_t NroIte_ = 0;
     bool PrimeraVez_ = true;
+    bool orphans_ = false; // the lines read belong to no quotation yet
+    std::int64_t linesTaken_ = 0;
+    platform::SlowCallWatch* saveWatch_ = nullptr;
     LineAmountFields amounts_;
 
     RunOptions options_;
+    std::string user_; // COTI_USUARIO, in the suite's code page
     MessagePlace place_;
     MessagePlace quotationPlace_; // the current quotation's first line
     RejectedLines rejected_;

@@ -77,9 +77,10 @@ bool QuotationSave::store()
             id.setAsString(fdm_.SCambieidcot());
         CFacturas_.post();
     }
-    // Under a check the quotation's work is rolled back whatever the outcome.
+    // Under a check the rows stay in the check's transaction, to be met by the
+    // quotations after it; a refusal's work is rolled back.
     const int errors = PFacturas_.applyUpdates(CFacturas_, 0, fdm_.rehearsal());
-    fdm_.endRehearsal();
+    fdm_.endRehearsal(errors > 0 ? database::Tfdm::RehearsalEnd::Undo : database::Tfdm::RehearsalEnd::Keep);
     if (errors > 0) {
         CFacturas_.cancelUpdates();
         ++tally_.refused;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 namespace importer {
@@ -114,8 +115,10 @@ private:
     char previous_ = 0;
 };
 
-// The cutting rules, shared by the run and the limit check. The sink receives
-// field bytes, field ends and line ends.
+// The cutting rules, shared by the run, the limit check and the copy of lines as
+// they stand. The sink receives every byte of a line as it is (raw), the field
+// bytes, field ends, and line ends with the bytes that ended them ("" for a last
+// line without one).
 template <class Sink>
 void cutBytes(ByteSource& source, std::int64_t size, const ReaderOptions& options, Sink& sink)
 {
@@ -128,27 +131,32 @@ void cutBytes(ByteSource& source, std::int64_t size, const ReaderOptions& option
         if (!bytes.next(b))
             break; // the file is shorter than its size said: nothing more to take
         lineOpen = true;
-        if (b == options.delimiter) {
-            inStretch = !inStretch;
-        } else if (!inStretch && b == options.separator) {
-            sink.fieldEnd();
-        } else if (b == kCR || b == kLF) {
+        if (b == kCR || b == kLF) {
             inStretch = false;
             lineOpen = false;
-            sink.lineEnd();
+            // An LF right after a CR belongs to the same line end: counted, not tested.
             char following = 0;
             if (b == kCR && count + 1 < size && bytes.peek(following) && following == kLF) {
+                sink.lineEnd("\r\n");
                 bytes.next(following);
                 ++count;
+            } else {
+                sink.lineEnd(b == kCR ? "\r" : "\n");
             }
         } else {
-            sink.append(b == ',' ? '.' : b);
+            sink.raw(b);
+            if (b == options.delimiter)
+                inStretch = !inStretch;
+            else if (!inStretch && b == options.separator)
+                sink.fieldEnd();
+            else
+                sink.append(b == ',' ? '.' : b);
         }
         ++count;
         sink.counted(count);
     }
     if (lineOpen && sink.wantsMore())
-        sink.lineEnd();
+        sink.lineEnd("");
 }
 
 template <class Sink>
@@ -169,6 +177,7 @@ public:
     }
 
     bool wantsMore() const { return true; }
+    void raw(char) {}
 
     void append(char b)
     {
@@ -191,7 +200,7 @@ public:
         ended_ = false;
     }
 
-    void lineEnd()
+    void lineEnd(std::string_view)
     {
         const int fields = count_ + 1;
         bool anyText = false;
@@ -230,13 +239,14 @@ private:
 class LimitSink {
 public:
     bool wantsMore() const { return !violation.has_value(); }
+    void raw(char) {}
     void append(char) { check(++length_ > kMaxFieldBytes, LimitViolation::Kind::FieldTooLong); }
     void fieldEnd()
     {
         length_ = 0;
         check(++count_ >= kMaxFields, LimitViolation::Kind::TooManyFields);
     }
-    void lineEnd()
+    void lineEnd(std::string_view)
     {
         count_ = 0;
         length_ = 0;
@@ -256,6 +266,28 @@ private:
 
     int count_ = 0;
     int length_ = 0;
+    std::int64_t line_ = 1;
+};
+
+// Every line's bytes as they stand, with the bytes that ended it.
+class RawLineSink {
+public:
+    explicit RawLineSink(const RawLineHandler& onLine) : onLine_(onLine) {}
+
+    bool wantsMore() const { return true; }
+    void raw(char b) { content_.push_back(b); }
+    void append(char) {}
+    void fieldEnd() {}
+    void lineEnd(std::string_view end)
+    {
+        onLine_(line_++, content_, end);
+        content_.clear();
+    }
+    void counted(std::int64_t) {}
+
+private:
+    const RawLineHandler& onLine_;
+    std::string content_;
     std::int64_t line_ = 1;
 };
 
@@ -318,6 +350,14 @@ TextCheck checkText(ByteSource& source, std::int64_t size, const ReaderOptions& 
             sink.violation = unconvertible.violation;
     }
     return {sink.violation, sink.count};
+}
+
+void forEachRawLine(ByteSource& source, std::int64_t size, const RawLineHandler& onLine)
+{
+    // No separator and no delimiter: the cutting of fields does not change where a
+    // line ends.
+    RawLineSink sink(onLine);
+    cutBytes(source, size, ReaderOptions{'\0', '\0', false}, sink);
 }
 
 void DelimitedReader::run(ByteSource& source, std::int64_t size, const LineHandler& onLine,

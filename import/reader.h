@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace importer {
 
@@ -67,6 +68,13 @@ struct TextCheck {
     std::int64_t textSize = 0;
 };
 TextCheck checkText(ByteSource& source, std::int64_t size, const ReaderOptions& options);
+
+// Every line of the bytes as it stands, for copying it: its number (1-based), its
+// bytes without the line end, and the line end (CR, LF, CR LF, or "" for a last line
+// without one), by the reader's own rule of line ends. A line without bytes is
+// handed on too, but for a file's end right after a line end.
+using RawLineHandler = std::function<void(std::int64_t line, std::string_view content, std::string_view end)>;
+void forEachRawLine(ByteSource& source, std::int64_t size, const RawLineHandler& onLine);
 
 class DelimitedReader {
 public:

@@ -10,8 +10,6 @@
 namespace importer {
 namespace {
 
-constexpr std::size_t kBlockSize = 64 * 1024;
-
 // The lines from `from` on that the reader hands to the line step: the ones with
 // text, past the skipped lines at the start; or every line, for a file that the
 // run refused before anything was imported.
@@ -34,53 +32,33 @@ LinesWithText linesWithText(const OpenedDataFile& data, const RejectsFileRequest
     return result;
 }
 
-// Calls onLine(number, content, lineEnd) for every line of the file, the line ends
-// being CR, LF or CR LF as the reader takes them.
-template <class OnLine> bool forEachRawLine(const std::string& path, std::int64_t start, OnLine onLine)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in || !in.seekg(start))
-        return false;
-    std::vector<char> block(kBlockSize);
-    std::string content;
-    std::int64_t number = 1;
-    bool afterCR = false; // the line just ended with a CR: an LF now belongs to it
-    std::string pendingEnd;
-    auto flush = [&](const std::string& end) {
-        onLine(number, content, end);
-        content.clear();
-        ++number;
-    };
-    for (;;) {
-        in.read(block.data(), static_cast<std::streamsize>(block.size()));
-        const auto count = static_cast<std::size_t>(in.gcount());
-        if (count == 0)
-            break;
-        for (std::size_t i = 0; i < count; ++i) {
-            const char b = block[i];
-            if (afterCR) {
-                afterCR = false;
-                if (b == '\n') {
-                    flush("\r\n");
-                    continue;
-                }
-                flush("\r");
-            }
-            if (b == '\r')
-                afterCR = true;
-            else if (b == '\n')
-                flush("\n");
-            else
-                content += b;
-        }
+// The file's bytes from an offset to its end, as a stream gives them.
+class StreamBytes : public ByteSource {
+public:
+    explicit StreamBytes(std::ifstream& in) : in_(in) {}
+    std::size_t read(char* buffer, std::size_t count) override
+    {
+        in_.read(buffer, static_cast<std::streamsize>(count));
+        return static_cast<std::size_t>(in_.gcount());
     }
-    if (in.bad())
+
+private:
+    std::ifstream& in_;
+};
+
+// Calls onLine(number, content, lineEnd) for every line of the file from start on,
+// the line ends being CR, LF or CR LF as the reader takes them.
+template <class OnLine> bool forEachFileLine(const std::string& path, std::int64_t start, OnLine onLine)
+{
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
         return false;
-    if (afterCR)
-        flush("\r");
-    else if (!content.empty())
-        flush("");
-    return true;
+    const std::int64_t size = static_cast<std::int64_t>(in.tellg()) - start;
+    if (size < 0 || !in.seekg(start))
+        return false;
+    StreamBytes bytes(in);
+    forEachRawLine(bytes, size, onLine);
+    return !in.bad();
 }
 
 bool isRegularFile(const std::string& path)
@@ -164,7 +142,10 @@ std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, c
     if (opening.opened && restFrom)
         rest = linesWithText(*opening.opened, request, *restFrom);
     rest.everyLine = !opening.opened && isRegularFile(request.dataPath);
-    const bool utf8 = opening.opened && opening.opened->options.utf8;
+    // A run that read UTF-8 (by its mark or by the option) writes its rejects as
+    // UTF-8 with the mark, so that the rejects file alone is read as UTF-8 whatever
+    // option it is imported with later.
+    const bool utf8 = opening.opened ? opening.opened->options.utf8 : request.options.utf8;
     const std::int64_t start = opening.opened ? opening.opened->start : 0;
     opening.opened.reset(); // the raw pass reads the file again, and the lock is no longer needed
 
@@ -179,19 +160,17 @@ std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, c
         auto keptAt = kept.begin();
         auto restAt = rest.lines.begin();
         bool written = false;
-        auto write = [&](const std::string& content, const std::string& end) {
-            // A file marked as UTF-8 keeps its mark, so that the rejects read alone
-            // are taken for UTF-8 too.
-            if (!written && start > 0)
+        auto write = [&](std::string_view content, std::string_view end) {
+            if (!written && utf8)
                 out << "\xEF\xBB\xBF";
             written = true;
             out << content << end;
         };
         const bool read =
             (kept.empty() && !restFrom) || !isRegularFile(request.dataPath) ||
-            forEachRawLine(
+            forEachFileLine(
                 request.dataPath, start,
-                [&](std::int64_t number, const std::string& content, const std::string& end) {
+                [&](std::int64_t number, std::string_view content, std::string_view end) {
                     while (keptAt != kept.end() && keptAt->number < number)
                         ++keptAt;
                     while (restAt != rest.lines.end() && *restAt < number)

@@ -1,10 +1,10 @@
 #pragma once
-// What an import run does, as it happens: for a front end that follows the run
-// without widgets (the batch mode's progress line, its question whether leaving
-// the company field already ran the import) and for the tests. The window shows
-// the run through its widgets and leaves these alone.
+// What the import session does, as it happens: the connect, the mapping, and each
+// run from its start to its end. Both front ends draw from these events, and a
+// test reads them without any form.
 #include "import/message_place.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -38,20 +38,51 @@ struct QuotationEnd {
     MessagePlace place; // its first line, its prefix and number
 };
 
+// The writing of a quotation has not come back for a while: another user holds a
+// row it needs (or the server is slow). It waits at most timeout seconds.
+struct LockWait {
+    std::chrono::seconds waited{0};
+    int timeout = 0;
+};
+
 enum class RunEnd {
     Finished,    // the file was read to its end and the closing message shown
     FileRefused, // the path or the file was refused before any line was read
     Stopped,     // an error or a stop request ended the run
 };
 
-// Every run ends exactly once; it starts only when its file opens.
+// What the session does, as it happens, for the front end to draw: the window
+// through its widgets (status panel, line display, progress bar, grid, button),
+// the batch mode through its progress line, a test by recording them. Nothing here
+// asks the user anything: the modal boxes go through platform::Dialogs.
 class RunEvents {
 public:
     virtual ~RunEvents() = default;
 
+    // The status panel (Panel5) shows this text, at once; and is hidden again.
+    virtual void statusShown(const std::string& /*text*/) {}
+    virtual void statusHidden() {}
+    // A connect succeeded: a run may be started ("F2: Generar").
+    virtual void connected() {}
+    // The mapping table was created or read anew: the grid shows it again.
+    virtual void mappingReset() {}
+    // A run is under way from here on: the grid stops following the mapping table
+    // (an editor still open is dropped), the line display is shown.
+    virtual void runPreparing() {}
+
+    // Every run ends exactly once; it starts only when its file opens.
     virtual void runStarted(const RunStart&) {}
     virtual void lineRead(const LineRead&) {}
+    // The line display (Edit1): the line whose step runs now. A line is read before
+    // its step, which waits for the rest of its quotation's look-ups.
+    virtual void lineDisplayed(const std::string& /*text*/) {}
+    // The progress bar's step, once per hundredth of the file (per byte below 100
+    // bytes).
+    virtual void progressStep() {}
     virtual void quotationEnded(const QuotationEnd&) {}
+    // Comes from a thread of its own while the run's thread waits, once a second.
+    virtual void lockWaiting(const LockWait&) {}
+    // A finished run and a refused file end the program in the window.
     virtual void runEnded(RunEnd) {}
 };
 

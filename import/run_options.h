@@ -1,8 +1,8 @@
 #pragma once
-// What a run of the batch mode may ask beyond the window's import: a check that
-// stores nothing, quotations already stored passed over, the first lines of the
-// file left out, the rejected lines kept for a later run. The window runs with the
-// defaults, which are the import as it always was.
+// What a run may ask beyond the window's import: a check that stores nothing,
+// quotations already stored passed over, the first lines of the file left out, the
+// rejected lines kept for a later run, how long a write waits for a lock. The window
+// runs with the defaults, which are the import as it always was.
 #include <cstdint>
 
 namespace importer {
@@ -18,8 +18,15 @@ struct RunOptions {
     std::int64_t skipLines = 0;
     // Keep, per quotation, the file lines that were not stored.
     bool keepRejected = false;
-    // The file is UTF-8 text, with or without a byte-order mark.
-    bool utf8 = false;
+    // How long the writing of a quotation waits for a row that another user holds
+    // (the same prefix and number being inserted, an article being deleted), in
+    // seconds; 0 does not wait. When the wait runs out the database refuses the
+    // quotation with its own text, and the run goes on.
+    int lockTimeout = 60;
+    // A file that hands no line to the import (empty, or nothing past the skipped
+    // lines) is an import of nothing, said in kNoDataLinesMessage. Off, the final
+    // save works on a header of defaults and fails, as the window's run always has.
+    bool noDataIsEmptyImport = false;
 };
 
 } // namespace importer

@@ -4,21 +4,23 @@
 #include "dataset/declarations.h"
 #include "dataset/integer_text.h"
 #include "import/data_file.h"
+#include "import/fdm_services.h"
 #include "import/mapping.h"
 #include "import/quotation_assembly.h"
 #include "import/quotation_save.h"
-#include "import/settings_file.h"
 #include "platform/errors.h"
+#include "platform/slow_call_watch.h"
 #include "platform/stop_request.h"
 
 #include <algorithm>
 
 namespace importer {
 
-ImportSession::ImportSession(FormHost& host, database::Tfdm& fdm)
-    : host_(host), fdm_(fdm), mapping_(std::make_unique<Mapping>(fdm)), CFacturas_(dataset::makeCFacturas()),
+ImportSession::ImportSession(platform::Dialogs& dialogs, RunEvents& events, database::Tfdm& fdm)
+    : dialogs_(dialogs), events_(events), fdm_(fdm), reporting_(dialogs),
+      mapping_(std::make_unique<Mapping>(fdm)), CFacturas_(dataset::makeCFacturas()),
       PFacturas_(fdm.makePFacturas()), save_(std::make_unique<QuotationSave>(fdm, *CFacturas_, *PFacturas_)),
-      assembly_(std::make_unique<QuotationAssembly>(host, fdm, *mapping_, *CFacturas_, *save_))
+      assembly_(std::make_unique<QuotationAssembly>(dialogs, events, fdm, *mapping_, *CFacturas_, *save_))
 {
 }
 
@@ -39,100 +41,96 @@ const RejectedLines& ImportSession::rejectedLines() const
     return assembly_->rejectedLines();
 }
 
-void ImportSession::FormCreate()
+Settings ImportSession::readSettings()
 {
-    const std::string directory = diraplicacion(host_.dialogs());
+    const std::string directory = diraplicacion(dialogs_);
     const SettingsLines lines = readSettingsFile(settingsFilePath(directory));
-    static constexpr FormField kFields[] = {FormField::Servidor, FormField::Tusua, FormField::TClave,
-                                            FormField::Cia, FormField::Ubicacion};
-    for (std::size_t i = 0; i < std::size(kFields); ++i)
-        if (lines[i])
-            host_.setText(kFields[i], *lines[i]);
-    if (lines[5])
-        espera_ = *lines[5];
+    const Settings settings{lines[0], lines[1], lines[2], lines[3], lines[4], lines[5]};
+    if (settings.espera)
+        espera_ = *settings.espera;
 
-    fdm_.ConfigurarProviders({PFacturas_.get(), &mapping_->PImporinv(), &mapping_->PNomcampo(),
-                              CFacturas_.get(), CFacturas_->detail(), &mapping_->CImportacion(),
-                              &mapping_->CImporinv(), &mapping_->CNomcampos()});
+    reporting_.ConfigurarProviders({PFacturas_.get(), &mapping_->PImporinv(), &mapping_->PNomcampo(),
+                                    CFacturas_.get(), CFacturas_->detail(), &mapping_->CImportacion(),
+                                    &mapping_->CImporinv(), &mapping_->CNomcampos()});
+    return settings;
 }
 
-void ImportSession::FormActivate()
+bool ImportSession::connect(const ConnectionValues& values)
 {
-    for (FormField field : {FormField::Servidor, FormField::Tusua, FormField::TClave, FormField::Cia})
-        if (host_.text(field).empty())
-            return;
-    CiaExit();
-}
-
-void ImportSession::CiaExit()
-{
-    const std::string cia = host_.text(FormField::Cia);
-    const std::string user = host_.text(FormField::Tusua);
-    const std::string password = host_.text(FormField::TClave);
-    if (cia.empty() || user.empty() || password.empty())
-        return;
-    host_.showStatus("Conectando a la base de datos " + cia + " ...");
-    fdm_.reconnect(host_.text(FormField::Servidor) + "/datos/" + cia + "/merkalo.fdb", user, password);
-    host_.hideStatus();
-    host_.enableGenerate();
+    if (values.company.empty() || values.user.empty() || values.password.empty())
+        return false;
+    events_.statusShown("Conectando a la base de datos " + values.company + " ...");
+    fdm_.reconnect(values.server + "/datos/" + values.company + "/merkalo.fdb", values.user, values.password);
+    events_.statusHidden();
+    events_.connected();
 
     // A later connect reads the mapping anew from the database connected now; only
     // the first load may start the unattended run.
     const bool firstLoad = !mappingLoaded_;
     mapping_->load();
     mappingLoaded_ = true;
-    host_.mappingReset();
-    if (firstLoad && espera_ == "1" && fdm_.Merkalo().isOpen())
-        SpeedButton3Click();
+    events_.mappingReset();
+    return firstLoad && espera_ == "1" && fdm_.Merkalo().isOpen();
 }
 
-void ImportSession::SpeedButton3Click()
+RunEnd ImportSession::run(const RunRequest& request)
 {
-    // Every run ends once for the host, also when an error or a stop request
+    // Every run ends once for the front end, also when an error or a stop request
     // unwinds it.
     RunEnd end{};
     try {
-        end = run();
+        end = runFile(request);
     } catch (...) {
-        host_.runEnded(RunEnd::Stopped);
+        events_.runEnded(RunEnd::Stopped);
         throw;
     }
-    host_.runEnded(end);
+    events_.runEnded(end);
+    return end;
 }
 
-RunEnd ImportSession::run()
+RunEnd ImportSession::runFile(const RunRequest& request)
 {
+    const RunOptions& options = request.options;
     finished_ = false;
-    host_.showStatus(kImportingStatus);
+    events_.statusShown(kImportingStatus);
     fdm_.startRun();
     // What the data module keeps for the run ends with it, however it ends.
     struct RunKeep {
         database::Tfdm& fdm;
         ~RunKeep() { fdm.endRun(); }
     } runKeep{fdm_};
-    digitos_ = dataset::textToInteger(
-        fdm_.configuracion("FACTURACION", "DOCUMENTOS", "REDONDEO AL MULTIPLO DE DIEZ EN TOTALES"));
-    host_.stopGridFollowing();
-    host_.showLineDisplay();
+    digitos_ = dataset::textToInteger(configuracion(fdm_, dialogs_, "FACTURACION", "DOCUMENTOS",
+                                                    "REDONDEO AL MULTIPLO DE DIEZ EN TOTALES"));
+    events_.runPreparing();
+    // A write that waits for another user's lock waits as long as the run allows,
+    // and the front end hears of it once a second.
+    fdm_.Merkalo().setLockTimeout(options.lockTimeout);
+    const int lockTimeout = options.lockTimeout;
+    platform::SlowCallWatch saveWatch([this, lockTimeout](std::chrono::seconds waited) {
+        events_.lockWaiting({waited, lockTimeout});
+    });
+    struct WatchKeep {
+        QuotationAssembly& assembly;
+        ~WatchKeep() { assembly.setSaveWatch(nullptr); }
+    } watchKeep{*assembly_};
+    assembly_->setSaveWatch(&saveWatch);
     // A run starts clean, also after one that an error stopped: nothing of an
     // unfinished quotation is carried into it.
-    assembly_->startRun(options_);
+    assembly_->startRun(options, request.connection.user);
     save_->tally() = SaveTally{};
-    fdm_.setRehearsing(options_.check);
+    fdm_.setRehearsing(options.check);
 
-    const std::string path = host_.text(FormField::Ubicacion);
+    const std::string& path = request.dataPath;
     if (const auto refusal = checkDataFilePath(path)) {
-        host_.dialogs().plainMessage(*refusal);
+        dialogs_.plainMessage(*refusal);
         finishRun();
         return RunEnd::FileRefused;
     }
-    const ReaderOptions options{separatorForItem(host_.separatorIndex()),
-                                delimiterForItem(host_.delimiterIndex()), options_.utf8};
     PFacturas_->open(*CFacturas_, {kHeaderReadId});
 
-    DataFileOpening opening = openDataFile(path, options);
+    DataFileOpening opening = openDataFile(path, request.reader);
     if (!opening.opened) {
-        host_.dialogs().plainMessage(opening.refusal);
+        dialogs_.plainMessage(opening.refusal);
         finishRun();
         return RunEnd::FileRefused;
     }
@@ -142,7 +140,7 @@ RunEnd ImportSession::run()
         OpenedDataFile data = std::move(*opening.opened);
         const std::int64_t step = progressStepSize(data.size);
         std::int64_t bytesRead = 0;
-        host_.runStarted({path, data.size});
+        events_.runStarted({path, data.size});
         FileByteSource source = data.bytes();
         // The steps of a quotation's lines wait for its end; a run that ends early
         // (a stop, the file failing) first completes the steps of the lines read,
@@ -155,13 +153,13 @@ RunEnd ImportSession::run()
                     // The lines skipped at the start are not imported, and nothing of them
                     // may reach the values: the slots beyond a line's own fields still hold
                     // what a skipped line left there until a later line reaches that far.
-                    [this, &stepFailed, &bytesRead, skippedFields = 0, ownFields = 0,
+                    [this, &options, &stepFailed, &bytesRead, skippedFields = 0, ownFields = 0,
                      clean = Slots{}](const Slots& slots, int fieldCount, std::int64_t line) mutable {
                         // A stop asked for by a signal ends the run between two lines, so
                         // the quotations stored so far stay whole; the front end says why.
                         if (platform::stopRequested())
                             throw platform::SilentAbort();
-                        if (line <= options_.skipLines) {
+                        if (line <= options.skipLines) {
                             skippedFields = std::max(skippedFields, fieldCount);
                             return;
                         }
@@ -174,7 +172,7 @@ RunEnd ImportSession::run()
                             assembly_->lineStep(clean, fieldCount, line);
                         }
                         stepFailed = false;
-                        host_.lineRead({line, bytesRead, assembly_->lineShown()});
+                        events_.lineRead({line, bytesRead, assembly_->lineShown()});
                     },
                     // Called for every byte: no division below the next multiple of the step
                     // (a count may jump over it: the LF of a CR LF is counted, not tested).
@@ -183,7 +181,7 @@ RunEnd ImportSession::run()
                         if (count < next)
                             return;
                         if (count % step == 0)
-                            host_.progressStep();
+                            events_.progressStep();
                         next = (count / step + 1) * step;
                     });
         } catch (...) {
@@ -192,20 +190,26 @@ RunEnd ImportSession::run()
             throw;
         }
     }
+    if (options.noDataIsEmptyImport && assembly_->linesTaken() == 0) {
+        assembly_->endRunWithoutLines();
+        fdm_.setRehearsing(false);
+        dialogs_.plainMessage(kNoDataLinesMessage);
+        finished_ = true;
+        finishRun();
+        return RunEnd::Finished;
+    }
     assembly_->endRun();
     fdm_.setRehearsing(false);
 
-    host_.dialogs().plainMessage(kFinishedMessage);
+    dialogs_.plainMessage(kFinishedMessage);
     finished_ = true;
-    host_.closeForm();
     finishRun();
     return RunEnd::Finished;
 }
 
 void ImportSession::finishRun()
 {
-    host_.hideStatus();
-    host_.closeForm();
+    events_.statusHidden();
 }
 
 } // namespace importer

@@ -18,14 +18,18 @@ public:
     // memory); every write after it would fail the same way.
     enum class Kind { Data, Environment };
 
-    explicit DatabaseError(const std::string& text, Kind kind = Kind::Data)
-        : std::runtime_error(text), kind_(kind)
+    explicit DatabaseError(const std::string& text, Kind kind = Kind::Data, long code = 0)
+        : std::runtime_error(text), kind_(kind), code_(code)
     {
     }
     Kind kind() const noexcept { return kind_; }
+    // The database client's primary error code (isc_...), 0 for an error that is
+    // not the client's: for decisions about the kind of error, never its words.
+    long code() const noexcept { return code_; }
 
 private:
     Kind kind_;
+    long code_;
 };
 
 // A text that does not convert into a value ("'x' is not a valid date").

@@ -11,6 +11,7 @@ namespace platform {
 namespace {
 
 volatile std::sig_atomic_t requestedBy = 0;
+volatile std::sig_atomic_t handlersActive = 0;
 
 #ifndef _WIN32
 volatile std::sig_atomic_t notifyTo = -1;
@@ -18,6 +19,13 @@ volatile std::sig_atomic_t notifyTo = -1;
 extern "C" void noteStop(int signal)
 {
     const int savedErrno = errno;
+    // The second signal of the same kind ends the program at once, as it would
+    // without us. When a library's handler called this one, the default action
+    // comes once that handler returns (the signal is blocked until then).
+    if (requestedBy == signal) {
+        ::signal(signal, SIG_DFL);
+        ::raise(signal);
+    }
     requestedBy = signal;
     if (notifyTo >= 0) {
         const char byte = 1;
@@ -37,6 +45,10 @@ int stopSignal() noexcept
 {
     return requestedBy;
 }
+bool stopOnSignalsActive() noexcept
+{
+    return handlersActive != 0;
+}
 
 #ifdef _WIN32
 
@@ -48,6 +60,7 @@ StopOnSignals::~StopOnSignals() = default;
 StopOnSignals::StopOnSignals(std::initializer_list<int> signalNumbers, int notifyFd)
 {
     requestedBy = 0;
+    handlersActive = 1;
     notifyTo = notifyFd;
     struct sigaction action {};
     action.sa_handler = noteStop;
@@ -71,6 +84,7 @@ StopOnSignals::~StopOnSignals()
     // a later run in the same process starts without it.
     notifyTo = -1;
     requestedBy = 0;
+    handlersActive = 0;
 }
 
 #endif

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace app {
 namespace {
@@ -12,10 +13,19 @@ namespace {
 TEST(BundledFonts, EveryFontFileOfTheFolderByItsFamily)
 {
     testing_support::TempDir dir;
-    const std::filesystem::path liberation = "/usr/share/fonts/truetype/liberation";
-    for (const char* file :
-         {"LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf", "LiberationSansNarrow-Regular.ttf"})
-        std::filesystem::copy_file(liberation / file, dir.path() / file);
+    // The system's own files, wherever its release keeps them (liberation/,
+    // liberation2/).
+    int copied = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator("/usr/share/fonts")) {
+        const std::string file = entry.path().filename().string();
+        if (file == "LiberationSans-Regular.ttf" || file == "LiberationSans-Bold.ttf" ||
+            file == "LiberationSansNarrow-Regular.ttf") {
+            std::filesystem::copy_file(entry.path(), dir.path() / file,
+                                       std::filesystem::copy_options::skip_existing);
+            ++copied;
+        }
+    }
+    ASSERT_GE(copied, 3) << "fonts-liberation is not installed (scripts/install)";
     dir.write("no-es-fuente.ttf", "texto");
     dir.write("LiberationSerif-Regular.ttf.txt", "texto");
     EXPECT_EQ(addFontsFrom(QString::fromStdString(dir.path().string())),

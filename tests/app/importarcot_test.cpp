@@ -36,7 +36,7 @@
 
 namespace {
 
-using importer::FormField;
+using app::FormField;
 using testing_support::RecordingDialogs;
 using testing_support::TempDir;
 
@@ -144,7 +144,7 @@ protected:
     // A suite directory without settings.conf: the window starts with empty fields.
     testing_support::SuiteInstallation suite_{dir_};
     RecordingDialogs dialogs_;
-    database::Tfdm fdm_{dialogs_};
+    database::Tfdm fdm_;
     QStandardItemModel model_{2, 2};
     QPointer<app::Tfimportarcot> window_;
     QTableView* grid_ = nullptr;
@@ -748,7 +748,7 @@ TEST_F(WindowTest, StatusPanelShowsOverTheGroupBoxes)
 TEST_F(WindowTest, GenerateAndLineDisplay)
 {
     showActive();
-    window_->enableGenerate();
+    window_->connected();
     EXPECT_TRUE(child("SpeedButton3")->isEnabled());
     window_->showLineDisplay();
     window_->setLineDisplay("CT12 - 770");

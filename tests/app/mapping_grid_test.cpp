@@ -33,7 +33,7 @@
 
 namespace {
 
-using importer::FormField;
+using app::FormField;
 using testing_support::RecordingDialogs;
 using Kind = RecordingDialogs::Kind;
 
@@ -190,7 +190,7 @@ protected:
     testing_support::SuiteInstallation suite_{dir_};
     std::filesystem::path database_;
     RecordingDialogs dialogs_;
-    database::Tfdm fdm_{dialogs_};
+    database::Tfdm fdm_;
     QPointer<app::Tfimportarcot> window_;
     QTableView* grid_ = nullptr;
 };

@@ -1,9 +1,16 @@
 // The Debian package that cpack makes of this build tree, checked by lintian when
 // the machine has it and unpacked into a scratch folder as dpkg would lay it out:
 // the program runs from there, its menu entry, icon, manual page and examples are in
-// it, and its control data names what the program loads at run time.
-#include "app/command_line.h"
+// it, and its control data names what the program loads at run time. Then the same
+// package on Debian 13 (the system of scripts/debian13): installed with its apt,
+// checked by its lintian, importing with Firebird 4's client library through the
+// Firebird 4 server and with its embedded engine.
+#include "console/batch_fixture.h"
+#include "console/command_line.h"
 #include "support/child_process.h"
+#include "support/company_db.h"
+#include "support/firebird_servers.h"
+#include "support/test_registry.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +25,11 @@ namespace app {
 namespace {
 
 namespace fs = std::filesystem;
+using console::articleLine;
+using console::kBatchImported;
+using console::kBatchStopped;
+using console::quotationLine;
+using console::versionText;
 
 using testing_support::Finished;
 
@@ -27,18 +39,112 @@ Finished run(const testing_support::TempDir& dir, std::vector<std::string> argum
     return testing_support::runToEnd(dir.path(), std::move(arguments));
 }
 
-// The package names of a control field such as Depends, without versions.
+// The package names of a control field such as Depends, alternatives included,
+// without versions.
 std::set<std::string> packageNames(const std::string& field)
 {
     std::set<std::string> names;
     std::istringstream items(field);
     for (std::string item; std::getline(items, item, ',');) {
-        std::istringstream words(item);
-        std::string name;
-        if (words >> name)
-            names.insert(name);
+        std::istringstream alternatives(item);
+        for (std::string alternative; std::getline(alternatives, alternative, '|');) {
+            std::istringstream words(alternative);
+            std::string name;
+            if (words >> name)
+                names.insert(name);
+        }
     }
     return names;
+}
+
+const fs::path kDebian13 = fs::path(IMPORTARCOT_SOURCE_DIR) / "scripts" / "debian13";
+
+// A command run inside the Debian 13 system, which sees /tmp at the same path.
+Finished onDebian13(const testing_support::TempDir& dir, std::vector<std::string> command,
+                    std::vector<std::string> environment = {})
+{
+    command.insert(command.begin(), kDebian13.string());
+    return testing_support::runToEnd(dir.path(), std::move(command), {std::move(environment)});
+}
+
+// The package installed on Debian 13 with apt, which brings what it depends on from
+// Debian 13 (Qt 6.8, Firebird 4's client library, the engine it recommends): it
+// passes that lintian, tells its version, and imports a file into a company database
+// of the Firebird 4 server, once through the server with Firebird 4's client
+// library and once with the embedded engine; a database file of Firebird 3 gives
+// the engine's message about its on-disk structure.
+void checkOnDebian13(const testing_support::TempDir& dir, const std::string& deb)
+{
+    const std::string apt = (fs::path(IMPORTARCOT_SOURCE_DIR) / "scripts" / "apt-get-wait").string();
+    const Finished checked = onDebian13(dir, {"lintian", "--fail-on", "error,warning", deb});
+    EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+
+    // The package lists of the system may be older than the archive: read again
+    // when an installation from them fails.
+    Finished installed = onDebian13(dir, {apt, "install", "-y", "-qq", "--reinstall", deb});
+    if (installed.status != 0) {
+        onDebian13(dir, {apt, "update", "-qq"});
+        installed = onDebian13(dir, {apt, "install", "-y", "-qq", "--reinstall", deb});
+    }
+    ASSERT_EQ(installed.status, 0) << installed.out << installed.err;
+
+    const Finished version = onDebian13(dir, {"importarcot", "--version"});
+    EXPECT_EQ(version.status, 0) << version.err;
+    EXPECT_EQ(version.out, versionText() + "\n");
+
+    const testing_support::FirebirdServer& firebird4 = testing_support::firebirdServers().back();
+    testing_support::SuiteInstallation suite(dir);
+    const std::string data =
+        dir.write("cotizaciones.csv", quotationLine("DB", "13", "CAF-500") + articleLine("AZU-1K")).string();
+    const struct {
+        const char* name;
+        bool throughServer;
+        bool firebird3File;
+        int status;
+        std::string out, err;
+    } cases[] = {
+        {"server", true, false, kBatchImported,
+         "Cotizaciones grabadas: 1, rechazadas: 0, líneas grabadas: 2, última grabada: DB13\n",
+         "Importación finalizada.\n"},
+        {"embedded", false, false, kBatchImported,
+         "Cotizaciones grabadas: 1, rechazadas: 0, líneas grabadas: 2, última grabada: DB13\n",
+         "Importación finalizada.\n"},
+        {"embedded_firebird3_file", false, true, kBatchStopped,
+         "Cotizaciones grabadas: 0, rechazadas: 0, líneas grabadas: 0, última grabada: ninguna\n",
+         "unsupported on-disk structure for file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = dir.path() / c.name;
+        fs::path database;
+        if (c.firebird3File)
+            database = testing_support::createCompanyDatabase(folder);
+        else
+            ASSERT_NO_THROW(database = firebird4.createCompanyDatabase(folder));
+        // Inside, a client's default port is that of the system's own server.
+        const std::string server = (c.throughServer ? "localhost:" : "") + folder.string();
+        const Finished imported = onDebian13(
+            dir,
+            {"importarcot", "--batch", "--server", server, "--user", "SYSDBA", "--company", "01", "--file",
+             data, "--separator", "semicolon"},
+            {suite.registry().variable(), "IMPORTARCOT_PASSWORD=" + firebird4.password, "LC_ALL=C.UTF-8"});
+        EXPECT_EQ(imported.status, c.status) << imported.err;
+        EXPECT_EQ(imported.out, c.out);
+        EXPECT_NE(imported.err.find(c.err), std::string::npos) << imported.err;
+        if (c.status == kBatchImported) {
+            EXPECT_EQ(
+                testing_support::querySql(firebird4.location(database),
+                                          "select h.PREF_PRE || h.COTI_NUMERO, l.ARTI_COD from COTIZACIONES "
+                                          "h join COTIZACIONES_DETALLE l on l.COTI_ID = h.COTI_ID order by "
+                                          "l.CTDE_ITEM"),
+                "DB13|CAF-500\nDB13|AZU-1K\n");
+        }
+    }
+
+    // What it depends on stays installed for the next run; the downloaded files go.
+    const Finished removed = onDebian13(dir, {apt, "purge", "-y", "-qq", "importarcot"});
+    EXPECT_EQ(removed.status, 0) << removed.err;
+    onDebian13(dir, {apt, "clean"});
 }
 
 std::map<std::string, std::string> desktopEntry(const fs::path& file)
@@ -74,8 +180,8 @@ TEST(DebianPackage, BuiltFromThisTree)
     } relations[] = {
         {"Depends",
          {"libfbclient2", "libqt6widgets6", "libqt6gui6", "libqt6core6", "fonts-liberation",
-          "qt6-translations-l10n"}},
-        {"Recommends", {"firebird3.0-server-core"}},
+          "fonts-liberation-sans-narrow", "qt6-translations-l10n"}},
+        {"Recommends", {"firebird4.0-server-core", "firebird3.0-server-core"}},
     };
     for (const auto& relation : relations) {
         const Finished field = run(dir, {"dpkg-deb", "-f", deb, relation.field});
@@ -122,7 +228,7 @@ TEST(DebianPackage, BuiltFromThisTree)
         run(dir, {"man", "--warnings", "-l", (root / "usr/share/man/man1/importarcot.1.gz").string()});
     EXPECT_EQ(manual.status, 0);
     EXPECT_EQ(manual.err, "");
-    const std::string usage = usageText("importarcot");
+    const std::string usage = console::usageText("importarcot");
     std::set<std::string> named = {"--",
                                    "ISC_USER",
                                    "ISC_PASSWORD",
@@ -147,6 +253,8 @@ TEST(DebianPackage, BuiltFromThisTree)
     EXPECT_EQ(preview.status, 0) << preview.err;
     EXPECT_EQ(preview.out, "{\"line\": 1, \"fields\": [\"COT\", \"Pérez; J.\", \"1.5\"]}\n"
                            "{\"line\": 2, \"fields\": [\"\", \"x\"]}\n");
+
+    checkOnDebian13(dir, deb);
 }
 
 } // namespace

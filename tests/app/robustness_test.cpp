@@ -1,18 +1,20 @@
 // The program when things go wrong around it: the Firebird server killed in the
-// middle of a batch import, two batch imports into one database at once, and the
-// values a user types never being written back anywhere.
+// middle of a batch import, two batch imports into one database at once (both with
+// each server under test), and the values a user types never being written back
+// anywhere.
 //
 // The server tests hold a test transaction that deletes an article some line of
 // the file needs, without committing: an import reaching that line waits on the
 // lock, so the test knows where the import stands without timing anything.
-#include "app/batch.h"
 #include "app/importarcot.h"
-#include "batch_fixture.h"
+#include "console/batch.h"
+#include "console/batch_fixture.h"
 #include "database/connection.h"
 #include "database/dm.h"
 #include "database/statement.h"
 #include "database/transaction.h"
 #include "support/child_process.h"
+#include "support/firebird_servers.h"
 #include "support/recording_dialogs.h"
 
 #include <QApplication>
@@ -38,11 +40,14 @@ namespace app {
 namespace {
 
 namespace fs = std::filesystem;
+using console::articleLine;
+using console::BatchFixture;
+using console::kBatchImported;
+using console::kBatchStopped;
+using console::quotationLine;
 using testing_support::ChildProcess;
+using testing_support::FirebirdServer;
 
-const fs::path kStartServer = fs::path(IMPORTARCOT_SOURCE_DIR) / "scripts" / "start-firebird";
-const fs::path kServerPidFile = "/run/firebird3.0/firebird.pid";
-const fs::path kServerExecutable = "/usr/sbin/firebird";
 // The article that the test transaction holds; a line that names it waits.
 const std::string kHeldArticle = "ROB-LOCK";
 // Bounds for waiting on another process: far beyond what any step takes, they only
@@ -115,34 +120,37 @@ bool brokenConnectionReported(const std::string& err, const std::string& quotati
     return false;
 }
 
-// The Firebird server of scripts/start-firebird, by its pid file; 0 when there is
-// none. Only a pid that really is that server counts, so that a stale file never
-// leads to another process.
-pid_t serverPid()
+// The server, by the pid file of the script that started it; 0 when there is none.
+// Only a pid that really is that server counts, so that a stale file never leads to
+// another process.
+pid_t serverPid(const FirebirdServer& server)
 {
-    std::ifstream file(kServerPidFile);
+    std::ifstream file(server.pidFile);
     pid_t pid = 0;
     if (!(file >> pid) || pid <= 0)
         return 0;
     char target[PATH_MAX];
     const fs::path exe = "/proc/" + std::to_string(pid) + "/exe";
     const ssize_t length = readlink(exe.c_str(), target, sizeof target - 1);
-    if (length <= 0 || fs::path(std::string(target, static_cast<std::size_t>(length))) != kServerExecutable)
+    if (length <= 0 || fs::path(std::string(target, static_cast<std::size_t>(length))) != server.executable)
         return 0;
     return pid;
 }
 
-class ServerFaults : public BatchFixture {
+class ServerFaults : public BatchFixture, public ::testing::WithParamInterface<FirebirdServer> {
 protected:
     void SetUp() override
     {
         BatchFixture::SetUp();
-        testing_support::runSql(database_, "insert into ARTICULO (ARTI_COD, ARTI_NOMBRE, TAIV_COD) values (" +
-                                               testing_support::sqlQuote(kHeldArticle) + ", 'Retenido', 1)");
-        // The server's own user must reach and write the company database.
-        ASSERT_NO_THROW(testing_support::handToServer(dir_.path()));
-        serverDatabase_ = "localhost:" + database_.string();
+        // The company database made by the server itself, which its own user may
+        // write.
+        ASSERT_NO_THROW(database_ = server().createCompanyDatabase(dir_.path()));
+        serverDatabase_ = server().location(database_);
+        testing_support::runSql(serverDatabase_,
+                                "insert into ARTICULO (ARTI_COD, ARTI_NOMBRE, TAIV_COD) values (" +
+                                    testing_support::sqlQuote(kHeldArticle) + ", 'Retenido', 1)");
     }
+    const FirebirdServer& server() const { return GetParam(); }
     void TearDown() override
     {
         // Later tests need the server: a test that stopped on a failed assertion
@@ -159,10 +167,10 @@ protected:
         return std::make_unique<ChildProcess>(
             dir_.path(), name,
             std::vector<std::string>{testing_support::builtProgram().string(), "--batch", "--server",
-                                     "localhost:" + dir_.path().string(), "--user", "SYSDBA", "--company",
-                                     "01", "--file", data, "--separator", "semicolon"},
-            ChildProcess::Options{
-                {suite_.registry().variable(), "IMPORTARCOT_PASSWORD=masterkey", "LC_ALL=C.UTF-8"}});
+                                     server().location(dir_.path()), "--user", "SYSDBA", "--company", "01",
+                                     "--file", data, "--separator", "semicolon"},
+            ChildProcess::Options{{suite_.registry().variable(), "IMPORTARCOT_PASSWORD=" + server().password,
+                                   "LC_ALL=C.UTF-8"}});
     }
 
     // Opens a connection of the test's own and, in a transaction left open, deletes
@@ -170,7 +178,7 @@ protected:
     void holdArticle()
     {
         holder_ = std::make_unique<database::Connection>();
-        holder_->open(serverDatabase_, "SYSDBA", "masterkey", "");
+        holder_->open(serverDatabase_, "SYSDBA", server().password, "");
         hold_ = std::make_unique<database::Transaction>(*holder_);
         database::Statement(*holder_, "delete from ARTICULO where ARTI_COD = ?")
             .execute(*hold_, {kHeldArticle});
@@ -207,8 +215,9 @@ protected:
 
     void killServer()
     {
-        const pid_t pid = serverPid();
-        ASSERT_NE(pid, 0) << "no server of scripts/start-firebird runs (" << kServerPidFile << ")";
+        const pid_t pid = serverPid(server());
+        ASSERT_NE(pid, 0) << "no server of " << server().startScript.filename().string() << " runs ("
+                          << server().pidFile.string() << ")";
         serverDown_ = true;
         ASSERT_EQ(::kill(pid, SIGKILL), 0);
         // The test's own connection went with it.
@@ -218,7 +227,7 @@ protected:
 
     void restartServer()
     {
-        const std::string command = kStartServer.string() + " >/dev/null 2>&1";
+        const std::string command = server().startScript.string() + " >/dev/null 2>&1";
         const int status = std::system(command.c_str());
         serverDown_ = !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
         ASSERT_FALSE(serverDown_) << command << " failed";
@@ -248,6 +257,9 @@ protected:
 // no closing message, names the last quotation stored, and every quotation in the
 // database is whole. Once the server is back, importing the rest of the file from
 // the quotation after that one gives the whole file.
+INSTANTIATE_TEST_SUITE_P(Servers, ServerFaults, testing_support::eachFirebirdServer(),
+                         testing_support::serverName);
+
 void ServerFaults::killServerWhileWriting(const std::string& prefix, int held, int count)
 {
     const std::vector<Quotation> file =
@@ -277,14 +289,14 @@ void ServerFaults::killServerWhileWriting(const std::string& prefix, int held, i
     EXPECT_EQ(storedRows(), wholeRows(file));
 }
 
-TEST_F(ServerFaults, ServerKilledInTheMiddleOfAnImport)
+TEST_P(ServerFaults, ServerKilledInTheMiddleOfAnImport)
 {
     killServerWhileWriting("KL", 50, 120);
 }
 
 // The last quotation is no different: the file was not imported whole, so there
 // is no "Importación finalizada." and the status is 1, not 3.
-TEST_F(ServerFaults, ServerKilledWhileTheLastQuotationIsWritten)
+TEST_P(ServerFaults, ServerKilledWhileTheLastQuotationIsWritten)
 {
     killServerWhileWriting("UL", 8, 8);
 }
@@ -292,7 +304,7 @@ TEST_F(ServerFaults, ServerKilledWhileTheLastQuotationIsWritten)
 // Two imports into one database at the same time, both held at their first
 // quotation until each has a transaction open: every quotation of both files is
 // stored whole, each with an identifier of its own.
-TEST_F(ServerFaults, TwoImportsAtOnceIntoOneDatabase)
+TEST_P(ServerFaults, TwoImportsAtOnceIntoOneDatabase)
 {
     const std::vector<Quotation> first = quotations("PA", 40, {{1, {"CAF-500", kHeldArticle}}});
     const std::vector<Quotation> second = quotations("PB", 40, {{1, {"ACE-1L", kHeldArticle}}});
@@ -312,6 +324,27 @@ TEST_F(ServerFaults, TwoImportsAtOnceIntoOneDatabase)
     EXPECT_EQ(testing_support::querySql(serverDatabase_,
                                         "select count(distinct COTI_ID), count(*) from COTIZACIONES"),
               "80|80\n");
+}
+
+// SIGTERM while a quotation is being written stops the run as SIGHUP does: the
+// client library does not drop the connection, the quotation being written is
+// finished, and the run stops before the next one with no error line.
+TEST_P(ServerFaults, TerminatedDuringAnImportStopsBetweenQuotations)
+{
+    const std::vector<Quotation> file = quotations("TS", 30, {{10, {"CAF-500", kHeldArticle, "ACE-1L"}}});
+    holdArticle();
+    auto import = startImport("terminated", dataFile(file));
+    ASSERT_TRUE(waitUntilWaiting(1, 9, {import.get()})) << import->err();
+    import->signal(SIGTERM);
+    // The signal is taken while the quotation waits on the lock; released, it is
+    // written and the run stops.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    hold_->rollback();
+
+    EXPECT_EQ(import->finish(kPatience), kBatchStopped) << import->err();
+    EXPECT_EQ(import->err(), "importarcot: importación detenida por la señal SIGTERM\n");
+    EXPECT_EQ(import->out(), summary(10, 30, "TS10"));
+    EXPECT_EQ(storedRows(), wholeRows(std::vector<Quotation>(file.begin(), file.begin() + 10)));
 }
 
 // What the user types in the window (company, data file) and the settings it
@@ -335,7 +368,7 @@ TEST_F(NothingWrittenBack, TypedValuesLeaveSettingsRegistryAndMappingAsTheyWere)
 
     testing_support::RecordingDialogs dialogs;
     {
-        database::Tfdm fdm(dialogs);
+        database::Tfdm fdm;
         QPointer<Tfimportarcot> window = new Tfimportarcot(dialogs, fdm);
         window->show();
         window->activateWindow();

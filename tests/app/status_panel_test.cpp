@@ -85,7 +85,7 @@ protected:
     testing_support::TempDir dir_;
     testing_support::SuiteInstallation suite_{dir_};
     PicturingDialogs dialogs_;
-    database::Tfdm fdm_{dialogs_};
+    database::Tfdm fdm_;
 };
 
 TEST_P(StatusPanelDuringARun, ShownAndPaintedAsTheRunStarts)

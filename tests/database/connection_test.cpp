@@ -3,6 +3,7 @@
 #include "database/transaction.h"
 #include "platform/errors.h"
 #include "support/company_db.h"
+#include "support/firebird_servers.h"
 #include "support/test_support.h"
 
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -30,12 +32,6 @@ using dataset::Value;
 
 const char* const kUser = "SYSDBA";
 const char* const kEmbeddedPassword = "masterkey";
-
-std::string serverPassword()
-{
-    const char* password = std::getenv("FIREBIRD_PASSWORD");
-    return password != nullptr && *password != '\0' ? password : "masterkey";
-}
 
 const char* const kSchema[] = {
     "create table ITEMS (ID integer not null primary key, NAME varchar(20), CODE char(3),"
@@ -439,31 +435,35 @@ TEST(ClientLibrary, FailuresNameTheFileOrTheEntryPoint)
 }
 #endif
 
-// A database created by the server on 127.0.0.1 (scripts/start-firebird) in a folder
-// that the server's user may write.
-class ServerDatabase : public ::testing::Test {
+// A database created by each server under test (scripts/start-firebird,
+// scripts/start-firebird4) in a folder that the server's user may write.
+class ServerDatabase : public ::testing::TestWithParam<testing_support::FirebirdServer> {
 protected:
     void SetUp() override
     {
         std::filesystem::permissions(dir_.path(), std::filesystem::perms::all);
-        path_ = testing_support::serverPath(dir_.path() / "server.fdb");
+        path_ = (dir_.path() / "server.fdb").string();
         try {
-            testing_support::createEmptyDatabase("localhost:" + path_, serverPassword());
+            testing_support::createEmptyDatabase(server().location(path_), server().password);
         } catch (const std::exception& error) {
-            FAIL()
-                << "The Firebird server on 127.0.0.1 does not answer (start it with scripts/start-firebird): "
-                << error.what();
+            FAIL() << "The Firebird server on 127.0.0.1:" << server().port
+                   << " does not answer (start it with " << server().startScript.filename().string()
+                   << "): " << error.what();
         }
     }
+    const testing_support::FirebirdServer& server() const { return GetParam(); }
 
     testing_support::TempDir dir_;
     std::string path_;
 };
 
-TEST_F(ServerDatabase, AttachesThroughTheServer)
+INSTANTIATE_TEST_SUITE_P(Servers, ServerDatabase, testing_support::eachFirebirdServer(),
+                         testing_support::serverName);
+
+TEST_P(ServerDatabase, AttachesThroughTheServer)
 {
     Connection connection;
-    connection.open("  localhost:" + path_, kUser, serverPassword(), "RoleName");
+    connection.open("  " + server().location(path_), kUser, server().password, "RoleName");
     ASSERT_TRUE(connection.isOpen());
     Statement(connection, "create table T (ID integer, NAME varchar(10))").execute();
     Statement(connection, "insert into T values (?, ?)").execute({5, std::string("\xe1\xe9\xed")});
@@ -473,16 +473,48 @@ TEST_F(ServerDatabase, AttachesThroughTheServer)
               (Rows{{5, std::string("\xe1\xe9\xed"), std::string("TCPv4")}}));
 }
 
-TEST_F(ServerDatabase, RefusalsGiveTheServerText)
+// Firebird 4 gives some values types of its own, which Firebird 3's client library
+// cannot even describe: the SUM of a NUMERIC(18) is a NUMERIC(38) held in 128 bits,
+// CURRENT_TIMESTAMP carries a time zone. The connection has them bound to the types
+// of Firebird 3, so that both servers give the same columns and values.
+TEST_P(ServerDatabase, NewerTypesArriveAsFirebird3Types)
+{
+    Connection connection;
+    connection.open(server().location(path_), kUser, server().password, "RoleName");
+    Statement(connection, "create table M (AMOUNT numeric(18, 2))").execute();
+    Statement insert(connection, "insert into M values (?)");
+    insert.execute({Decimal::fromUnscaled(1225, 2)});
+    insert.execute({Decimal::fromUnscaled(-100, 2)});
+
+    Statement select(connection, "select sum(AMOUNT) as TOTAL, max(AMOUNT) * 100 as HUNDREDFOLD, "
+                                 "current_timestamp as STAMP from M");
+    const std::vector<ColumnInfo> expected = {{"TOTAL", FieldKind::Decimal, 2},
+                                              {"HUNDREDFOLD", FieldKind::Decimal, 2},
+                                              {"STAMP", FieldKind::Date, 0}};
+    ASSERT_EQ(select.columns().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(select.columns()[i].kind, expected[i].kind) << expected[i].name;
+        EXPECT_EQ(select.columns()[i].size, expected[i].size) << expected[i].name;
+    }
+    const Rows rows = select.fetchAll();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], Value{Decimal::fromUnscaled(1125, 2)});
+    EXPECT_EQ(rows[0][1], Value{Decimal::fromUnscaled(122500, 2)});
+    EXPECT_TRUE(std::holds_alternative<Date>(rows[0][2]));
+}
+
+// The texts are written by the client library from the codes the server sends, so
+// they are the same whichever server refuses.
+TEST_P(ServerDatabase, RefusalsGiveTheServerText)
 {
     const struct {
         std::string database;
         std::string password;
         std::string start;
     } cases[] = {
-        {"localhost:" + path_, serverPassword() + "-wrong",
+        {server().location(path_), server().password + "-wrong",
          "SQL Server Error: Your user name and password are not defined."},
-        {"127.0.0.1/3099:" + path_, serverPassword(),
+        {"127.0.0.1/3099:" + path_, server().password,
          "SQL Server Error: Unable to complete network request to host \"127.0.0.1\"."},
     };
     for (const auto& c : cases) {

@@ -1,5 +1,9 @@
 // Which error vectors of the Firebird client are failures of the environment.
+#include "database/connection.h"
 #include "database/environment_failures.h"
+#include "database/statement.h"
+#include "support/company_db.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -47,6 +51,36 @@ TEST(EnvironmentFailures, ACodeOfTheEnvironmentAnywhereInTheVector)
     for (const auto& c : cases)
         EXPECT_EQ(isEnvironmentFailure(c.errors.data()), c.environment) << c.name;
     EXPECT_FALSE(isEnvironmentFailure(nullptr));
+}
+
+// Our error keeps the client's primary code beside its text, for decisions about
+// the kind of error: a database file that is not there, a statement the server
+// does not understand.
+TEST(ClientErrors, KeepThePrimaryCodeAndTheirKind)
+{
+    testing_support::TempDir dir;
+    const auto database = testing_support::createCompanyDatabase(dir.path(), "01", false);
+    const auto failure = [](auto&& work) -> platform::DatabaseError {
+        try {
+            work();
+        } catch (const platform::DatabaseError& error) {
+            return error;
+        }
+        return platform::DatabaseError("no error");
+    };
+    Connection missing;
+    const platform::DatabaseError notThere = failure(
+        [&] { missing.open((dir.path() / "no-such.fdb").string(), "SYSDBA", "masterkey", "RoleName"); });
+    EXPECT_EQ(notThere.code(), isc_io_error) << notThere.what();
+    EXPECT_EQ(notThere.kind(), platform::DatabaseError::Kind::Environment);
+
+    Connection connection;
+    connection.open(database.string(), "SYSDBA", "masterkey", "RoleName");
+    const platform::DatabaseError syntax =
+        failure([&] { Statement(connection, "selec 1 from rdb$database"); });
+    EXPECT_EQ(syntax.code(), isc_dsql_error) << syntax.what();
+    EXPECT_EQ(syntax.kind(), platform::DatabaseError::Kind::Data);
+    EXPECT_EQ(platform::DatabaseError("Field 'X' must have a value").code(), 0);
 }
 
 } // namespace

@@ -12,7 +12,7 @@ class Connect : public ImportFixture {
 protected:
     bool ciaExit()
     {
-        return platform::runGuarded(host_.dialogs(), [&] { session_.CiaExit(); });
+        return platform::runGuarded(host_.dialogs(), [&] { host_.CiaExit(session_); });
     }
     std::vector<std::vector<std::string>> mappingRows()
     {
@@ -146,15 +146,15 @@ TEST_F(Connect, UnattendedRunOnlyWithExactlyOne)
         host.texts = host_.texts;
         host.separator = 1;
         host.texts[FormField::Ubicacion] = (dir_.path() / "no-such-file.csv").string();
-        database::Tfdm fdm(host.dialogs_);
-        ImportSession session(host, fdm);
+        database::Tfdm fdm;
+        ImportSession session(host.dialogs_, host, fdm);
         {
             const testing_support::SuiteInstallation suite(dir_);
             suite.writeSettings(host.texts[FormField::Servidor] + "\nSYSDBA\nmasterkey\n01\n" +
                                 host.texts[FormField::Ubicacion] + "\n" + flag + "\n");
-            session.FormCreate();
+            host.FormCreate(session);
         }
-        ASSERT_TRUE(platform::runGuarded(host.dialogs(), [&] { session.FormActivate(); }));
+        ASSERT_TRUE(platform::runGuarded(host.dialogs(), [&] { host.FormActivate(session); }));
         const bool ran = std::string(flag) == "1";
         EXPECT_EQ(host.dialogs_.shown.size(), ran ? 1u : 0u) << "[" << flag << "]";
         EXPECT_EQ(host.closed, ran) << "[" << flag << "]";

@@ -9,6 +9,7 @@
 #include "import/session.h"
 #include "platform/guard.h"
 #include "support/company_db.h"
+#include "support/firebird_servers.h"
 #include "support/recording_host.h"
 #include "support/test_registry.h"
 #include "support/test_support.h"
@@ -20,6 +21,8 @@
 #include <vector>
 
 namespace importer {
+
+using testing_support::FormField;
 
 // The 28 data names in the demo mapping's column order (column 1 first).
 inline const std::vector<std::string> kDemoColumns = {
@@ -52,26 +55,36 @@ protected:
         {
             // A suite key without a directory: no settings file, no message.
             const testing_support::ScopedRegistry registry(dir_, testing_support::suiteKeyExport());
-            session_.FormCreate();
+            host_.FormCreate(session_);
         }
-        host_.texts = {{FormField::Servidor, testing_support::companyLocation(dir_.path())},
+        host_.texts = {{FormField::Servidor, dir_.path().string()},
                        {FormField::Tusua, "SYSDBA"},
                        {FormField::TClave, "masterkey"},
                        {FormField::Cia, "01"}};
         host_.separator = 1; // semicolon
     }
 
+    // Puts the company database where the server reaches it, made by that server
+    // itself, and the form's server location and password to it; database_ then
+    // names it through the server, as runSql and querySql take it.
+    void throughServer(const testing_support::FirebirdServer& server)
+    {
+        database_ = server.location(server.createCompanyDatabase(dir_.path()));
+        host_.texts[FormField::Servidor] = server.location(dir_.path());
+        host_.texts[FormField::TClave] = server.password;
+    }
+
     // Connects and loads the mapping, as leaving the company field does.
     void connect()
     {
-        ASSERT_TRUE(platform::runGuarded(host_.dialogs(), [&] { session_.CiaExit(); }));
+        ASSERT_TRUE(platform::runGuarded(host_.dialogs(), [&] { host_.CiaExit(session_); }));
     }
 
     // Writes the file and runs the import as F2 does; false when the run stopped.
     bool importFile(const std::string& bytes)
     {
         host_.texts[FormField::Ubicacion] = dir_.write("cotizaciones.csv", bytes).string();
-        return platform::runGuarded(host_.dialogs(), [&] { session_.SpeedButton3Click(); });
+        return platform::runGuarded(host_.dialogs(), [&] { host_.SpeedButton3Click(session_); });
     }
 
     // A price list table that the lines must reference, holding list 1 alone: a
@@ -118,8 +131,8 @@ protected:
     testing_support::TempDir dir_;
     std::filesystem::path database_;
     testing_support::RecordingHost host_;
-    database::Tfdm fdm_{host_.dialogs_};
-    ImportSession session_{host_, fdm_};
+    database::Tfdm fdm_;
+    ImportSession session_{host_.dialogs_, host_, fdm_};
 };
 
 } // namespace importer

@@ -1,5 +1,6 @@
 #include "import/reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>

@@ -47,7 +47,7 @@ TEST_F(LargeDataFile, ReadToItsLastByteWithItsTrueSize)
 
     connect();
     host_.texts[FormField::Ubicacion] = path.string();
-    EXPECT_TRUE(platform::runGuarded(host_.dialogs(), [&] { session_.SpeedButton3Click(); }));
+    EXPECT_TRUE(platform::runGuarded(host_.dialogs(), [&] { host_.SpeedButton3Click(session_); }));
     EXPECT_EQ(shown(), (std::vector<Shown>{{Kind::Plain, "Importación finalizada."}}));
     // A step at every multiple of size / 100 = 21,474,848: 100 of them, the last one
     // among the bytes written at the end.

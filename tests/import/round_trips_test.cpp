@@ -27,12 +27,13 @@ std::string quotations(const std::string& prefix, int count)
     return text;
 }
 
-class ThroughServerRelay : public ImportFixture {
+class ThroughServerRelay : public ImportFixture,
+                           public ::testing::WithParamInterface<testing_support::FirebirdServer> {
 protected:
     void SetUp() override
     {
         ImportFixture::SetUp();
-        ASSERT_NO_THROW(testing_support::handToServer(dir_.path()));
+        ASSERT_NO_THROW(throughServer(GetParam()));
         host_.texts[FormField::Servidor] =
             "127.0.0.1/" + std::to_string(relay_.port()) + ":" + dir_.path().string();
     }
@@ -47,10 +48,13 @@ protected:
         return roundTrips;
     }
 
-    bench::LatencyProxy relay_{3050, std::chrono::milliseconds(0)};
+    bench::LatencyProxy relay_{GetParam().port, std::chrono::milliseconds(0)};
 };
 
-TEST_F(ThroughServerRelay, AtMostThreeRoundTripsPerStoredQuotation)
+INSTANTIATE_TEST_SUITE_P(Servers, ThroughServerRelay, testing_support::eachFirebirdServer(),
+                         testing_support::serverName);
+
+TEST_P(ThroughServerRelay, AtMostThreeRoundTripsPerStoredQuotation)
 {
     connect();
     roundTripsOf("WA", 2); // the statements are prepared

@@ -70,7 +70,7 @@ TEST_P(HostRunEvents, ArriveInOrderWithTheirPayload)
 {
     const EventsCase& c = GetParam();
     connect();
-    session_.setRunOptions(c.options);
+    host_.options = c.options;
     std::string bytes;
     for (const auto& line : c.lines)
         bytes += line;
@@ -78,7 +78,7 @@ TEST_P(HostRunEvents, ArriveInOrderWithTheirPayload)
     if (!c.lines.empty())
         dir_.write("cotizaciones.csv", bytes);
     host_.texts[FormField::Ubicacion] = path;
-    platform::runGuarded(host_.dialogs(), [&] { session_.SpeedButton3Click(); });
+    platform::runGuarded(host_.dialogs(), [&] { host_.SpeedButton3Click(session_); });
 
     std::vector<std::string> expected = c.events;
     if (!c.lines.empty())

@@ -23,7 +23,7 @@ protected:
     void run(const std::string& path)
     {
         host_.texts[FormField::Ubicacion] = path;
-        session_.SpeedButton3Click();
+        host_.SpeedButton3Click(session_);
     }
     std::vector<RecordingDialogs::Shown> plainMessages(std::initializer_list<std::string> texts)
     {

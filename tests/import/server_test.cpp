@@ -1,5 +1,5 @@
-// The import through a Firebird server on 127.0.0.1 (scripts/start-firebird):
-// a "host:folder" server location, the refusals of the server, and a whole run.
+// The import through each Firebird server under test on 127.0.0.1: a "host:folder"
+// server location, the refusals of the server, and a whole run.
 #include "import_fixture.h"
 
 namespace importer {
@@ -8,25 +8,27 @@ namespace {
 using Kind = testing_support::RecordingDialogs::Kind;
 using Shown = testing_support::RecordingDialogs::Shown;
 
-class ThroughServer : public ImportFixture {
+class ThroughServer : public ImportFixture,
+                      public ::testing::WithParamInterface<testing_support::FirebirdServer> {
 protected:
     void SetUp() override
     {
         ImportFixture::SetUp();
-        // The server's own user must reach and write the company database.
-        ASSERT_NO_THROW(testing_support::handToServer(dir_.path()));
-        host_.texts[FormField::Servidor] = "localhost:" + testing_support::serverPath(dir_.path());
+        ASSERT_NO_THROW(throughServer(GetParam()));
     }
     bool ciaExit()
     {
-        return platform::runGuarded(host_.dialogs(), [&] { session_.CiaExit(); });
+        return platform::runGuarded(host_.dialogs(), [&] { host_.CiaExit(session_); });
     }
 };
 
-TEST_F(ThroughServer, ImportsAWholeFile)
+INSTANTIATE_TEST_SUITE_P(Servers, ThroughServer, testing_support::eachFirebirdServer(),
+                         testing_support::serverName);
+
+TEST_P(ThroughServer, ImportsAWholeFile)
 {
-    ASSERT_TRUE(ciaExit()) << (shown().empty() ? "" : shown()[0].text)
-                           << " (is the server running? scripts/start-firebird)";
+    ASSERT_TRUE(ciaExit()) << (shown().empty() ? "" : shown()[0].text) << " (is the server running? "
+                           << GetParam().startScript.filename().string() << ")";
     const std::map<std::string, std::string> header = {
         {"PREF_PRE", "SV"}, {"COTI_NUMERO", "1"},    {"COTI_FECHA", "05/03/2024"},
         {"VEND_COD", "1"},  {"TERC_NIT", "800"},     {"CTDE_CODBAR", "7707001000079"},
@@ -45,16 +47,18 @@ TEST_F(ThroughServer, ImportsAWholeFile)
               (std::vector<std::vector<std::string>>{{"TCPv4"}}));
 }
 
-TEST_F(ThroughServer, RefusalsKeepThePanelAndTheButton)
+// The texts are the client library's, written from the server's codes: the same
+// for both servers.
+TEST_P(ThroughServer, RefusalsKeepThePanelAndTheButton)
 {
     const struct {
         std::string server;
         std::string password;
         std::string start;
     } cases[] = {
-        {"localhost:" + testing_support::serverPath(dir_.path()), "wrong",
+        {GetParam().location(dir_.path()), "wrong",
          "SQL Server Error: Your user name and password are not defined."},
-        {"127.0.0.1/3099:" + dir_.path().string(), "masterkey",
+        {"127.0.0.1/3099:" + dir_.path().string(), GetParam().password,
          "SQL Server Error: Unable to complete network request to host \"127.0.0.1\"."},
     };
     for (const auto& c : cases) {

@@ -177,6 +177,12 @@ void ChildProcess::readTerminal(std::optional<std::chrono::steady_clock::time_po
     terminal_ = -1;
 }
 
+void ChildProcess::signal(int number)
+{
+    if (running())
+        ::kill(pid_, number);
+}
+
 void ChildProcess::kill()
 {
     ::kill(pid_, SIGKILL);

@@ -37,6 +37,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool running();
+    // Sends a signal to the process while it runs.
+    void signal(int number);
     // Waits for the end and gives the exit status: -1 when it ended on a signal or
     // did not end within the patience given (it is then killed).
     int finish(std::optional<std::chrono::seconds> patience = std::nullopt);

@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -134,11 +136,18 @@ std::string terminated(const std::string& sql)
     return text + "\n";
 }
 
-// The name that isql opens a company database by: its path, for the embedded engine;
-// on Windows the server's name for it.
-std::string isqlName(const fs::path& database)
+// The name that isql opens a database by: through the server that a prefix reaches
+// ("localhost/3051:"), the server's path of it; without one, the name as it stands,
+// a path for the embedded engine or already a server's name. Windows has no engine
+// of its own here: a path without a host goes through the server on 127.0.0.1.
+std::string isqlName(const fs::path& database, const std::string& prefix = "")
 {
+    if (!prefix.empty())
+        return prefix + serverPath(database);
 #ifdef _WIN32
+    const std::string name = database.string();
+    if (const auto colon = name.find(':'); colon != std::string::npos && colon > 1)
+        return name;
     return "localhost:" + serverPath(database);
 #else
     return database.string();
@@ -182,10 +191,17 @@ fs::path templateFolder()
 #endif
 }
 
+// Who makes a template and where it is kept: the embedded engine, or the server
+// that the prefix reaches ("localhost/3051:"), in a folder that server can write.
+struct Maker {
+    std::string prefix;
+    fs::path folder;
+};
+
 // Builds the template under a name of this process's own and renames it into place,
 // so that test processes running side by side never see a half-built file; one of
 // two identical builds simply wins.
-fs::path buildTemplate(bool demoData)
+fs::path buildTemplate(bool demoData, const Maker& maker)
 {
     const fs::path source = IMPORTARCOT_SOURCE_DIR;
     const fs::path schema = source / "db" / "schema.sql";
@@ -195,7 +211,7 @@ fs::path buildTemplate(bool demoData)
         content += "demo\n" + readWhole(demo);
 
     const std::string kind = demoData ? "demo-" : "schema-";
-    const fs::path folder = templateFolder();
+    const fs::path& folder = maker.folder;
     const fs::path result = folder / (kind + contentKey(content) + ".fdb");
     if (fs::exists(result))
         return result;
@@ -206,8 +222,8 @@ fs::path buildTemplate(bool demoData)
     fs::remove(partial, ignored);
 
     // The SQL files are UTF-8; the engine translates them into the WIN1252 database.
-    std::string script = "set names UTF8;\ncreate database " + sqlQuote(isqlName(partial)) + " user '" +
-                         kUser + "' password '" + kPassword +
+    std::string script = "set names UTF8;\ncreate database " + sqlQuote(isqlName(partial, maker.prefix)) +
+                         " user '" + kUser + "' password '" + kPassword +
                          "' page_size 8192 default character set WIN1252;\n" + "input " +
                          sqlQuote(schema.string()) + ";\n";
     if (demoData)
@@ -230,15 +246,26 @@ fs::path buildTemplate(bool demoData)
     return result;
 }
 
-fs::path templateFor(bool demoData)
+fs::path templateFor(bool demoData, const Maker& maker)
 {
     static std::mutex mutex;
-    static fs::path built[2];
+    static std::map<std::pair<std::string, bool>, fs::path> built;
     std::lock_guard lock(mutex);
-    fs::path& cached = built[demoData ? 1 : 0];
+    fs::path& cached = built[{maker.prefix, demoData}];
     if (cached.empty() || !fs::exists(cached))
-        cached = buildTemplate(demoData);
+        cached = buildTemplate(demoData, maker);
     return cached;
+}
+
+fs::path copyTemplate(const fs::path& folder, const std::string& company, bool demoData, const Maker& maker)
+{
+    const fs::path target = folder / "datos" / company / "merkalo.fdb";
+    fs::create_directories(target.parent_path());
+    // Removed first: mingw's copy_file refuses to overwrite a file whatever the options.
+    std::error_code ignored;
+    fs::remove(target, ignored);
+    fs::copy_file(templateFor(demoData, maker), target);
+    return target;
 }
 
 } // namespace
@@ -261,11 +288,6 @@ std::string serverPath(const fs::path& path)
     return result;
 }
 
-std::string companyLocation(const fs::path& folder)
-{
-    return "localhost:" + serverPath(folder);
-}
-
 void handToServer(const fs::path&)
 {
     // Nothing to do: scripts/windows-test runs the Windows tests with a umask that
@@ -275,11 +297,6 @@ void handToServer(const fs::path&)
 std::string serverPath(const fs::path& path)
 {
     return path.string();
-}
-
-std::string companyLocation(const fs::path& folder)
-{
-    return folder.string();
 }
 
 void handToServer(const fs::path& folder)
@@ -311,10 +328,13 @@ std::string sqlQuote(const std::string& text)
 
 fs::path createCompanyDatabase(const fs::path& folder, const std::string& company, bool demoData)
 {
-    const fs::path target = folder / "datos" / company / "merkalo.fdb";
-    fs::create_directories(target.parent_path());
-    fs::copy_file(templateFor(demoData), target, fs::copy_options::overwrite_existing);
-    return target;
+    return copyTemplate(folder, company, demoData, {"", templateFolder()});
+}
+
+fs::path createCompanyDatabaseThrough(const std::string& prefix, const fs::path& templates,
+                                      const fs::path& folder, const std::string& company, bool demoData)
+{
+    return copyTemplate(folder, company, demoData, {prefix, templates});
 }
 
 void createEmptyDatabase(const std::string& name, const std::string& password)

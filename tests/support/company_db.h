@@ -18,6 +18,14 @@ namespace testing_support {
 std::filesystem::path createCompanyDatabase(const std::filesystem::path& folder,
                                             const std::string& company = "01", bool demoData = true);
 
+// The same, made by the server that prefix reaches ("localhost/3051:") in the on-disk
+// structure of its own version; its templates are kept in the folder given, which
+// that server must see at the same path and be able to write.
+std::filesystem::path createCompanyDatabaseThrough(const std::string& prefix,
+                                                   const std::filesystem::path& templates,
+                                                   const std::filesystem::path& folder,
+                                                   const std::string& company = "01", bool demoData = true);
+
 // Makes an empty database, dialect 3, default character set WIN1252, page size 8192,
 // as SYSDBA with the password given. A name with a host part ("localhost:/path")
 // asks that server to make it. Throws std::runtime_error with isql's message.
@@ -42,15 +50,9 @@ std::string querySql(const std::filesystem::path& database, const std::string& s
 // std::runtime_error when the server is not installed (scripts/start-firebird).
 void handToServer(const std::filesystem::path& folder);
 
-// The path of a file as the Firebird server on 127.0.0.1 sees it: the path itself;
+// The path of a file as the Firebird servers on 127.0.0.1 see it: the path itself;
 // under Wine, the file's path on the Linux side.
 std::string serverPath(const std::filesystem::path& path);
-
-// The server location of the company databases below folder (the first line of
-// settings.conf): the folder itself, for the embedded engine; on Windows, where
-// the tests reach databases through the server only, "localhost:" and the
-// server's path of the folder.
-std::string companyLocation(const std::filesystem::path& folder);
 
 // The SQL literal for a text: enclosed in single quotes, inner quotes doubled.
 std::string sqlQuote(const std::string& text);

@@ -1,4 +1,4 @@
-#include "app/console.h"
+#include "console/process_console.h"
 
 #ifdef _WIN32
 #include "platform/wide_text.h"
@@ -7,7 +7,7 @@
 #include <windows.h>
 #endif
 
-namespace app {
+namespace console {
 
 #ifdef _WIN32
 
@@ -58,4 +58,4 @@ void attachToConsole() {}
 
 #endif
 
-} // namespace app
+} // namespace console

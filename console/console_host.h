@@ -1,14 +1,13 @@
 #pragma once
-// The import's window stand-in for the batch mode: the field texts are plain
-// values, every modal box is one line on the error stream answered at once, and
-// while the file is read a progress line is rewritten in place when the error
-// stream is a terminal.
-#include "import/form_host.h"
+// The batch mode's side of the import: every modal box is one line on the error
+// stream answered at once, and while the file is read the run's events rewrite a
+// progress line in place when the error stream is a terminal.
+#include "import/run_events.h"
 #include "platform/dialogs.h"
 
 #include <chrono>
 #include <cstdint>
-#include <map>
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -17,10 +16,11 @@ namespace importer {
 struct MessagePlace;
 }
 
-namespace app {
+namespace console {
 
 // Writes the lines of the batch mode on the error stream and keeps the progress
-// line out of their way: it is erased before any other line is written.
+// line out of their way: it is erased before any other line is written. The notice
+// of a wait comes from another thread than the run's, so every write takes a lock.
 class ConsoleLines {
 public:
     // progressWidth: the terminal's columns, or 0 when the stream is no terminal
@@ -36,6 +36,9 @@ public:
     bool progressEnabled() const { return width_ > 0; }
 
 private:
+    void erase();
+
+    std::mutex mutex_;
     std::ostream& err_;
     int width_;
     std::size_t shownWidth_ = 0; // characters of the progress line on the screen
@@ -63,40 +66,25 @@ private:
     const importer::MessagePlace* place_ = nullptr;
 };
 
-class ConsoleHost : public importer::FormHost {
+class ConsoleHost : public importer::RunEvents {
 public:
     ConsoleHost(std::ostream& err, int progressWidth);
     ~ConsoleHost() override;
 
+    platform::Dialogs& dialogs() { return dialogs_; }
     // The run's place in the file, named in front of its messages.
     void followPlace(const importer::MessagePlace* place) { dialogs_.followPlace(place); }
-    void setSeparatorIndex(int item) { separator_ = item; }
-    void setDelimiterIndex(int item) { delimiter_ = item; }
     // How the last import run ended; nothing before the first.
     std::optional<importer::RunEnd> lastRunEnd() const { return lastRunEnd_; }
     // Erases the progress line before the caller writes elsewhere.
     void endProgress() { lines_.endProgress(); }
 
-    // FormHost
-    platform::Dialogs& dialogs() override { return dialogs_; }
-    std::string text(importer::FormField field) const override;
-    void setText(importer::FormField field, const std::string& text) override { texts_[field] = text; }
-    int separatorIndex() const override { return separator_; }
-    int delimiterIndex() const override { return delimiter_; }
-    // The window's widgets: the progress line follows the run's events instead.
-    void showStatus(const std::string&) override {}
-    void hideStatus() override {}
-    void enableGenerate() override {}
-    void showLineDisplay() override {}
-    void setLineDisplay(const std::string&) override {}
-    void progressStep() override {}
-    void mappingReset() override {}
-    void stopGridFollowing() override {}
-    void closeForm() override {}
-    // RunEvents
+    // RunEvents: the window's widgets have no place here; the progress line
+    // follows the reading instead.
     void runStarted(const importer::RunStart& start) override;
     void lineRead(const importer::LineRead& line) override;
     void quotationEnded(const importer::QuotationEnd& end) override;
+    void lockWaiting(const importer::LockWait& wait) override;
     void runEnded(importer::RunEnd end) override;
 
 private:
@@ -104,9 +92,6 @@ private:
 
     ConsoleLines lines_;
     ConsoleDialogs dialogs_;
-    std::map<importer::FormField, std::string> texts_;
-    int separator_ = 0;
-    int delimiter_ = 0;
     std::optional<importer::RunEnd> lastRunEnd_;
 
     // The run in progress: the size the reader counts, the percentage drawn, the
@@ -123,4 +108,4 @@ private:
 // than 100 bytes, as the window's progress bar does.
 int progressPercent(std::int64_t steps, std::int64_t fileSize);
 
-} // namespace app
+} // namespace console

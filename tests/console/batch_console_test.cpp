@@ -1,11 +1,11 @@
 // The batch mode's lines on the error stream: messages as one UTF-8 line each, the
 // progress line cut to the terminal and erased before a message.
-#include "app/console_host.h"
+#include "console/console_host.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
 
-namespace app {
+namespace console {
 namespace {
 
 TEST(ConsoleLines, ProgressCutToTheTerminalAndErasedBeforeAMessage)
@@ -27,11 +27,10 @@ TEST(ConsoleLines, NoProgressWithoutATerminal)
 {
     std::ostringstream err;
     ConsoleHost host(err, 0);
-    host.setText(importer::FormField::Ubicacion, "/nonexistent");
     EXPECT_FALSE(host.lastRunEnd());
-    host.showStatus("Importando cotizaciones. Espere un momento...");
+    host.statusShown("Importando cotizaciones. Espere un momento...");
     host.runStarted({"/nonexistent", 1000});
-    host.setLineDisplay("CT1 - 770");
+    host.lineDisplayed("CT1 - 770");
     host.progressStep();
     host.lineRead({1, 500, "CT1 - 770"});
     host.dialogs().plainMessage("Importación finalizada.");
@@ -79,4 +78,4 @@ TEST(ConsoleLines, PercentOfTheFileFromTheProgressSteps)
 }
 
 } // namespace
-} // namespace app
+} // namespace console

@@ -2,8 +2,8 @@
 // The batch mode's tests: a company database from db/ in a temporary folder, the
 // registry stand-in pointing at a suite folder (with or without settings.conf),
 // data files in the demo mapping's column order, and what was stored.
-#include "app/batch.h"
-#include "app/command_line.h"
+#include "console/batch.h"
+#include "console/command_line.h"
 #include "import/import_fixture.h"
 #include "platform/regional_settings.h"
 #include "support/company_db.h"
@@ -21,7 +21,7 @@
 #include <utility>
 #include <vector>
 
-namespace app {
+namespace console {
 
 // A quotation's first line: header values and one article line.
 inline std::string quotationLine(const std::string& prefix, const std::string& number,
@@ -131,6 +131,28 @@ protected:
         return testing_support::querySql(database_, "select PREF_PRE || COTI_NUMERO from COTIZACIONES "
                                                     "order by COTI_ID");
     }
+    // Every row of every table of the database, table by table, and the values of
+    // the generators but the one that hands out quotation identifiers, which a
+    // check and a refused quotation advance as any import does.
+    std::string everyTable() const
+    {
+        // Two runs of isql in all: the names, then every table and generator.
+        const std::string names = testing_support::querySql(
+            database_,
+            "select 'T' as KIND, trim(rdb$relation_name) as NAME from rdb$relations where rdb$system_flag = "
+            "0 union "
+            "all select 'G', trim(rdb$generator_name) from rdb$generators where rdb$system_flag = 0 "
+            "and rdb$generator_name <> 'GEN_COTIZACIONES_ID' order by 1, 2");
+        std::string sql;
+        std::istringstream lines(names);
+        for (std::string line; std::getline(lines, line);) {
+            const std::string name = line.substr(2);
+            sql += "select '" + name + "' from rdb$database;\n";
+            sql += line[0] == 'T' ? "select * from \"" + name + "\";\n"
+                                  : "select gen_id(\"" + name + "\", 0) from rdb$database;\n";
+        }
+        return testing_support::querySql(database_, sql);
+    }
     std::string storedLineCount() const
     {
         return testing_support::querySql(database_, "select count(*) from COTIZACIONES_DETALLE");
@@ -141,4 +163,4 @@ protected:
     std::filesystem::path database_;
 };
 
-} // namespace app
+} // namespace console

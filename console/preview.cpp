@@ -1,4 +1,4 @@
-#include "app/preview.h"
+#include "console/preview.h"
 
 #include "import/data_file.h"
 #include "platform/text_codec.h"
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-namespace app {
+namespace console {
 
 std::string jsonString(const std::string& text)
 {
@@ -63,4 +63,4 @@ int runPreview(const std::string& path, const importer::ReaderOptions& options, 
     return 0;
 }
 
-} // namespace app
+} // namespace console

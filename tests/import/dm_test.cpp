@@ -2,6 +2,7 @@
 // the article look-ups, new identifiers and the connection's parameter list.
 #include "database/dm.h"
 #include "dataset/declarations.h"
+#include "import/fdm_services.h"
 #include "platform/errors.h"
 #include "support/company_db.h"
 #include "support/recording_dialogs.h"
@@ -46,7 +47,7 @@ protected:
     testing_support::TempDir dir_;
     std::filesystem::path database_;
     RecordingDialogs dialogs_;
-    Tfdm fdm_{dialogs_};
+    Tfdm fdm_;
     std::unique_ptr<dataset::RecordSet> headers_ = dataset::makeCFacturas();
 };
 
@@ -67,20 +68,21 @@ TEST_F(DataModule, ParameterListReplacedInPlace)
 TEST_F(DataModule, Configuracion)
 {
     connect();
-    EXPECT_EQ(fdm_.configuracion("FACTURACION", "COTIZACIONES", "DIAS DE VALIDEZ"), "30");
+    EXPECT_EQ(importer::configuracion(fdm_, dialogs_, "FACTURACION", "COTIZACIONES", "DIAS DE VALIDEZ"),
+              "30");
     EXPECT_TRUE(dialogs_.shown.empty());
     // Exact comparison: another case finds nothing.
-    EXPECT_EQ(fdm_.configuracion("FACTURACION", "COTIZACIONES", "dias de validez"), "");
+    EXPECT_EQ(importer::configuracion(fdm_, dialogs_, "FACTURACION", "COTIZACIONES", "dias de validez"), "");
     EXPECT_EQ(dialogs_.shown, (std::vector<RecordingDialogs::Shown>{
                                   {Kind::Error, "No se encontró la configuración dias de validez"}}));
     // A quote inside a value stays data.
-    EXPECT_EQ(fdm_.configuracion("FACTURACION", "O'K", "X"), "");
+    EXPECT_EQ(importer::configuracion(fdm_, dialogs_, "FACTURACION", "O'K", "X"), "");
 
     fdm_.Merkalo().close();
     testing_support::runSql(
         database_, "update CONFIGURACION set CONF_VALOR = null where CONF_PROPIEDAD = 'DIAS DE VALIDEZ'");
     dialogs_.shown.clear();
-    EXPECT_EQ(fdm_.configuracion("FACTURACION", "COTIZACIONES", "DIAS DE VALIDEZ"), "");
+    EXPECT_EQ(importer::configuracion(fdm_, dialogs_, "FACTURACION", "COTIZACIONES", "DIAS DE VALIDEZ"), "");
     EXPECT_TRUE(dialogs_.shown.empty());
 }
 
@@ -90,15 +92,15 @@ TEST_F(DataModule, ValideArticuloFillsTheLine)
     dataset::RecordSet& line = newLine();
     line.field("CTDE_DESC").setAsString("Mi descripción");
     // By barcode (TIPO 1): ARTI_COD replaced, the description kept, the unit filled.
-    EXPECT_TRUE(fdm_.valide_articulo("7707001000017", line.field("ARTI_COD"), line.field("CTDE_DESC"),
-                                     line.field("CTDE_UNIDAD")));
+    EXPECT_TRUE(importer::valide_articulo(fdm_, dialogs_, "7707001000017", line.field("ARTI_COD"),
+                                          line.field("CTDE_DESC"), line.field("CTDE_UNIDAD")));
     EXPECT_EQ(text("ARTI_COD"), "CAF-500");
     EXPECT_EQ(text("CTDE_DESC"), "Mi descripción");
     EXPECT_EQ(text("CTDE_UNIDAD"), "UND");
     // By code (TIPO 2) exactly the same way; ARTI_COD always replaced.
     line.field("CTDE_DESC").setAsString(""); // the empty text makes it null
-    EXPECT_TRUE(fdm_.valide_articulo("QSO-KG", line.field("ARTI_COD"), line.field("CTDE_DESC"),
-                                     line.field("CTDE_UNIDAD")));
+    EXPECT_TRUE(importer::valide_articulo(fdm_, dialogs_, "QSO-KG", line.field("ARTI_COD"),
+                                          line.field("CTDE_DESC"), line.field("CTDE_UNIDAD")));
     EXPECT_EQ(text("ARTI_COD"), "QSO-KG");
     EXPECT_EQ(text("CTDE_DESC"), "Queso campesino");
     EXPECT_EQ(text("CTDE_UNIDAD"), "UND");
@@ -109,11 +111,11 @@ TEST_F(DataModule, ValideArticuloNotFoundOrEmpty)
 {
     connect();
     dataset::RecordSet& line = newLine();
-    EXPECT_FALSE(
-        fdm_.valide_articulo("", line.field("ARTI_COD"), line.field("CTDE_DESC"), line.field("CTDE_UNIDAD")));
+    EXPECT_FALSE(importer::valide_articulo(fdm_, dialogs_, "", line.field("ARTI_COD"),
+                                           line.field("CTDE_DESC"), line.field("CTDE_UNIDAD")));
     EXPECT_TRUE(dialogs_.shown.empty());
-    EXPECT_FALSE(fdm_.valide_articulo("O'K", line.field("ARTI_COD"), line.field("CTDE_DESC"),
-                                      line.field("CTDE_UNIDAD")));
+    EXPECT_FALSE(importer::valide_articulo(fdm_, dialogs_, "O'K", line.field("ARTI_COD"),
+                                           line.field("CTDE_DESC"), line.field("CTDE_UNIDAD")));
     EXPECT_EQ(dialogs_.shown,
               (std::vector<RecordingDialogs::Shown>{{Kind::Plain, "Código 'O''K' no encontrado."}}));
     EXPECT_TRUE(line.field("ARTI_COD").isNull());
@@ -135,8 +137,8 @@ TEST_F(DataModule, ValideArticuloTypes)
         validationGives(c.body);
         dataset::RecordSet& line = newLine();
         try {
-            EXPECT_EQ(fdm_.valide_articulo("123", line.field("ARTI_COD"), line.field("CTDE_DESC"),
-                                           line.field("CTDE_UNIDAD")),
+            EXPECT_EQ(importer::valide_articulo(fdm_, dialogs_, "123", line.field("ARTI_COD"),
+                                                line.field("CTDE_DESC"), line.field("CTDE_UNIDAD")),
                       c.found)
                 << c.body;
             EXPECT_EQ(c.error, nullptr) << c.body;
@@ -197,7 +199,7 @@ TEST_F(DataModule, ReadErrorsLoseTheirTrailingPeriodsAndBlanks)
     fdm_.Merkalo().close();
     testing_support::runSql(database_, "drop table CONFIGURACION");
     try {
-        fdm_.configuracion("A", "B", "C");
+        importer::configuracion(fdm_, dialogs_, "A", "B", "C");
         FAIL() << "a missing table was read";
     } catch (const platform::DatabaseError& error) {
         const std::string text = error.what();

@@ -1,6 +1,8 @@
-#include "app/batch.h"
+#include "console/batch.h"
 
+#include <algorithm>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 
@@ -12,20 +14,23 @@
 #include <unistd.h>
 #endif
 
-#include "app/console_host.h"
+#include "console/console_host.h"
 #include "database/dm.h"
 #include "import/quotation_save.h"
 #include "import/rejected_lines.h"
+#include "import/rejects_path.h"
 #include "import/session.h"
 #include "platform/guard.h"
 #include "platform/small_file.h"
 #include "platform/stop_request.h"
 #include "platform/text_codec.h"
 
-namespace app {
+namespace console {
 namespace {
 
 constexpr const char* kProgram = "importarcot";
+// A wait longer than a day is no wait a nightly job wants; the engine takes 32 bits.
+constexpr std::int64_t kLongestLockTimeout = 24 * 60 * 60;
 
 // The first line of the password file's text, without its line end.
 std::string firstLine(const std::string& text)
@@ -114,42 +119,47 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     // Firebird's own tools take the user from ISC_USER; administrators have it set.
     const std::optional<std::string> user = line.user ? line.user : environmentValue(kFirebirdUserVariable);
 
-    host.setSeparatorIndex(line.separatorItem);
-    host.setDelimiterIndex(line.delimiterItem);
-    database::Tfdm fdm(host.dialogs());
-    importer::ImportSession session(host, fdm);
+    database::Tfdm fdm;
+    importer::ImportSession session(host.dialogs(), host, fdm);
     host.followPlace(&session.place());
-    const bool utf8 = line.encodingItem == 1;
-    session.setRunOptions({line.check, line.skipExisting, line.skipLines, line.rejects.has_value(), utf8});
 
     // The settings as the window reads them at its creation; what the command line
     // gives replaces them. The window goes on with empty fields after a failure
     // here; unattended, a registry or settings file that cannot be read stops
     // before anything is tried, rather than run with values nobody chose.
-    if (!platform::runGuarded(host.dialogs(), [&] { session.FormCreate(); })) {
+    importer::Settings settings;
+    if (!platform::runGuarded(host.dialogs(), [&] { settings = session.readSettings(); })) {
         out << summaryLine(session.tally()) << "\n" << std::flush;
         return kBatchStopped;
     }
-    const std::pair<const std::optional<std::string>&, importer::FormField> given[] = {
-        {line.server, importer::FormField::Servidor},
-        {user, importer::FormField::Tusua},
-        {password, importer::FormField::TClave},
-        {line.company, importer::FormField::Cia},
-        {line.file, importer::FormField::Ubicacion}};
-    for (const auto& [value, field] : given)
-        if (value)
-            host.setText(field, *value);
+    const auto given = [](const std::optional<std::string>& chosen, const std::optional<std::string>& set) {
+        return chosen.value_or(set.value_or(std::string()));
+    };
+    importer::RunRequest request;
+    request.connection = {given(line.server, settings.server), given(user, settings.user),
+                          given(password, settings.password), given(line.company, settings.company)};
+    request.dataPath = given(line.file, settings.dataPath);
+    request.reader = {importer::separatorForItem(line.separatorItem),
+                      importer::delimiterForItem(line.delimiterItem), line.encodingItem == 1};
+    importer::RunOptions& options = request.options;
+    options.check = line.check;
+    options.skipExisting = line.skipExisting;
+    options.skipLines = line.skipLines;
+    options.keepRejected = line.rejects.has_value();
+    options.lockTimeout = static_cast<int>(std::min<std::int64_t>(line.lockTimeout, kLongestLockTimeout));
+    // A source system that exported nothing tonight is no failure.
+    options.noDataIsEmptyImport = true;
 
     // Without these the window does not even try to connect; here that is a
     // command line that lacks something.
-    const std::pair<importer::FormField, const char*> required[] = {
-        {importer::FormField::Tusua, "el usuario (--user, ISC_USER o settings.conf)"},
-        {importer::FormField::TClave,
+    const std::pair<const std::string&, const char*> required[] = {
+        {request.connection.user, "el usuario (--user, ISC_USER o settings.conf)"},
+        {request.connection.password,
          "la clave (--password-file, IMPORTARCOT_PASSWORD, ISC_PASSWORD o settings.conf)"},
-        {importer::FormField::Cia, "la empresa (--company o settings.conf)"}};
+        {request.connection.company, "la empresa (--company o settings.conf)"}};
     bool missing = false;
-    for (const auto& [field, what] : required) {
-        if (host.text(field).empty()) {
+    for (const auto& [value, what] : required) {
+        if (value.empty()) {
             err << kProgram << ": falta " << what << "\n";
             missing = true;
         }
@@ -158,13 +168,22 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
         err << usageText(kProgram);
         return kBatchUsage;
     }
+    // Where the rejects go is settled before anything is read or stored: the data
+    // file, a device or an unwritable folder there would be found out only after
+    // the whole file was stored.
+    if (line.rejects) {
+        if (const auto refusal = importer::checkRejectsPath(*line.rejects, request.dataPath)) {
+            err << kProgram << ": " << *refusal << "\n" << usageText(kProgram);
+            return kBatchUsage;
+        }
+    }
 
-    // Leaving the company field connects and loads the mapping; with the unattended
-    // flag of settings.conf that step starts the run itself. Otherwise the run is
-    // F2's.
-    bool ran = platform::runGuarded(host.dialogs(), [&] { session.CiaExit(); });
-    if (ran && !host.lastRunEnd())
-        ran = platform::runGuarded(host.dialogs(), [&] { session.SpeedButton3Click(); });
+    // The window's steps: connecting loads the mapping, then the run, once, whether
+    // the unattended flag of settings.conf asked for it or F2 would have.
+    const bool ran = platform::runGuarded(host.dialogs(), [&] {
+        session.connect(request.connection);
+        session.run(request);
+    });
     host.endProgress();
 
     if (platform::stopRequested())
@@ -175,12 +194,9 @@ int runBatch(const CommandLine& line, std::ostream& out, std::ostream& err, int 
     // the import.
     bool rejectsWritten = true;
     if (line.rejects) {
-        const importer::RejectsFileRequest request{*line.rejects,
-                                                   host.text(importer::FormField::Ubicacion),
-                                                   {importer::separatorForItem(line.separatorItem),
-                                                    importer::delimiterForItem(line.delimiterItem), utf8},
+        const importer::RejectsFileRequest rejects{*line.rejects, request.dataPath, request.reader,
                                                    line.skipLines};
-        if (const auto failure = importer::writeRejectsFile(request, session.rejectedLines())) {
+        if (const auto failure = importer::writeRejectsFile(rejects, session.rejectedLines())) {
             err << kProgram << ": " << *failure << "\n";
             rejectsWritten = false;
         }
@@ -211,4 +227,4 @@ int terminalWidth(int fd)
 #endif
 }
 
-} // namespace app
+} // namespace console

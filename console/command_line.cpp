@@ -1,6 +1,6 @@
-#include "app/command_line.h"
+#include "console/command_line.h"
 
-namespace app {
+namespace console {
 namespace {
 
 std::optional<int> itemOf(const std::string& value, const std::vector<std::string>& names)
@@ -14,8 +14,8 @@ std::optional<int> itemOf(const std::string& value, const std::vector<std::strin
     return std::nullopt;
 }
 
-// A count of lines: decimal digits only, within 64 bits.
-std::optional<std::int64_t> lineCountOf(const std::string& text)
+// A count of lines or seconds: decimal digits only, within 64 bits.
+std::optional<std::int64_t> countOf(const std::string& text)
 {
     if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
@@ -43,12 +43,13 @@ enum class Takes {
     FileOrOperand, // a file's name, or none when the operand gives it
     Word,          // one of its words, as the item of a list
     LineCount,     // a count of lines
+    Seconds,       // a count of seconds
     Refused,       // never taken
 };
 
 // Options that only some modes take are refused together when the mode is wrong,
 // with one message that names the whole group; the groups are checked in this order.
-enum class Group { None, BatchValues, BatchRun, Reading, ReadingRun };
+enum class Group { None, BatchValues, BatchRun, BatchWait, Reading, ReadingRun };
 
 constexpr unsigned bit(Mode mode)
 {
@@ -63,6 +64,7 @@ unsigned modesOf(Group group)
         break;
     case Group::BatchValues:
     case Group::BatchRun:
+    case Group::BatchWait:
         return bit(Mode::Batch);
     case Group::Reading:
     case Group::ReadingRun:
@@ -130,6 +132,10 @@ const std::vector<Option> kOptions = {
      .placeholder = "F",
      .description = "deja en F las líneas de las cotizaciones no grabadas, para corregirlas\n"
                     "e importarlas de nuevo (vacío si no hubo ninguna)"},
+    {.name = "--lock-timeout", .takes = Takes::Seconds, .group = Group::BatchWait, .count = &L::lockTimeout,
+     .placeholder = "S",
+     .description = "segundos que espera a que otro usuario libere lo que se graba antes de\n"
+                    "rechazar la cotización (60 si no se indica; 0: no espera)"},
     {.name = "--skip-lines", .takes = Takes::LineCount, .group = Group::ReadingRun, .count = &L::skipLines,
      .given = &L::skipLinesGiven, .placeholder = "N",
      .description = "no importa las N primeras líneas (un encabezado)"},
@@ -210,9 +216,10 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
         auto value = [&]() -> std::optional<std::string> {
             if (attached)
                 return attached;
-            // The next argument is the value whatever it looks like, except "--",
-            // which always ends the options.
-            if (i + 1 >= arguments.size() || arguments[i + 1] == "--")
+            // The next argument is the value unless it starts with "--": another
+            // option, or "--" that ends the options. A value that starts so is given
+            // as --option=value.
+            if (i + 1 >= arguments.size() || arguments[i + 1].rfind("--", 0) == 0)
                 return std::nullopt;
             return arguments[++i];
         };
@@ -241,17 +248,23 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
         }
         case Takes::Word: {
             const auto text = value();
-            const auto item = text ? itemOf(*text, option->words) : std::nullopt;
+            if (!text)
+                return fail("falta el valor de " + name);
+            const auto item = itemOf(*text, option->words);
             if (!item)
                 return fail(name + " toma " + listText(option->words, "o"));
             line.*option->item = *item;
             break;
         }
-        case Takes::LineCount: {
+        case Takes::LineCount:
+        case Takes::Seconds: {
             const auto text = value();
-            const auto count = text ? lineCountOf(*text) : std::nullopt;
+            if (!text)
+                return fail("falta el valor de " + name);
+            const auto count = countOf(*text);
             if (!count)
-                return fail(name + " toma un número de líneas (0 o más)");
+                return fail(name + (option->takes == Takes::Seconds ? " toma un número de segundos (0 o más)"
+                                                                    : " toma un número de líneas (0 o más)"));
             line.*option->count = *count;
             break;
         }
@@ -271,7 +284,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
         parsed.commandLine = line;
         return parsed;
     }
-    for (const Group group : {Group::BatchValues, Group::BatchRun, Group::Reading, Group::ReadingRun}) {
+    for (const Group group :
+         {Group::BatchValues, Group::BatchRun, Group::BatchWait, Group::Reading, Group::ReadingRun}) {
         std::vector<std::string> names;
         bool wrongMode = false;
         for (std::size_t k = 0; k < kOptions.size(); ++k) {
@@ -281,14 +295,19 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& arguments)
             wrongMode = wrongMode || (used[k] && (modesOf(group) & bit(line.mode)) == 0);
         }
         if (wrongMode)
-            return fail(listText(names, "y") + " van con " + listText(modeNames(modesOf(group)), "o"));
+            return fail(listText(names, "y") + (names.size() == 1 ? " va con " : " van con ") +
+                        listText(modeNames(modesOf(group)), "o"));
     }
 
     // The one operand is the data file of whichever mode: the window's field, the
     // preview's file, the batch's --file.
     std::optional<std::string>& dataFile = line.mode == Mode::Preview ? previewFile : line.file;
-    if (operands.size() > 1 || (!operands.empty() && dataFile))
-        return fail("se da un solo archivo de datos");
+    std::vector<std::string> files = operands;
+    if (dataFile)
+        files.insert(files.begin(), *dataFile);
+    if (files.size() > 1)
+        return fail("se dieron " + (files.size() == 2 ? std::string("dos") : std::to_string(files.size())) +
+                    " archivos de datos: " + listText(files, "y"));
     if (!operands.empty())
         dataFile = operands.front();
     if (line.mode == Mode::Preview) {
@@ -408,4 +427,4 @@ std::string versionText()
     return std::string("importarcot ") + IMPORTARCOT_VERSION + "\n" + kCopyright + "\n" + kLicence;
 }
 
-} // namespace app
+} // namespace console

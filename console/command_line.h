@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace app {
+namespace console {
 
 enum class Mode { Window, Preview, Batch, Help, Version };
 
@@ -25,6 +25,9 @@ struct CommandLine {
     bool check = false;
     bool skipExisting = false;
     std::optional<std::string> rejects;
+    // How long a write waits for another user's lock before its quotation is
+    // refused, in seconds; 0 does not wait.
+    std::int64_t lockTimeout = 60;
     // Preview and batch: lines at the start not imported, and the file's encoding
     // (0 Windows-1252, 1 UTF-8).
     std::int64_t skipLines = 0;
@@ -46,4 +49,4 @@ std::string usageText(const std::string& program);
 // as --version prints them.
 std::string versionText();
 
-} // namespace app
+} // namespace console

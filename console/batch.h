@@ -3,7 +3,7 @@
 // machine where nobody answers a message box: the window's steps (settings, connect,
 // mapping, run) on a console host, each message a line on the error stream and a
 // summary line at the end.
-#include "app/command_line.h"
+#include "console/command_line.h"
 
 #include <ostream>
 #include <string>
@@ -12,7 +12,7 @@ namespace importer {
 struct SaveTally;
 }
 
-namespace app {
+namespace console {
 
 // Exit statuses of the batch mode.
 inline constexpr int kBatchImported = 0;     // finished, every quotation stored
@@ -42,4 +42,4 @@ std::string summaryLine(const importer::SaveTally& tally, bool check = false, bo
 // The columns of the terminal open on the descriptor; 0 when it is no terminal.
 int terminalWidth(int fd);
 
-} // namespace app
+} // namespace console

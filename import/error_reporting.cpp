@@ -1,13 +1,16 @@
-// The data module's error handlers: database errors met while a window record set
-// posts, edits or deletes a row, or while PFacturas writes a quotation, become a
-// Spanish message, a beep and an error dialog; the operation is then abandoned.
-// A failure of the environment is not theirs to report: it goes on to the caller.
-#include "database/dm.h"
+#include "import/error_reporting.h"
+
 #include "platform/text_codec.h"
 
-namespace database {
+#include <string_view>
 
-void Tfdm::ConfigurarProviders(const std::vector<Component>& Componente)
+namespace importer {
+
+using database::Provider;
+using database::UpdateKind;
+using database::UpdateResponse;
+
+void ErrorReporting::ConfigurarProviders(const std::vector<Component>& Componente)
 {
     for (const Component& component : Componente) {
         if (auto* const* provider = std::get_if<Provider*>(&component)) {
@@ -27,14 +30,15 @@ void Tfdm::ConfigurarProviders(const std::vector<Component>& Componente)
     }
 }
 
-dataset::HookAction Tfdm::ManejarClientError(dataset::RecordSet& DataSet, const platform::DatabaseError& E)
+dataset::HookAction ErrorReporting::ManejarClientError(dataset::RecordSet& DataSet,
+                                                       const platform::DatabaseError& E)
 {
     ManejarError(nullptr, DataSet, E, UpdateKind::Modify);
     return dataset::HookAction::Abort;
 }
 
-UpdateResponse Tfdm::ManejarError(Provider* Sender, dataset::RecordSet& DataSet,
-                                  const platform::DatabaseError& E, UpdateKind)
+UpdateResponse ErrorReporting::ManejarError(Provider* Sender, dataset::RecordSet& DataSet,
+                                            const platform::DatabaseError& E, UpdateKind)
 {
     // A failure of the disk, the connection, the server or the database file is no
     // refusal of this row: every row after it would fail the same way. It goes on
@@ -78,4 +82,4 @@ UpdateResponse Tfdm::ManejarError(Provider* Sender, dataset::RecordSet& DataSet,
     return UpdateResponse::Abort;
 }
 
-} // namespace database
+} // namespace importer

@@ -1,6 +1,8 @@
-// The data module's error handlers: the Spanish messages, the beep and the dialog.
+// The error handlers of the import's record sets and providers: the Spanish
+// messages, the beep and the dialog.
 #include "database/dm.h"
 #include "dataset/declarations.h"
+#include "import/error_reporting.h"
 #include "support/recording_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +21,10 @@ protected:
         dialogs_.shown.clear();
         const platform::DatabaseError error(text);
         if (fromProvider)
-            EXPECT_EQ(fdm_.ManejarError(provider_.get(), *headers_, error, UpdateKind::Insert),
+            EXPECT_EQ(reporting_.ManejarError(provider_.get(), *headers_, error, UpdateKind::Insert),
                       UpdateResponse::Abort);
         else
-            EXPECT_EQ(fdm_.ManejarClientError(*headers_, error), dataset::HookAction::Abort);
+            EXPECT_EQ(reporting_.ManejarClientError(*headers_, error), dataset::HookAction::Abort);
         EXPECT_EQ(dialogs_.shown.size(), 2u);
         if (dialogs_.shown.size() != 2u)
             return {};
@@ -32,7 +34,8 @@ protected:
     }
 
     RecordingDialogs dialogs_;
-    Tfdm fdm_{dialogs_};
+    importer::ErrorReporting reporting_{dialogs_};
+    Tfdm fdm_;
     std::unique_ptr<Provider> provider_ = fdm_.makePFacturas();
     std::unique_ptr<dataset::RecordSet> headers_ = dataset::makeCFacturas();
 };
@@ -71,7 +74,7 @@ TEST_F(ErrorReporting, IndexFieldsNameTheKey)
 {
     auto mapping = dataset::makeCImportacion();
     mapping->createDataSet();
-    EXPECT_EQ(fdm_.ManejarClientError(*mapping, platform::DatabaseError("key violation")),
+    EXPECT_EQ(reporting_.ManejarClientError(*mapping, platform::DatabaseError("key violation")),
               dataset::HookAction::Abort);
     EXPECT_EQ(dialogs_.shown.back().text, "Ya existe un registro con el mismo COLUMNA ");
 }
@@ -107,9 +110,9 @@ TEST_F(ErrorReporting, EnvironmentFailureGoesOnUnreported)
     for (const bool fromProvider : {true, false}) {
         try {
             if (fromProvider)
-                fdm_.ManejarError(provider_.get(), *headers_, error, UpdateKind::Insert);
+                reporting_.ManejarError(provider_.get(), *headers_, error, UpdateKind::Insert);
             else
-                fdm_.ManejarClientError(*headers_, error);
+                reporting_.ManejarClientError(*headers_, error);
             ADD_FAILURE() << "not raised again";
         } catch (const platform::DatabaseError& raised) {
             EXPECT_STREQ(raised.what(), error.what());

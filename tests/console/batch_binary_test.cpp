@@ -1,13 +1,13 @@
 // The built program from the outside: its command line, a batch run without any
 // display, and the progress line that only a terminal gets.
-#include "app/batch.h"
 #include "batch_fixture.h"
+#include "console/batch.h"
 #include "support/child_process.h"
 
 #include <algorithm>
 #include <fstream>
 
-namespace app {
+namespace console {
 namespace {
 
 using testing_support::Finished;
@@ -175,4 +175,4 @@ TEST_F(ProgramBatch, ProgressLineOnATerminal)
 }
 
 } // namespace
-} // namespace app
+} // namespace console

@@ -1,12 +1,12 @@
 // The preview mode prints the lines that the import would take, as JSON.
-#include "app/preview.h"
+#include "console/preview.h"
 #include "import/data_file.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
 
-namespace app {
+namespace console {
 namespace {
 
 TEST(Preview, PrintsTheLinesTheRunWouldTake)
@@ -97,4 +97,4 @@ TEST(Preview, RefusedFilesGiveTheirMessage)
 }
 
 } // namespace
-} // namespace app
+} // namespace console

@@ -1,7 +1,7 @@
 // The batch mode in-process: the window's steps on real company databases, the
 // modal boxes as lines on the error stream, the summary line and the exit status.
-#include "app/batch.h"
 #include "batch_fixture.h"
+#include "console/batch.h"
 #include "import/quotation_save.h"
 
 #include <algorithm>
@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 #include <utility>
 
-namespace app {
+namespace console {
 namespace {
 
 class BatchTest : public BatchFixture {};
@@ -511,19 +511,22 @@ TEST_P(EnvironmentRun, EndsTheRunOnceAndNamesTheLastQuotationStored)
 INSTANTIATE_TEST_SUITE_P(Environment, EnvironmentRun, ::testing::ValuesIn(kEnvironmentCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Through the server, which checks what the embedded engine takes on trust: the user
+// Through each server under test, which checks what the embedded engine takes on
+// trust: the user
 // comes from --user, else ISC_USER, else settings.conf; the password from
 // --password-file, else IMPORTARCOT_PASSWORD, else ISC_PASSWORD, else settings.conf.
 // A case puts the right value at the source that must win, and the wrong one at
 // the sources below it, or the other way round, when the server must refuse.
-class ServerBatch : public BatchTest {
+class ServerBatch : public BatchTest, public ::testing::WithParamInterface<testing_support::FirebirdServer> {
 protected:
     void SetUp() override
     {
         BatchTest::SetUp();
         unsetenv(kFirebirdUserVariable);
         unsetenv(kFirebirdPasswordVariable);
-        ASSERT_NO_THROW(testing_support::handToServer(dir_.path()));
+        // The company database made by the server itself, which its own user may
+        // write.
+        ASSERT_NO_THROW(database_ = GetParam().createCompanyDatabase(dir_.path()));
     }
     void TearDown() override
     {
@@ -533,9 +536,12 @@ protected:
     }
 };
 
-TEST_F(ServerBatch, UserAndPasswordFromTheirSourcesInOrder)
+INSTANTIATE_TEST_SUITE_P(Servers, ServerBatch, testing_support::eachFirebirdServer(),
+                         testing_support::serverName);
+
+TEST_P(ServerBatch, UserAndPasswordFromTheirSourcesInOrder)
 {
-    const std::string right = "masterkey";
+    const std::string right = GetParam().password;
     const std::string wrong = "equivocada";
     const std::string user = "SYSDBA";
     const std::string stranger = "NADIE";
@@ -566,8 +572,8 @@ TEST_F(ServerBatch, UserAndPasswordFromTheirSourcesInOrder)
         SCOPED_TRACE(c.name);
         // A quotation of its own for each case: one stored before would be refused.
         const std::string data = writeData(quotationLine("CT", std::to_string(++number), "CAF-500"));
-        writeSettings("localhost:" + dir_.path().string() + "\n" + c.settingsUser + "\n" +
-                      c.settingsPassword + "\n01\n" + data + "\n0\n");
+        writeSettings(GetParam().location(dir_.path()) + "\n" + c.settingsUser + "\n" + c.settingsPassword +
+                      "\n01\n" + data + "\n0\n");
         std::vector<std::string> arguments = {"--batch", "--separator", "semicolon"};
         if (c.userOption)
             arguments.insert(arguments.end(), {"--user", *c.userOption});
@@ -608,4 +614,4 @@ TEST(BatchSummary, LastStoredFromTheSuitesCodePage)
 }
 
 } // namespace
-} // namespace app
+} // namespace console

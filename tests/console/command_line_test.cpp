@@ -1,12 +1,12 @@
 // The program's command line: modes, the batch values, and what is refused.
-#include "app/command_line.h"
+#include "console/command_line.h"
 #include "support/test_support.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <tuple>
 
-namespace app {
+namespace console {
 namespace {
 
 TEST(CommandLine, ModesAndValues)
@@ -73,8 +73,6 @@ TEST(CommandLine, AttachedValueIsTheSameAsTheNextArgument)
         // Only the first "=" splits; an empty value is a value.
         {{"--batch", "--file=a=b.txt", "--user="}, {"--batch", "--file", "a=b.txt", "--user", ""}},
         {{"--preview="}, {"--preview", ""}},
-        // A value that looks like an option is still the value.
-        {{"--batch", "--company=--file"}, {"--batch", "--company", "--file"}},
     };
     for (const auto& c : cases) {
         const ParsedCommandLine attached = parseCommandLine(c.attached);
@@ -105,6 +103,9 @@ TEST(CommandLine, OperandsAndTheEndOfOptions)
         {{"--preview=-c.csv"}, Mode::Preview, std::nullopt, "-c.csv"},
         {{"--batch", "--user", "U", "--", "-c.csv"}, Mode::Batch, "-c.csv", ""},
         {{"--batch", "c.csv", "--company", "07"}, Mode::Batch, "c.csv", ""},
+        // The preview's file is the operand when --preview is followed by an option.
+        {{"--preview", "--separator", "semicolon", "c.csv"}, Mode::Preview, std::nullopt, "c.csv"},
+        {{"--batch", "--file=--c.csv"}, Mode::Batch, "--c.csv", ""},
         {{"--help", "--", "c.csv"}, Mode::Help, std::nullopt, ""},
     };
     for (const auto& c : cases) {
@@ -186,11 +187,19 @@ TEST(CommandLine, UsageErrors)
         {{"--preview", "--"}, "--preview necesita el archivo"},
         // "--" is never an option's value.
         {{"--batch", "--file", "--", "c.txt"}, "--file necesita un valor"},
-        {{"a.txt", "b.txt"}, "se da un solo archivo de datos"},
-        {{"--preview", "a.txt", "--", "b.txt"}, "se da un solo archivo de datos"},
-        {{"--batch", "--file", "a.txt", "b.txt"}, "se da un solo archivo de datos"},
+        {{"a.txt", "b.txt"}, "se dieron dos archivos de datos: a.txt y b.txt"},
+        {{"--preview", "a.txt", "--", "b.txt"}, "se dieron dos archivos de datos: a.txt y b.txt"},
+        {{"--batch", "--file", "a.txt", "b.txt"}, "se dieron dos archivos de datos: a.txt y b.txt"},
+        {{"a", "b", "c"}, "se dieron 3 archivos de datos: a, b y c"},
         // After "--" an option is an operand like any other.
-        {{"--", "--batch", "a.txt"}, "se da un solo archivo de datos"},
+        {{"--", "--batch", "a.txt"}, "se dieron dos archivos de datos: --batch y a.txt"},
+        // An option's value never starts with "--": that is the next option. Such a
+        // value is given attached (--company=--file).
+        {{"--batch", "--company", "--file"}, "--company necesita un valor"},
+        {{"--batch", "--separator", "--check"}, "falta el valor de --separator"},
+        {{"--batch", "--skip-lines"}, "falta el valor de --skip-lines"},
+        {{"--batch", "--lock-timeout", "1.5"}, "--lock-timeout toma un número de segundos (0 o más)"},
+        {{"--lock-timeout=5"}, "--lock-timeout va con --batch"},
         {{"--separator", "tab", "a.txt"}, "--separator y --delimiter van con --preview o --batch"},
     };
     for (const auto& c : cases) {
@@ -201,4 +210,4 @@ TEST(CommandLine, UsageErrors)
 }
 
 } // namespace
-} // namespace app
+} // namespace console

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-namespace app {
+namespace console {
 
 // Returns the exit status: 0, or 1 when the run would refuse the file (the
 // message goes to err). The first skipLines lines are not shown, as the import
@@ -18,4 +18,4 @@ int runPreview(const std::string& path, const importer::ReaderOptions& options, 
 // A JSON string literal of a UTF-8 text.
 std::string jsonString(const std::string& text);
 
-} // namespace app
+} // namespace console

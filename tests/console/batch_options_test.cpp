@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <csignal>
 
-namespace app {
+namespace console {
 namespace {
 
 // The file: a header line, a quotation stored, one the database refuses (a check
@@ -86,19 +86,6 @@ protected:
     {
         testing_support::runSql(database, "alter table COTIZACIONES_DETALLE add constraint CK_CANTIDAD "
                                           "check (CTDE_CANT > 0)");
-    }
-
-    // Every row of every table of the database, table by table.
-    std::string everyTable() const
-    {
-        std::string rows;
-        const std::string tables = testing_support::querySql(
-            database_, "select trim(rdb$relation_name) from rdb$relations where rdb$system_flag = 0 "
-                       "order by 1");
-        std::istringstream names(tables);
-        for (std::string table; std::getline(names, table);)
-            rows += table + "\n" + testing_support::querySql(database_, "select * from \"" + table + "\"");
-        return rows;
     }
 
     // The quotations with their lines as a clean import would store them, without
@@ -244,7 +231,8 @@ TEST_F(BatchOptions, Utf8FileWithTheOptionAndItsRejects)
 {
     // UTF-8 without a mark: only the option says so. The second quotation, refused,
     // takes its customer's name from the first; its line in the rejects file gets
-    // the name written in, in UTF-8 like the rest of the file.
+    // the name written in, in UTF-8 like the rest of the file, which starts with
+    // the mark so that it reads as UTF-8 without the option.
     const std::string name = "P\xC3\xA9rez \xC3\x91";
     std::map<std::string, std::string> first = {
         {"PREF_PRE", "CT"},         {"COTI_NUMERO", "1"},   {"COTI_FECHA", "05/03/2024"},
@@ -263,7 +251,7 @@ TEST_F(BatchOptions, Utf8FileWithTheOptionAndItsRejects)
     EXPECT_EQ(testing_support::querySql(database_, "select COTI_NOMTERC from COTIZACIONES"),
               "P\xE9rez \xD1\n");
     second["COTI_NOMTERC"] = name;
-    EXPECT_EQ(testing_support::readFile(rejects), importer::dataLine(second));
+    EXPECT_EQ(testing_support::readFile(rejects), "\xEF\xBB\xBF" + importer::dataLine(second));
 }
 
 TEST_F(BatchOptions, RunStoppedBySignalLeavesTheRestInTheRejects)
@@ -286,4 +274,4 @@ TEST_F(BatchOptions, RunStoppedBySignalLeavesTheRestInTheRejects)
 }
 
 } // namespace
-} // namespace app
+} // namespace console

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace app {
+namespace console {
 
 // The command line's arguments without the program's name, in UTF-8. On Windows they
 // are taken from the wide command line, so that a path outside the system's code page
@@ -16,4 +16,4 @@ std::vector<std::string> programArguments(int argc, char** argv);
 // redirected, in UTF-8. Nothing to do elsewhere.
 void attachToConsole();
 
-} // namespace app
+} // namespace console

@@ -1,4 +1,4 @@
-#include "app/console_host.h"
+#include "console/console_host.h"
 
 #include "import/data_file.h"
 #include "import/message_place.h"
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace app {
+namespace console {
 namespace {
 
 // A terminal draws at most this often while a file is read; a file of many short
@@ -45,6 +45,14 @@ std::pair<std::string, std::size_t> firstCharacters(const std::string& text, std
     return {text.substr(0, end), characters};
 }
 
+// "Importando  42 %", the start of every progress line.
+std::string importingPercent(int percent)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%3d", std::max(percent, 0));
+    return std::string("Importando ") + text + " %";
+}
+
 } // namespace
 
 ConsoleLines::ConsoleLines(std::ostream& err, int progressWidth)
@@ -54,7 +62,8 @@ ConsoleLines::ConsoleLines(std::ostream& err, int progressWidth)
 
 void ConsoleLines::message(const std::string& text)
 {
-    endProgress();
+    const std::lock_guard lock(mutex_);
+    erase();
     // Texts from the database or the data file may come in the suite's code page.
     err_ << oneLine(platform::systemTextToUtf8(text)) << '\n' << std::flush;
 }
@@ -63,6 +72,7 @@ void ConsoleLines::progress(const std::string& text)
 {
     if (width_ <= 0)
         return;
+    const std::lock_guard lock(mutex_);
     // The last column stays free: writing into it makes some terminals wrap, and a
     // wrapped line can no longer be rewritten with "\r".
     const auto [shown, characters] = firstCharacters(oneLine(text), static_cast<std::size_t>(width_ - 1));
@@ -74,6 +84,12 @@ void ConsoleLines::progress(const std::string& text)
 }
 
 void ConsoleLines::endProgress()
+{
+    const std::lock_guard lock(mutex_);
+    erase();
+}
+
+void ConsoleLines::erase()
 {
     if (shownWidth_ == 0)
         return;
@@ -112,12 +128,6 @@ ConsoleHost::ConsoleHost(std::ostream& err, int progressWidth) : lines_(err, pro
 ConsoleHost::~ConsoleHost()
 {
     lines_.endProgress();
-}
-
-std::string ConsoleHost::text(importer::FormField field) const
-{
-    const auto found = texts_.find(field);
-    return found == texts_.end() ? std::string() : found->second;
 }
 
 void ConsoleHost::runStarted(const importer::RunStart& start)
@@ -159,12 +169,17 @@ void ConsoleHost::drawProgress(bool force)
     if (!force && now - lastDraw_ < kRedrawInterval)
         return;
     lastDraw_ = now;
-    char percent[16];
-    std::snprintf(percent, sizeof percent, "%3d", std::max(percent_, 0));
-    std::string text = std::string("Importando ") + percent + " % | grabadas: " + std::to_string(stored_);
+    std::string text = importingPercent(percent_) + " | grabadas: " + std::to_string(stored_);
     if (!line_.empty())
         text += " | " + line_;
     lines_.progress(text);
+}
+
+void ConsoleHost::lockWaiting(const importer::LockWait& wait)
+{
+    // The run's thread is held in the database meanwhile: nothing else draws.
+    lines_.progress(importingPercent(percent_) + " | esperando a que otro usuario libere los datos: " +
+                    std::to_string(wait.waited.count()) + " s de " + std::to_string(wait.timeout));
 }
 
 int progressPercent(std::int64_t steps, std::int64_t fileSize)
@@ -175,4 +190,4 @@ int progressPercent(std::int64_t steps, std::int64_t fileSize)
     return static_cast<int>(std::min<std::int64_t>(100, bytes * 100 / fileSize));
 }
 
-} // namespace app
+} // namespace console
