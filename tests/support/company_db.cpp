@@ -315,6 +315,11 @@ void handToServer(const fs::path& folder)
 }
 #endif
 
+std::string companyLocation(const fs::path& folder)
+{
+    return isqlName(folder);
+}
+
 std::string sqlQuote(const std::string& text)
 {
     std::string quoted = "'";

@@ -54,6 +54,11 @@ void handToServer(const std::filesystem::path& folder);
 // under Wine, the file's path on the Linux side.
 std::string serverPath(const std::filesystem::path& path);
 
+// The server location that reaches the company databases that createCompanyDatabase
+// makes below folder: the folder, for the embedded engine; on Windows, which has no
+// engine of its own here, the folder through the server on 127.0.0.1.
+std::string companyLocation(const std::filesystem::path& folder);
+
 // The SQL literal for a text: enclosed in single quotes, inner quotes doubled.
 std::string sqlQuote(const std::string& text);
 
