@@ -1,5 +1,6 @@
 #include "app/gui_main.h"
 
+#include "app/bundled_fonts.h"
 #include "app/close_on_signals.h"
 #include "app/importarcot.h"
 #include "app/qt_dialogs.h"
@@ -33,6 +34,7 @@ int runWindow(const char* program, const std::optional<std::string>& dataFile)
     // sunken lists and raised panels. Qt's own "Windows" style draws them so.
     if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows")))
         application.setStyle(classic);
+    app::addBundledFonts();
     application.setFont(app::windowFont());
     // Qt's own dialogs and buttons (the file dialog) speak the program's language;
     // without the translations they stay in English.

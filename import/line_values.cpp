@@ -7,6 +7,12 @@ namespace importer {
 
 std::string* LineValues::byDataName(std::string_view dataName)
 {
+    const auto member = memberOf(dataName);
+    return member ? &(this->*(*member)) : nullptr;
+}
+
+std::optional<std::string LineValues::*> LineValues::memberOf(std::string_view dataName)
+{
     using Member = std::string LineValues::*;
     static constexpr std::array<std::pair<std::string_view, Member>, 28> kNames = {{
         {"PREF_PRE", &LineValues::EPref},       {"COTI_NUMERO", &LineValues::ENum},
@@ -26,8 +32,8 @@ std::string* LineValues::byDataName(std::string_view dataName)
     }};
     for (const auto& [name, member] : kNames)
         if (name == dataName)
-            return &(this->*member);
-    return nullptr;
+            return member;
+    return std::nullopt;
 }
 
 } // namespace importer

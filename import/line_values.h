@@ -2,6 +2,7 @@
 // The line values of a run: one text per data name of the mapping, all empty at the
 // start of a run and never emptied while it lasts, so that an empty field of the
 // file keeps the value of the line before.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,8 @@ struct LineValues {
     // The value of a data name, compared exactly (same letters, same case); nothing
     // for any other name.
     std::string* byDataName(std::string_view dataName);
+    // The member of that data name, for finding it once and using it often.
+    static std::optional<std::string LineValues::*> memberOf(std::string_view dataName);
 };
 
 } // namespace importer

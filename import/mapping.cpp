@@ -75,13 +75,37 @@ template <class OnColumn> void Mapping::forEachTakenColumn(OnColumn onColumn)
 
 void Mapping::takeValues(const Slots& slots, LineValues& values)
 {
-    forEachTakenColumn([&](int column, const std::string& name) {
-        const std::string& text = slots[static_cast<std::size_t>(column - 1)];
-        if (text.empty())
-            return;
-        if (std::string* value = values.byDataName(name))
-            *value = text;
-    });
+    if (!inRun_ || !taken_) {
+        std::vector<Taken> taken;
+        forEachTakenColumn([&](int column, const std::string& name) {
+            if (const auto member = LineValues::memberOf(name))
+                taken.push_back({static_cast<std::size_t>(column - 1), *member});
+        });
+        if (inRun_)
+            taken_ = std::move(taken);
+        else
+            return takeValues(taken, slots, values);
+    }
+    takeValues(*taken_, slots, values);
+}
+
+void Mapping::takeValues(const std::vector<Taken>& taken, const Slots& slots, LineValues& values)
+{
+    for (const Taken& column : taken)
+        if (const std::string& text = slots[column.slot]; !text.empty())
+            values.*column.value = text;
+}
+
+void Mapping::startRun()
+{
+    inRun_ = true;
+    taken_.reset();
+}
+
+void Mapping::endRun()
+{
+    inRun_ = false;
+    taken_.reset();
 }
 
 std::optional<std::vector<std::string>> Mapping::filledFields(const Slots& slots, int fieldCount,

@@ -41,6 +41,12 @@ public:
     // off. A row the user is still changing is posted first.
     void takeValues(const Slots& slots, LineValues& values);
 
+    // A run starts: the table cannot change until it ends (the grid no longer
+    // follows it), so the columns taken are found at the run's first line and
+    // kept, instead of walking the table for every line of the file.
+    void startRun();
+    void endRun();
+
     // The line's own fields (the first fieldCount slots) with the values it took
     // from earlier lines written into the empty fields of the columns the values
     // come from, so that the line read alone gives the same values; nothing when
@@ -52,6 +58,12 @@ private:
     // Calls onColumn(column, data name) for each row marked "SI" with a column in
     // 1..101, in the table's order, after posting a row the user is still changing.
     template <class OnColumn> void forEachTakenColumn(OnColumn onColumn);
+    // A column taken: its slot and the value it fills.
+    struct Taken {
+        std::size_t slot;
+        std::string LineValues::*value;
+    };
+    static void takeValues(const std::vector<Taken>& taken, const Slots& slots, LineValues& values);
 
     std::unique_ptr<dataset::RecordSet> CImportacion_;
     std::unique_ptr<dataset::RecordSet> CImporinv_;
@@ -59,6 +71,10 @@ private:
     std::unique_ptr<database::Provider> PImporinv_;
     std::unique_ptr<database::Provider> PNomcampo_;
     std::unordered_map<std::string, std::string> descriptions_;
+
+    // The columns taken during a run, in the table's order.
+    bool inRun_ = false;
+    std::optional<std::vector<Taken>> taken_;
 };
 
 } // namespace importer

@@ -94,11 +94,18 @@ RunEnd ImportSession::runFile(const RunRequest& request)
     finished_ = false;
     events_.statusShown(kImportingStatus);
     fdm_.startRun();
-    // What the data module keeps for the run ends with it, however it ends.
+    // What the data module and the mapping keep for the run ends with it, however
+    // it ends.
+    mapping_->startRun();
     struct RunKeep {
         database::Tfdm& fdm;
-        ~RunKeep() { fdm.endRun(); }
-    } runKeep{fdm_};
+        Mapping& mapping;
+        ~RunKeep()
+        {
+            fdm.endRun();
+            mapping.endRun();
+        }
+    } runKeep{fdm_, *mapping_};
     digitos_ = dataset::textToInteger(configuracion(fdm_, dialogs_, "FACTURACION", "DOCUMENTOS",
                                                     "REDONDEO AL MULTIPLO DE DIEZ EN TOTALES"));
     events_.runPreparing();

@@ -1,6 +1,7 @@
-; The Windows installer: the program with the DLLs it needs, the README, a start-menu
-; entry and an uninstaller. Firebird's client (fbclient.dll) is not shipped: it comes
-; with the customer's Firebird installation, where the program looks for it.
+; The Windows installer: the program with the DLLs and fonts it needs, the README, a
+; start-menu entry and an uninstaller. Firebird's client (fbclient.dll) comes along
+; for a machine that reaches the server without a Firebird installation of its own;
+; where Firebird is installed, the program takes the installation's client first.
 ; makensis -DVERSION=x.y.z -DSTAGE=<folder with importarcot.exe> -DOUTFILE=<setup.exe>
 Unicode true
 ; A 64-bit installer, like the program: it runs where the program runs, Wine's 64-bit
@@ -14,20 +15,28 @@ InstallDir "$PROGRAMFILES64\importarcot"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 
-; By name, so that the uninstaller removes only what the installer put there (a
-; fbclient.dll placed beside the program stays).
-!macro ProgramDlls Command
+; By name, so that the uninstaller removes only what the installer put there.
+!macro ShippedFiles Command
     ${Command} "Qt6Core.dll"
     ${Command} "Qt6Gui.dll"
     ${Command} "Qt6Widgets.dll"
     ${Command} "libstdc++-6.dll"
     ${Command} "libgcc_s_seh-1.dll"
     ${Command} "libwinpthread-1.dll"
+    ${Command} "fbclient.dll"
+    ${Command} "fonts\LiberationSans-Regular.ttf"
+    ${Command} "fonts\LiberationSans-Bold.ttf"
+    ${Command} "fonts\LiberationSansNarrow-Regular.ttf"
+    ${Command} "fonts\LiberationSansNarrow-Bold.ttf"
+    ${Command} "licencias\IPLicense.txt"
+    ${Command} "licencias\IDPLicense.txt"
+    ${Command} "licencias\libtommath.txt"
+    ${Command} "licencias\fonts-liberation.txt"
 !macroend
-!macro InstallDll Name
-    File "${STAGE}\${Name}"
+!macro InstallShipped Name
+    File "/oname=${Name}" "${STAGE}\${Name}"
 !macroend
-!macro RemoveDll Name
+!macro RemoveShipped Name
     Delete "$INSTDIR\${Name}"
 !macroend
 
@@ -48,8 +57,10 @@ FunctionEnd
 
 Section "importarcot"
     SetOutPath "$INSTDIR"
+    CreateDirectory "$INSTDIR\fonts"
+    CreateDirectory "$INSTDIR\licencias"
     File "${STAGE}\importarcot.exe"
-    !insertmacro ProgramDlls "!insertmacro InstallDll"
+    !insertmacro ShippedFiles "!insertmacro InstallShipped"
     File "/oname=README.md" "${STAGE}\README.md"
     SetOutPath "$INSTDIR\platforms"
     File "${STAGE}\platforms\qwindows.dll"
@@ -82,8 +93,10 @@ Section "Uninstall"
     Delete "$INSTDIR\styles\qwindowsvistastyle.dll"
     RMDir "$INSTDIR\styles"
     Delete "$INSTDIR\importarcot.exe"
-    !insertmacro ProgramDlls "!insertmacro RemoveDll"
+    !insertmacro ShippedFiles "!insertmacro RemoveShipped"
     Delete "$INSTDIR\README.md"
+    RMDir "$INSTDIR\fonts"
+    RMDir "$INSTDIR\licencias"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"

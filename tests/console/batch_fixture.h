@@ -43,6 +43,13 @@ inline std::string articleLine(const std::string& code)
     return importer::dataLine({{"CTDE_CODBAR", code}});
 }
 
+// The summary line of a run.
+inline std::string summary(int stored, int refused, int lines, const std::string& last)
+{
+    return "Cotizaciones grabadas: " + std::to_string(stored) + ", rechazadas: " + std::to_string(refused) +
+           ", líneas grabadas: " + std::to_string(lines) + ", última grabada: " + last + "\n";
+}
+
 // What a batch run gave: its exit status, standard output and standard error.
 struct Outcome {
     int status;
@@ -104,8 +111,9 @@ protected:
     std::vector<std::string> connectionArguments()
     {
         setenv("IMPORTARCOT_PASSWORD", "masterkey", 1);
-        return {"--batch",   "--server", dir_.path().string(), "--user",   "SYSDBA",
-                "--company", "01",       "--separator",        "semicolon"};
+        const std::string server = testing_support::companyLocation(dir_.path());
+        return {"--batch",   "--server", server,        "--user",   "SYSDBA",
+                "--company", "01",       "--separator", "semicolon"};
     }
 
     void SetUp() override

@@ -391,7 +391,9 @@ TEST_F(EmbeddedDatabase, StatementsSurviveReopeningAndReopenImplicitly)
     EXPECT_FALSE(open.isActive());
 }
 
-// The client library named by IMPORTARCOT_FBCLIENT, for one test.
+#ifndef _WIN32
+// The client library named by IMPORTARCOT_FBCLIENT, for one test. (Windows looks
+// for its client elsewhere first: tests/windows/fb_client_test.cpp.)
 class ClientLibraryOverride {
 public:
     explicit ClientLibraryOverride(const std::string& file)
@@ -431,6 +433,7 @@ TEST(ClientLibrary, FailuresNameTheFileOrTheEntryPoint)
         EXPECT_FALSE(connection.isOpen());
     }
 }
+#endif
 
 // A database created by each server under test (scripts/start-firebird,
 // scripts/start-firebird4) in a folder that the server's user may write.

@@ -7,13 +7,18 @@
 #include <fstream>
 #include <map>
 #include <mutex>
-#include <pwd.h>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
 #include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <pwd.h>
+#include <sys/wait.h>
+#endif
 
 #ifndef IMPORTARCOT_SOURCE_DIR
 #error "IMPORTARCOT_SOURCE_DIR must name the source tree (it holds db/)"
@@ -62,6 +67,19 @@ private:
     fs::path path_;
 };
 
+#ifdef _WIN32
+// Firebird's isql for Windows, from the client library's build (scripts/windows);
+// without an engine of its own it reaches every database through the server.
+std::string isqlCommand(const std::string& input, const std::string& output)
+{
+    // cmd drops the outer pair of quotes and keeps the inner ones.
+    return "\"\"" IMPORTARCOT_ISQL "\" -q -b -i \"" + input + "\" >\"" + output + "\" 2>&1 <NUL\"";
+}
+bool exitedWithSuccess(int status)
+{
+    return status == 0;
+}
+#else
 std::string shellQuote(const std::string& text)
 {
     std::string quoted = "'";
@@ -73,6 +91,15 @@ std::string shellQuote(const std::string& text)
     }
     return quoted + "'";
 }
+std::string isqlCommand(const std::string& input, const std::string& output)
+{
+    return "isql-fb -q -b -i " + shellQuote(input) + " >" + shellQuote(output) + " 2>&1 </dev/null";
+}
+bool exitedWithSuccess(int status)
+{
+    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+#endif
 
 struct IsqlResult {
     bool ok;
@@ -92,11 +119,8 @@ IsqlResult runIsqlScript(const std::string& script)
         if (!out)
             throw std::runtime_error("cannot write " + input.path().string());
     }
-    const std::string command = "isql-fb -q -b -i " + shellQuote(input.path().string()) + " >" +
-                                shellQuote(output.path().string()) + " 2>&1 </dev/null";
-    const int status = std::system(command.c_str());
-    const bool ok = status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return {ok, readWhole(output.path())};
+    const int status = std::system(isqlCommand(input.path().string(), output.path().string()).c_str());
+    return {exitedWithSuccess(status), readWhole(output.path())};
 }
 
 // Ends the caller's text with a statement terminator so that the COMMIT after it
@@ -112,11 +136,29 @@ std::string terminated(const std::string& sql)
     return text + "\n";
 }
 
+// The name that isql opens a database by: through the server that a prefix reaches
+// ("localhost/3051:"), the server's path of it; without one, the name as it stands,
+// a path for the embedded engine or already a server's name. Windows has no engine
+// of its own here: a path without a host goes through the server on 127.0.0.1.
+std::string isqlName(const fs::path& database, const std::string& prefix = "")
+{
+    if (!prefix.empty())
+        return prefix + serverPath(database);
+#ifdef _WIN32
+    const std::string name = database.string();
+    if (const auto colon = name.find(':'); colon != std::string::npos && colon > 1)
+        return name;
+    return "localhost:" + serverPath(database);
+#else
+    return database.string();
+#endif
+}
+
 std::string connectScript(const fs::path& database)
 {
     // WIN1252 both ways: test texts are the suite's single-byte bytes, unconverted.
-    return "set names WIN1252;\nconnect " + sqlQuote(database.string()) + " user '" + kUser + "' password '" +
-           kPassword + "';\n";
+    return "set names WIN1252;\nconnect " + sqlQuote(isqlName(database)) + " user '" + kUser +
+           "' password '" + kPassword + "';\n";
 }
 
 std::string runOrThrow(const fs::path& database, const std::string& script)
@@ -180,7 +222,7 @@ fs::path buildTemplate(bool demoData, const Maker& maker)
     fs::remove(partial, ignored);
 
     // The SQL files are UTF-8; the engine translates them into the WIN1252 database.
-    std::string script = "set names UTF8;\ncreate database " + sqlQuote(maker.prefix + partial.string()) +
+    std::string script = "set names UTF8;\ncreate database " + sqlQuote(isqlName(partial, maker.prefix)) +
                          " user '" + kUser + "' password '" + kPassword +
                          "' page_size 8192 default character set WIN1252;\n" + "input " +
                          sqlQuote(schema.string()) + ";\n";
@@ -219,11 +261,43 @@ fs::path copyTemplate(const fs::path& folder, const std::string& company, bool d
 {
     const fs::path target = folder / "datos" / company / "merkalo.fdb";
     fs::create_directories(target.parent_path());
-    fs::copy_file(templateFor(demoData, maker), target, fs::copy_options::overwrite_existing);
+    // Removed first: mingw's copy_file refuses to overwrite a file whatever the options.
+    std::error_code ignored;
+    fs::remove(target, ignored);
+    fs::copy_file(templateFor(demoData, maker), target);
     return target;
 }
 
 } // namespace
+
+#ifdef _WIN32
+std::string serverPath(const fs::path& path)
+{
+    // Wine's own call, which Windows lacks: Windows builds of the tests reach the
+    // server only under Wine here.
+    using UnixName = char*(__cdecl*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (unixName == nullptr)
+        throw std::runtime_error("the server's name for a file is known only under Wine");
+    char* name = unixName(fs::absolute(path).c_str());
+    if (name == nullptr)
+        throw std::runtime_error("Wine has no host path for " + path.string());
+    const std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+void handToServer(const fs::path&)
+{
+    // Nothing to do: scripts/windows-test runs the Windows tests with a umask that
+    // leaves what they make open to the server's user.
+}
+#else
+std::string serverPath(const fs::path& path)
+{
+    return path.string();
+}
 
 void handToServer(const fs::path& folder)
 {
@@ -238,6 +312,12 @@ void handToServer(const fs::path& folder)
     give(folder);
     for (const auto& entry : fs::recursive_directory_iterator(folder))
         give(entry.path());
+}
+#endif
+
+std::string companyLocation(const fs::path& folder)
+{
+    return isqlName(folder);
 }
 
 std::string sqlQuote(const std::string& text)

@@ -2,7 +2,10 @@
 // Company databases for tests: real Firebird database files made from db/schema.sql
 // (and db/demo_data.sql), set up and checked with isql-fb through the embedded
 // engine. Plain C++ on purpose, so that every test executable can use it without
-// the program's own database layer.
+// the program's own database layer. Built for Windows, the tests run under Wine
+// with no engine of their own: they make and read their databases with Firebird's
+// isql for Windows through the Linux server on 127.0.0.1, which opens them by their
+// path on the Linux side.
 #include <filesystem>
 #include <string>
 
@@ -46,6 +49,15 @@ std::string querySql(const std::filesystem::path& database, const std::string& s
 // that the server on 127.0.0.1 can open and write the databases in it. Throws
 // std::runtime_error when the server is not installed (scripts/start-firebird).
 void handToServer(const std::filesystem::path& folder);
+
+// The path of a file as the Firebird servers on 127.0.0.1 see it: the path itself;
+// under Wine, the file's path on the Linux side.
+std::string serverPath(const std::filesystem::path& path);
+
+// The server location that reaches the company databases that createCompanyDatabase
+// makes below folder: the folder, for the embedded engine; on Windows, which has no
+// engine of its own here, the folder through the server on 127.0.0.1.
+std::string companyLocation(const std::filesystem::path& folder);
 
 // The SQL literal for a text: enclosed in single quotes, inner quotes doubled.
 std::string sqlQuote(const std::string& text);

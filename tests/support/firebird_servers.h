@@ -11,6 +11,8 @@
 // Each server makes the company databases its tests use, so that they have its own
 // on-disk structure (Firebird 4 opens no file of Firebird 3 without a backup and a
 // restore).
+#include "support/company_db.h"
+
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -30,7 +32,7 @@ struct FirebirdServer {
     std::filesystem::path startScript;
 
     // The server location of a folder, or the name of a database, through this server.
-    std::string location(const std::filesystem::path& path) const { return prefix + path.string(); }
+    std::string location(const std::filesystem::path& path) const { return prefix + serverPath(path); }
 
     // Makes folder/datos/<company>/merkalo.fdb as createCompanyDatabase does, but by
     // this server, and gives the folder to the server's user. Throws

@@ -35,13 +35,16 @@ protected:
     void SetUp() override
     {
         savedPath_ = _wgetenv(L"PATH");
+        const wchar_t* client = _wgetenv(L"IMPORTARCOT_FBCLIENT");
+        savedClient_ = client != nullptr ? client : L"";
         _wputenv_s(L"IMPORTARCOT_FBCLIENT", L"");
         removeInstallation();
     }
     void TearDown() override
     {
         _wputenv_s(L"PATH", savedPath_.c_str());
-        _wputenv_s(L"IMPORTARCOT_FBCLIENT", L"");
+        // The real client, which the connection tests of the same program use.
+        _wputenv_s(L"IMPORTARCOT_FBCLIENT", savedClient_.c_str());
         removeInstallation();
     }
     // A folder holding a DLL under the given name.
@@ -68,6 +71,7 @@ protected:
 
     TempDir dir_;
     std::wstring savedPath_;
+    std::wstring savedClient_;
     int folders_ = 0;
 };
 
