@@ -49,15 +49,6 @@ struct EdgeCase {
 
 class BatchEdges : public BatchFixture {};
 
-std::vector<std::string> linesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 TEST_F(BatchEdges, RejectsPathsChecksOrphanLinesAndFilesWithoutData)
 {
     const fs::path dir = dir_.path();

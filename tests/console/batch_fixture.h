@@ -50,6 +50,16 @@ inline std::string summary(int stored, int refused, int lines, const std::string
            ", líneas grabadas: " + std::to_string(lines) + ", última grabada: " + last + "\n";
 }
 
+// The lines of a text, without their line ends.
+inline std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 // What a batch run gave: its exit status, standard output and standard error.
 struct Outcome {
     int status;

@@ -109,15 +109,6 @@ protected:
     }
 };
 
-std::vector<std::string> linesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 TEST_F(BatchOptions, CheckImportImportAgainAndTheFixedRejects)
 {
     const std::string data = dir_.write("cotizaciones.csv", kFile).string();
