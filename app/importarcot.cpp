@@ -730,11 +730,18 @@ void Tfimportarcot::progressSteps(int count)
 
 void Tfimportarcot::showFigures(const RunProgress& progress)
 {
-    runFigures_->setText(QStringLiteral("Línea %1 de %2 · grabadas %3 · rechazadas %4")
-                             .arg(progress.line)
-                             .arg(progress.lines)
-                             .arg(progress.stored)
-                             .arg(progress.refused));
+    if (progress.lockWait)
+        runFigures_->setText(QStringLiteral("Línea %1 de %2 · esperando a otro usuario: %3 s de %4")
+                                 .arg(progress.line)
+                                 .arg(progress.lines)
+                                 .arg(progress.lockWait->first)
+                                 .arg(progress.lockWait->second));
+    else
+        runFigures_->setText(QStringLiteral("Línea %1 de %2 · grabadas %3 · rechazadas %4")
+                                 .arg(progress.line)
+                                 .arg(progress.lines)
+                                 .arg(progress.stored)
+                                 .arg(progress.refused));
     if (runFigures_->isHidden()) {
         // The status text moves up into the room above the figures, centred there;
         // a label's indent from its top edge places it without touching the bevel.

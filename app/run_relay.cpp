@@ -219,6 +219,7 @@ void RunRelay::lineRead(const importer::LineRead& line)
     }
     std::unique_lock lock(mutex_);
     progress_.line = line.line;
+    progress_.lockWait.reset();
     progressChanged_ = true;
     // Between two lines is where the run waits while the window asks whether to stop.
     resumed_.wait(lock, [this] { return !paused_ || stopRequested_; });
@@ -246,6 +247,15 @@ void RunRelay::progressStep()
     progressChanged_ = true;
 }
 
+void RunRelay::lockWaiting(const importer::LockWait& wait)
+{
+    // From the watch's thread, while the run's thread waits in the database: the
+    // figures say so at their next drawing.
+    const std::lock_guard lock(mutex_);
+    progress_.lockWait = std::pair<long long, int>{wait.waited.count(), wait.timeout};
+    progressChanged_ = true;
+}
+
 void RunRelay::quotationEnded(const importer::QuotationEnd& end)
 {
     if (!inRun()) {
@@ -257,6 +267,7 @@ void RunRelay::quotationEnded(const importer::QuotationEnd& end)
         refusals_.insert(refusals_.end(), quotationErrors_.begin(), quotationErrors_.end());
     quotationErrors_.clear();
     const std::lock_guard lock(mutex_);
+    progress_.lockWait.reset();
     if (refused)
         ++progress_.refused;
     else if (end.outcome == importer::QuotationOutcome::Stored)

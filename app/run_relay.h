@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace importer {
@@ -35,6 +36,9 @@ struct RunProgress {
     std::int64_t lines = 0;
     int stored = 0;
     int refused = 0;
+    // A quotation's writing that has waited this long for another user's row, of
+    // the most it waits; nothing while no write waits.
+    std::optional<std::pair<long long, int>> lockWait;
     // Since the last drawing: the bar's steps, and the line display's new text.
     int steps = 0;
     std::optional<std::string> lineShown;
@@ -88,6 +92,7 @@ public:
     void lineDisplayed(const std::string& text) override;
     void progressStep() override;
     void quotationEnded(const importer::QuotationEnd& end) override;
+    void lockWaiting(const importer::LockWait& wait) override;
     void runEnded(importer::RunEnd end) override;
 
     // Dialogs
