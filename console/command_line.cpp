@@ -82,10 +82,11 @@ struct Option {
     Group group = Group::None;
     // What it fills: its text, its word's item or its count, and a flag set when
     // it is given.
-    std::optional<std::string> CommandLine::*text = nullptr;
-    int CommandLine::*item = nullptr;
-    std::int64_t CommandLine::*count = nullptr;
-    bool CommandLine::*given = nullptr;
+    template <class T> using Member = T CommandLine::*;
+    Member<std::optional<std::string>> text = nullptr;
+    Member<int> item = nullptr;
+    Member<std::int64_t> count = nullptr;
+    Member<bool> given = nullptr;
     // In --help: what stands for the value, and the description: a chosen mode's,
     // or an option's own lines, shown under the last mode that takes it.
     const char* placeholder = "";

@@ -11,10 +11,9 @@ std::string* LineValues::byDataName(std::string_view dataName)
     return member ? &(this->*(*member)) : nullptr;
 }
 
-std::optional<std::string LineValues::*> LineValues::memberOf(std::string_view dataName)
+std::optional<LineValues::Field> LineValues::memberOf(std::string_view dataName)
 {
-    using Member = std::string LineValues::*;
-    static constexpr std::array<std::pair<std::string_view, Member>, 28> kNames = {{
+    static constexpr std::array<std::pair<std::string_view, Field>, 28> kNames = {{
         {"PREF_PRE", &LineValues::EPref},       {"COTI_NUMERO", &LineValues::ENum},
         {"COTI_FECHA", &LineValues::EFec},      {"COTI_VALIDEZ", &LineValues::EVali},
         {"VEND_COD", &LineValues::EVend},       {"PTVT_ID", &LineValues::EPtov},

@@ -41,8 +41,9 @@ struct LineValues {
     // The value of a data name, compared exactly (same letters, same case); nothing
     // for any other name.
     std::string* byDataName(std::string_view dataName);
-    // The member of that data name, for finding it once and using it often.
-    static std::optional<std::string LineValues::*> memberOf(std::string_view dataName);
+    // One of the values above, as a member: found once by its data name, used often.
+    using Field = std::string LineValues::*;
+    static std::optional<Field> memberOf(std::string_view dataName);
 };
 
 } // namespace importer

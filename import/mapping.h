@@ -61,7 +61,7 @@ private:
     // A column taken: its slot and the value it fills.
     struct Taken {
         std::size_t slot;
-        std::string LineValues::*value;
+        LineValues::Field value;
     };
     static void takeValues(const std::vector<Taken>& taken, const Slots& slots, LineValues& values);
 

@@ -113,9 +113,10 @@ RunEnd ImportSession::runFile(const RunRequest& request)
     // and the front end hears of it once a second.
     fdm_.Merkalo().setLockTimeout(options.lockTimeout);
     const int lockTimeout = options.lockTimeout;
-    platform::SlowCallWatch saveWatch([this, lockTimeout](std::chrono::seconds waited) {
+    const auto tellWaiting = [this, lockTimeout](std::chrono::seconds waited) {
         events_.lockWaiting({waited, lockTimeout});
-    });
+    };
+    platform::SlowCallWatch saveWatch(tellWaiting);
     struct WatchKeep {
         QuotationAssembly& assembly;
         ~WatchKeep() { assembly.setSaveWatch(nullptr); }

@@ -75,7 +75,7 @@ std::int64_t ExclusiveFile::read(char* buffer, std::size_t count)
 
 PathKind pathKind(const std::string& path)
 {
-    struct stat info {};
+    struct stat info = {};
     if (::stat(path.c_str(), &info) != 0)
         return PathKind::Missing;
     return S_ISREG(info.st_mode)   ? PathKind::RegularFile
@@ -90,7 +90,7 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::open(const std::string& path, Shar
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return nullptr;
-    struct stat info {};
+    struct stat info = {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
         (sharing == Sharing::None && ::flock(fd, LOCK_EX | LOCK_NB) != 0)) {
         ::close(fd);

@@ -62,7 +62,7 @@ StopOnSignals::StopOnSignals(std::initializer_list<int> signalNumbers, int notif
     requestedBy = 0;
     handlersActive = 1;
     notifyTo = notifyFd;
-    struct sigaction action {};
+    struct sigaction action = {};
     action.sa_handler = noteStop;
     sigemptyset(&action.sa_mask);
     // Restarted system calls keep a database call from failing half-way; the second

@@ -180,9 +180,8 @@ TEST_F(EmbeddedDatabase, PreparedInsertBindsEveryKindAndFirebirdConverts)
         EXPECT_EQ(insert.execute(c.in), 1u);
 
     // A value beyond the column's precision is Firebird's to refuse.
-    const std::string overflow = errorOf([&] {
-        insert.execute(sparse(5, {{4, Decimal::parse("12345678901234567890.1", '.').value()}}));
-    });
+    const Decimal tooLong = Decimal::parse("12345678901234567890.1", '.').value();
+    const std::string overflow = errorOf([&] { insert.execute(sparse(5, {{4, tooLong}})); });
     EXPECT_EQ(overflow.rfind("SQL Server Error: ", 0), 0u) << overflow;
     EXPECT_NE(overflow.find("numeric value is out of range"), std::string::npos) << overflow;
 
