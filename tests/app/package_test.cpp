@@ -13,6 +13,7 @@
 #include "support/test_registry.h"
 #include "support/test_support.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -117,8 +118,11 @@ void checkOnDebian13(const testing_support::TempDir& dir, const std::string& deb
         SCOPED_TRACE(c.name);
         const fs::path folder = dir.path() / c.name;
         fs::path database;
+        // The Firebird 3 file made by the Firebird 3 server: this machine's own
+        // embedded engine is Firebird 4's on Debian 13.
         if (c.firebird3File)
-            database = testing_support::createCompanyDatabase(folder);
+            ASSERT_NO_THROW(database =
+                                testing_support::firebirdServers().front().createCompanyDatabase(folder));
         else
             ASSERT_NO_THROW(database = firebird4.createCompanyDatabase(folder));
         // Inside, a client's default port is that of the system's own server.
@@ -173,13 +177,15 @@ TEST(DebianPackage, BuiltFromThisTree)
     const std::string deb = packages.front().string();
 
     // The libraries the program opens with dlopen or asks for by name are invisible
-    // to dpkg-shlibdeps; the Qt ones come from it.
+    // to dpkg-shlibdeps; the Qt ones come from it. "a|b": either name, as the
+    // release that builds it calls the library (Debian 13 renamed Qt's core for its
+    // 64-bit time).
     const struct {
         const char* field;
         std::vector<std::string> names;
     } relations[] = {
         {"Depends",
-         {"libfbclient2", "libqt6widgets6", "libqt6gui6", "libqt6core6", "fonts-liberation",
+         {"libfbclient2", "libqt6widgets6", "libqt6gui6", "libqt6core6|libqt6core6t64", "fonts-liberation",
           "fonts-liberation-sans-narrow", "qt6-translations-l10n"}},
         {"Recommends", {"firebird4.0-server-core", "firebird3.0-server-core"}},
     };
@@ -187,8 +193,12 @@ TEST(DebianPackage, BuiltFromThisTree)
         const Finished field = run(dir, {"dpkg-deb", "-f", deb, relation.field});
         ASSERT_EQ(field.status, 0) << field.err;
         const std::set<std::string> names = packageNames(field.out);
-        for (const auto& name : relation.names)
-            EXPECT_TRUE(names.count(name)) << relation.field << " lacks " << name << ": " << field.out;
+        for (const auto& expected : relation.names) {
+            const std::set<std::string> either = packageNames(expected);
+            EXPECT_TRUE(std::any_of(either.begin(), either.end(),
+                                    [&](const auto& name) { return names.count(name); }))
+                << relation.field << " lacks " << expected << ": " << field.out;
+        }
     }
 
     const fs::path root = dir.path() / "root";

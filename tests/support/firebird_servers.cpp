@@ -83,9 +83,14 @@ const std::vector<FirebirdServer>& firebirdServers()
         const char* cache = std::getenv("IMPORTARCOT_CACHE");
         const fs::path debian13 =
             fs::path(cache != nullptr && *cache != '\0' ? cache : "/var/cache/importarcot") / "debian13";
+        // Debian 12's /usr/sbin/firebird is Firebird 3's server; from Debian 13 on it
+        // is a script that starts the one in /usr/lib/firebird/3.0/bin.
+        const fs::path firebird3 = fs::exists("/usr/lib/firebird/3.0/bin/firebird")
+                                       ? "/usr/lib/firebird/3.0/bin/firebird"
+                                       : "/usr/sbin/firebird";
         return std::vector<FirebirdServer>{
-            {"firebird3", "localhost:", 3050, password(), "/", "/run/firebird3.0/firebird.pid",
-             "/usr/sbin/firebird", scripts / "start-firebird"},
+            {"firebird3", "localhost:", 3050, password(), "/", "/run/firebird3.0/firebird.pid", firebird3,
+             scripts / "start-firebird"},
             {"firebird4", "localhost/3051:", 3051, password(), debian13,
              debian13 / "run/firebird4.0/firebird.pid", debian13 / "usr/lib/firebird/4.0/bin/firebird",
              scripts / "start-firebird4"},
