@@ -122,17 +122,17 @@ bool brokenConnectionReported(const std::string& err, const std::string& quotati
 
 // The server, by the pid file of the script that started it; 0 when there is none.
 // Only a pid that really is that server counts, so that a stale file never leads to
-// another process.
+// another process. The program is compared as a file, not by the path the kernel
+// names it by, which depends on the mounts of the system the server runs in.
 pid_t serverPid(const FirebirdServer& server)
 {
     std::ifstream file(server.pidFile);
     pid_t pid = 0;
     if (!(file >> pid) || pid <= 0)
         return 0;
-    char target[PATH_MAX];
+    std::error_code error;
     const fs::path exe = "/proc/" + std::to_string(pid) + "/exe";
-    const ssize_t length = readlink(exe.c_str(), target, sizeof target - 1);
-    if (length <= 0 || fs::path(std::string(target, static_cast<std::size_t>(length))) != server.executable)
+    if (!fs::equivalent(exe, server.executable, error))
         return 0;
     return pid;
 }
