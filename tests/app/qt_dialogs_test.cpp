@@ -40,6 +40,21 @@ void answerNextModal(const std::function<void(QWidget*)>& answer)
     timer->start();
 }
 
+// The same for a box that must be a message box; anything else fails the test and
+// is closed.
+void answerNextMessageBox(const std::function<void(QMessageBox*)>& answer)
+{
+    answerNextModal([answer](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (box == nullptr) {
+            ADD_FAILURE() << "not a message box";
+            modal->close();
+            return;
+        }
+        answer(box);
+    });
+}
+
 struct Seen {
     std::string title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -76,13 +91,7 @@ TEST(QtDialogs, MessageBoxes)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Seen seen;
-        answerNextModal([&seen](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            if (box == nullptr) {
-                ADD_FAILURE() << "not a message box";
-                modal->close();
-                return;
-            }
+        answerNextMessageBox([&seen](QMessageBox* box) {
             seen = {box->windowTitle().toStdString(), box->icon(), box->text().toStdString(), {}};
             seen.format = box->textFormat();
             seen.width = box->width();
@@ -139,13 +148,7 @@ TEST(QtDialogs, SecondTexts)
         SCOPED_TRACE(c.name);
         std::string text, informative, details;
         QStringList buttons;
-        answerNextModal([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            if (box == nullptr) {
-                ADD_FAILURE() << "not a message box";
-                modal->close();
-                return;
-            }
+        answerNextMessageBox([&](QMessageBox* box) {
             text = box->text().toStdString();
             informative = box->informativeText().toStdString();
             details = box->detailedText().toStdString();
@@ -176,13 +179,7 @@ TEST(QtDialogs, AQuestionWithQtsYesAndNo)
         std::string title, text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         bool yesIsDefault = false, noIsEscape = false;
-        answerNextModal([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            if (box == nullptr) {
-                ADD_FAILURE() << "not a message box";
-                modal->close();
-                return;
-            }
+        answerNextMessageBox([&](QMessageBox* box) {
             title = box->windowTitle().toStdString();
             text = box->text().toStdString();
             icon = box->icon();
