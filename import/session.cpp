@@ -204,18 +204,14 @@ RunEnd ImportSession::runFile(const RunRequest& request)
             throw;
         }
     }
-    if (options.noDataIsEmptyImport && assembly_->linesTaken() == 0) {
+    const bool noDataLines = options.noDataIsEmptyImport && assembly_->linesTaken() == 0;
+    if (noDataLines)
         assembly_->endRunWithoutLines();
-        fdm_.setRehearsing(false);
-        dialogs_.plainMessage(kNoDataLinesMessage);
-        finished_ = true;
-        finishRun();
-        return RunEnd::Finished;
-    }
-    assembly_->endRun();
+    else
+        assembly_->endRun();
     fdm_.setRehearsing(false);
 
-    dialogs_.plainMessage(kFinishedMessage);
+    dialogs_.plainMessage(noDataLines ? kNoDataLinesMessage : kFinishedMessage);
     finished_ = true;
     finishRun();
     return RunEnd::Finished;
