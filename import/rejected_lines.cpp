@@ -2,6 +2,7 @@
 
 #include "import/data_file.h"
 #include "platform/text_codec.h"
+#include "platform/wide_text.h"
 
 #include <filesystem>
 #include <fstream>
@@ -50,7 +51,7 @@ private:
 // the line ends being CR, LF or CR LF as the reader takes them.
 template <class OnLine> bool forEachFileLine(const std::string& path, std::int64_t start, OnLine onLine)
 {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::ifstream in(platform::fileSystemPath(path), std::ios::binary | std::ios::ate);
     if (!in)
         return false;
     const std::int64_t size = static_cast<std::int64_t>(in.tellg()) - start;
@@ -149,7 +150,7 @@ std::optional<std::string> writeRejectsFile(const RejectsFileRequest& request, c
     const std::int64_t start = opening.opened ? opening.opened->start : 0;
     opening.opened.reset(); // the raw pass reads the file again, and the lock is no longer needed
 
-    const std::filesystem::path target(request.rejectsPath);
+    const std::filesystem::path target = platform::fileSystemPath(request.rejectsPath);
     std::filesystem::path temporary = target;
     temporary += ".partial";
     const std::string failure = "No se pudo escribir el archivo de rechazados " + request.rejectsPath;

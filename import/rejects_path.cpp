@@ -1,27 +1,15 @@
 #include "import/rejects_path.h"
 
 #include "platform/exclusive_file.h"
+#include "platform/wide_text.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
-#ifdef _WIN32
-#include "platform/wide_text.h"
-#endif
-
 namespace importer {
 namespace {
-
-std::filesystem::path fileSystemPath(const std::string& utf8)
-{
-#ifdef _WIN32
-    return std::filesystem::path(platform::widened(utf8));
-#else
-    return std::filesystem::path(utf8);
-#endif
-}
 
 // Whether both names reach one file: the same file when both exist (also through
 // a link, hard or symbolic), else the same path once made absolute and resolved
@@ -70,7 +58,7 @@ std::optional<std::string> tryTemporary(const std::string& path)
         break;
     case platform::PathKind::RegularFile: {
         std::error_code ignored;
-        std::filesystem::remove(fileSystemPath(path), ignored);
+        std::filesystem::remove(platform::fileSystemPath(path), ignored);
         break;
     }
     case platform::PathKind::Folder:
@@ -88,7 +76,7 @@ std::optional<std::string> tryTemporary(const std::string& path)
         return creationFailure(errno);
     std::fclose(created);
     std::error_code ignored;
-    std::filesystem::remove(fileSystemPath(path), ignored);
+    std::filesystem::remove(platform::fileSystemPath(path), ignored);
     return std::nullopt;
 }
 
@@ -96,7 +84,8 @@ std::optional<std::string> tryTemporary(const std::string& path)
 
 std::optional<std::string> checkRejectsPath(const std::string& rejectsPath, const std::string& dataPath)
 {
-    if (!dataPath.empty() && sameFile(fileSystemPath(rejectsPath), fileSystemPath(dataPath)))
+    if (!dataPath.empty() &&
+        sameFile(platform::fileSystemPath(rejectsPath), platform::fileSystemPath(dataPath)))
         return "--rejects " + rejectsPath + " es el archivo de datos " + dataPath +
                ": los rechazados lo borrarían";
     switch (platform::pathKind(rejectsPath)) {

@@ -2,8 +2,23 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#endif
 
 namespace platform {
+
+#ifdef _WIN32
+std::filesystem::path fileSystemPath(std::string_view utf8)
+{
+    return std::filesystem::path(widened(utf8));
+}
+#else
+std::filesystem::path fileSystemPath(std::string_view utf8)
+{
+    return std::filesystem::path(utf8);
+}
+#endif
+
+#ifdef _WIN32
 
 std::wstring widened(std::string_view utf8)
 {
@@ -27,5 +42,6 @@ std::string narrowed(std::wstring_view utf16)
     return out;
 }
 
-} // namespace platform
 #endif
+
+} // namespace platform
