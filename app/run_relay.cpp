@@ -4,7 +4,6 @@
 #include "import/message_place.h"
 #include "import/run_summary.h"
 #include "import/session.h"
-#include "platform/text_codec.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -27,14 +26,6 @@ std::string asSentence(std::string place)
 }
 
 } // namespace
-
-std::string refusalLine(const std::string& place, const std::string& text)
-{
-    // As the batch mode: the text made UTF-8 on its own, a database's text in the
-    // suite's code page included.
-    const std::string utf8 = platform::systemTextToUtf8(text);
-    return place.empty() ? utf8 : place + ": " + utf8;
-}
 
 RunRelay::RunRelay(RunWindow& window, platform::Dialogs& dialogs)
     : window_(window), dialogs_(dialogs), uiThread_(std::this_thread::get_id())
@@ -306,7 +297,7 @@ void RunRelay::errorDialog(const std::string& text)
     // By the time a quotation is stored the line display shows the next one: the
     // box names the line and quotation it is about.
     const std::string place = importer::placeText(session_->place());
-    quotationErrors_.push_back(refusalLine(place, text));
+    quotationErrors_.push_back(importer::placedMessage(place, text));
     if (place.empty())
         onUiThread([&] { dialogs_.errorDialog(text); });
     else

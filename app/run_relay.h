@@ -53,10 +53,6 @@ public:
     virtual void drawProgress(const RunProgress& progress, bool repaint) = 0;
 };
 
-// "línea 12, cotización CT 1: El registro ya existe", as the batch mode words a
-// message of the run.
-std::string refusalLine(const std::string& place, const std::string& text);
-
 class RunRelay : public importer::RunEvents, public platform::Dialogs {
 public:
     RunRelay(RunWindow& window, platform::Dialogs& dialogs);

@@ -99,11 +99,7 @@ void ConsoleLines::erase()
 
 std::string ConsoleDialogs::placed(const std::string& text) const
 {
-    // The text is made UTF-8 on its own first: a text of the database in the suite's
-    // code page behind the UTF-8 place would otherwise be taken for a whole in
-    // the code page.
-    const std::string place = place_ != nullptr ? importer::placeText(*place_) : std::string();
-    return place.empty() ? text : place + ": " + platform::systemTextToUtf8(text);
+    return importer::placedMessage(place_ != nullptr ? importer::placeText(*place_) : std::string(), text);
 }
 
 void ConsoleDialogs::plainMessage(const std::string& text)

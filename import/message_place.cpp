@@ -16,4 +16,10 @@ std::string placeText(const MessagePlace& place)
     return text;
 }
 
+std::string placedMessage(const std::string& place, const std::string& text)
+{
+    const std::string utf8 = platform::systemTextToUtf8(text);
+    return place.empty() ? utf8 : place + ": " + utf8;
+}
+
 } // namespace importer

@@ -17,4 +17,10 @@ struct MessagePlace {
 // and number; "" for no line.
 std::string placeText(const MessagePlace& place);
 
+// "línea 12, cotización CT 1: El registro ya existe": a message of the run behind
+// its place, as the batch mode writes it and the window lists it, all UTF-8. The
+// text is made UTF-8 on its own first: a text of the database in the suite's code
+// page behind the UTF-8 place would otherwise be taken for a whole in the code page.
+std::string placedMessage(const std::string& place, const std::string& text);
+
 } // namespace importer
